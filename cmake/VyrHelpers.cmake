@@ -1,0 +1,23 @@
+# Warnings and sanitizers for every target of the project, and the test helper.
+
+add_library(vyr_options INTERFACE)
+target_compile_options(vyr_options INTERFACE -Wall -Wextra -Wpedantic)
+if(VYR_SANITIZE)
+  target_compile_options(vyr_options INTERFACE -fsanitize=${VYR_SANITIZE} -fno-omit-frame-pointer -g)
+  target_link_options(vyr_options INTERFACE -fsanitize=${VYR_SANITIZE})
+  if(VYR_SANITIZE MATCHES "undefined")
+    target_compile_options(vyr_options INTERFACE -fno-sanitize-recover=undefined)
+  endif()
+endif()
+
+# vyr_add_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
+# One GoogleTest executable; every test case becomes a CTest test, discovered when CTest runs.
+function(vyr_add_test)
+  cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${ARG_NAME} ${ARG_SOURCES})
+  target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} vyr_test_support GTest::gtest GTest::gmock GTest::gtest_main vyr_options)
+  gtest_discover_tests(${ARG_NAME}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+endfunction()

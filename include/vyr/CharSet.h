@@ -1,0 +1,24 @@
+// TCharSet: a non-visual component with no data of its own. A TEditMatrix can refer to one
+// through its Charset property; the matrix always draws from its own glyph table.
+#pragma once
+
+#include "vyr/host/Component.h"
+
+namespace vyr {
+
+using host::Byte;
+
+class TCharSet : public host::TComponent {
+public:
+    explicit TCharSet(host::TComponent* AOwner);
+    ~TCharSet() override;
+
+    [[nodiscard]] std::string_view ClassName() const override { return "TCharSet"; }
+
+    // TCharSet holds no glyphs: GetCharColumn answers 0 (an unlit column) for every code and
+    // column, and SetCharcolumn changes nothing.
+    [[nodiscard]] Byte GetCharColumn(Byte Character, Byte Column) const;
+    void SetCharcolumn(Byte Character, Byte Column, Byte Value);
+};
+
+}  // namespace vyr

@@ -1,0 +1,366 @@
+// TEditMatrix: a focusable control that shows a line of 8-bit text as a 5 x 7 dot-matrix LED
+// display. In edit mode (Scroll false) the text is edited from the keyboard with a cursor bar
+// under the character at the cursor; in scroll mode (Scroll true) it runs as a marquee driven by
+// two worker threads, with "@" control codes in the text changing colours, blinking, LED shape,
+// size, spacing and speed, or halting it.
+//
+// Threads: every method runs on the GUI thread. The worker threads read only FDelay and
+// FBlinkDelay (atomics) and hand every step to the GUI thread through Synchronize.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "vyr/host/Controls.h"
+#include "vyr/host/Graphics.h"
+#include "vyr/host/Threads.h"
+#include "vyr/host/Types.h"
+
+namespace vyr {
+
+using host::AnsiString;
+using host::Byte;
+using host::TColor;
+using host::TShiftState;
+using host::Word;
+
+class TCharSet;
+class TEditMatrix;
+
+// LED shape, one byte.
+enum class EShape : Byte { Square = 0, Circle = 1 };
+
+// One character of the edited text. The list ends with a sentinel node of Character 0.
+struct Node {
+    Byte Character = 0;
+    Node* NextNode = nullptr;  // null only in the end sentinel
+    Node* PrevNode = nullptr;  // null only in the first node
+};
+
+// One cell of the scroll column stream. Columns are chained through their top cells (heads).
+// LED column: 7 cells linked by Down/Up, Value 0 or 1. Letter code: 7 cells, head Value = the
+// code character, then the high, middle and low value bytes and three 0 cells along Down.
+// Digit code: head (Value = code character, Down null) with the three value bytes chained along
+// Up (each value cell's Down points back toward the head).
+struct _Pixel {
+    Byte Value = 0;
+    _Pixel* Prev = nullptr;  // same row, column before
+    _Pixel* Next = nullptr;  // same row, column after
+    _Pixel* Up = nullptr;
+    _Pixel* Down = nullptr;
+};
+
+// The digit alphabet of control codes: "0".."9" and "A".."F" (uppercase only).
+inline constexpr std::string_view HexStrNum = "0123456789";
+inline constexpr std::string_view HexStrAlfa = "ABCDEF";
+
+// Advances the marquee by one LED column every Delay milliseconds.
+class TDelayTimer : public host::TThread {
+public:
+    explicit TDelayTimer(TEditMatrix* AMatrix);
+    ~TDelayTimer() override;  // terminates, wakes and joins the thread; FMatrix := null
+
+protected:
+    void Execute() override;
+
+private:
+    TEditMatrix* FMatrix;
+};
+
+// Flips the blink phase every BlinkDelay milliseconds.
+class TBlinkTimer : public host::TThread {
+public:
+    explicit TBlinkTimer(TEditMatrix* AMatrix);
+    ~TBlinkTimer() override;
+
+protected:
+    void Execute() override;
+
+private:
+    TEditMatrix* FMatrix;
+};
+
+class TEditMatrix : public host::TCustomControl {
+public:
+    explicit TEditMatrix(host::TComponent* AOwner);
+    ~TEditMatrix() override;
+
+    [[nodiscard]] std::string_view ClassName() const override { return "TEditMatrix"; }
+    // Name, Tag, then the published properties below in declared order.
+    [[nodiscard]] const host::TPropList& Properties() const override;
+
+    // ---- Published properties, in declared order -------------------------------------------
+    // Marquee mode. Default false.
+    [[nodiscard]] bool Scroll() const { return FScroll; }
+    void FSetScroll(bool Value);
+    // Milliseconds between scroll steps. Default 100. Negative values are stored but paused as 0.
+    [[nodiscard]] std::int32_t Delay() const { return FDelay.load(std::memory_order_relaxed); }
+    void FSetDelay(std::int32_t Value);
+    // Colour of lit LEDs in the dark phase of blinking text. Default 64 (dark red).
+    [[nodiscard]] TColor BlinkOffColor() const { return FBlinkOffColor; }
+    void FSetBlinkOffColor(TColor Value);
+    // Milliseconds between blink toggles. Default 100. Negative values pause as 0.
+    [[nodiscard]] std::int32_t BlinkDelay() const { return FBlinkDelay.load(std::memory_order_relaxed); }
+    void FSetBlinkDelay(std::int32_t Value);
+    // Which colour pair the static frame uses: active (true) or inactive. Default true.
+    [[nodiscard]] bool ActiveLED() const { return FActiveLED; }
+    void FSetActiveLED(bool Value);
+    // Default 255 (pure red).
+    [[nodiscard]] TColor ActiveLEDOnColor() const { return FActiveLEDOnColor; }
+    void FSetActiveLEDOnColor(TColor Value);
+    // Default 64 (dark red).
+    [[nodiscard]] TColor ActiveLEDOffColor() const { return FActiveLEDOffColor; }
+    void FSetActiveLEDOffColor(TColor Value);
+    // Margins and gaps between LEDs. Default 0 (black). Setting it always repaints.
+    [[nodiscard]] TColor BackgroundColor() const { return FBackgroundColor; }
+    void FSetBackgroundColor(TColor Value);
+    // Not owned, not used for drawing; cleared when the referenced TCharSet is destroyed.
+    [[nodiscard]] TCharSet* Charset() const { return FCharset; }
+    void FSetCharSet(TCharSet* Value);
+    // Default 128 (medium red).
+    [[nodiscard]] TColor InactiveLEDOnColor() const { return FInactiveLEDOnColor; }
+    void FSetInactiveLEDOnColor(TColor Value);
+    // Default 0 (black).
+    [[nodiscard]] TColor InactiveLEDOffColor() const { return FInactiveLEDOffColor; }
+    void FSetInactiveLEDOffColor(TColor Value);
+    // Default Square. Circle makes LEDSize odd and at least 3.
+    [[nodiscard]] EShape LEDShape() const { return FLEDShape; }
+    void FSetLEDShape(EShape Value);
+    // LED side in pixels. Default 2. Square: 0 becomes 1; Circle: odd, at least 3.
+    [[nodiscard]] Byte LEDSize() const { return FLEDSize; }
+    void FSetLEDSize(Byte Value);
+    // Pixels between LEDs and around the grid. Default 1.
+    [[nodiscard]] Byte LEDDistance() const { return FLEDDistance; }
+    void FSetLEDDistance(Byte Value);
+    // The window jumps by StepToOutside characters instead of one. Default false.
+    [[nodiscard]] bool StepActive() const { return FStepActive; }
+    void FSetStepActive(bool Value);
+    // Characters per jump. Default 5. 0 becomes 1; otherwise at most TotalVisible div 2.
+    [[nodiscard]] Byte StepToOutside() const { return FStepToOutside; }
+    void FSetStep(Byte Value);
+    // TabOrder and TabStop are the host's (TWinControl).
+    // The text, 8-bit codes; codes below 32 are stored as spaces. Assigning moves the cursor to
+    // the end.
+    [[nodiscard]] AnsiString Text() const { return FReadText(); }
+    [[nodiscard]] AnsiString FReadText() const;
+    void FSetText(const AnsiString& Value);
+    // Character cells shown. Default 10. Setting it always repaints.
+    [[nodiscard]] Byte TotalVisible() const { return FTotalVisible; }
+    void FSetTotalVisible(Byte Value);
+    // Typing replaces the character under the cursor. Default false.
+    [[nodiscard]] bool Overwrite() const { return FOverwrite; }
+    void FSetOverwrite(bool Value);
+
+    // ---- Shell ---------------------------------------------------------------------------
+    // Renders one frame into the back buffer, chosen by the refresh flags, and copies it to the
+    // window (without a window only the back buffer is drawn).
+    void Paint() override;
+    void SetTotalRefresh() { FTotalRefresh = true; }
+    void SetMiniRefresh() { FMiniRefresh = true; }
+    // Copies the back buffer to the window at (0, 0), drawing nothing new.
+    void RedrawDisplay();
+
+    // ---- Glyphs --------------------------------------------------------------------------
+    // Writes the 100 built-in glyphs; other codes keep theirs.
+    void InitCharset();
+    // Column 0..4 of the code's glyph (bit 6 the top LED, bit 0 the bottom); 255 for a
+    // column index of 5 or more.
+    [[nodiscard]] Byte GetCharColumn(Byte Character, Byte Column) const;
+    // Stores one column and redraws when the code is in view. Column 5 or more: ignored.
+    void SetCharColumn(Byte Character, Byte Column, Byte Value);
+    // Replaces a whole glyph and redraws when the code is in view.
+    void ChangeChar(Byte Character, const std::array<Byte, 5>& Glyph);
+
+    // ---- Character list ------------------------------------------------------------------
+    Node* CreateNode(Byte Character);
+    void InitPointers();
+    void ClearPointerArea();
+    void InsertElement(Byte Character);
+    void RemoveElement(Node* N);
+    void CheckAndSetCursor();
+
+    // ---- Cursor movement -----------------------------------------------------------------
+    void GoRight();
+    void GoLeft();
+    void GoHome();
+    void GoEnd();
+    void GoPageUp();
+    void GoPageDown();
+
+    // ---- Insertion and deletion ----------------------------------------------------------
+    void InsertChar(Byte Character);
+    void DeleteChar();
+    void BackSpaceChar();
+
+    // ---- Keyboard and focus --------------------------------------------------------------
+    void GetSpecialKey(int Key);
+    void GetCharKey(char Key);
+    // Inserts a character as if typed, in either mode; codes below 32 are ignored.
+    void InsertCharacter(char Key);
+    void ExitComp(int Key);
+    // Upper case with three extra letters: 229->197, 230->198, 248->216.
+    [[nodiscard]] static char UpcaseDK(char Key);
+
+    // ---- LED raster ----------------------------------------------------------------------
+    // The primitives clip: nothing outside the back buffer is ever written.
+    void SPutpixel24bitmap(int X, int Y, TColor Color);
+    void SPutRect24bitmap(int X, int Y, int Size, TColor Color);
+    void SPutCirc24bitmap(int X, int Y, int Radius, TColor Color);
+    void CalculateShape();
+    void SetupDisplay();
+    void ClearDisplay();
+
+    // ---- Static frame --------------------------------------------------------------------
+    void ClearSegments(int First, int Last);
+    void WriteText();
+    void MakeCursor(bool Show);
+    void HideCursor() { MakeCursor(false); }
+    void ShowCursor() { MakeCursor(true); }
+    void TotalRedraw(bool Resize, bool Clear);
+
+    // ---- Column stream -------------------------------------------------------------------
+    void InitScroll();
+    _Pixel* CreatePixelP(Byte Value);
+    void DeletePixelP(_Pixel* Cell);
+    void RekClearPixelPointers(_Pixel* Cell);
+    void RekClearPixelPointersUpwards(_Pixel* Cell);
+    void AttachPixelPointers(_Pixel*& Head);
+    void AttachAlfaCode(int Code, int Value);
+    [[nodiscard]] static bool CheckAlfaAndAttachSimple(const AnsiString& S);
+    [[nodiscard]] static bool CheckAlfaStr(const AnsiString& S);
+    void CheckAlfaAndAttachExtended(const AnsiString& S);
+    void ClearPixelPointers();
+
+    // ---- Scroll frame --------------------------------------------------------------------
+    void TotalScrollRedraw(bool Recalc, bool Clear);
+    void WriteScrollText();
+    void GoToNextPixel(_Pixel*& Head) const;
+    void GoToNextNoActionPixel(_Pixel*& Head) const;
+    void GoToPastPixel(_Pixel*& Head) const;
+    void RunAlfaCode(_Pixel* Head);
+    [[nodiscard]] static bool IsCharInString(char Ch, const AnsiString& S);
+    [[nodiscard]] bool OnlyOnePixelDataLeft(_Pixel* Code, _Pixel* Left) const;
+    void RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, TColor& BlinkOff, TColor& On,
+                      TColor& Off);
+
+    // ---- Worker threads ------------------------------------------------------------------
+    void StartScroll();
+    void StopScroll();
+    void TryToScrollOnce();
+    void ScrollOnce();
+    void TryToBlink();
+    void ShiftBlinkState() { FBlinkState = !FBlinkState; }
+    void SleepVDelay() const;
+    void SleepVBlinkDelay() const;
+    void DelayTimerOnTimer(host::TComponent* Sender);
+    void BlinkOnTimer(host::TComponent* Sender);
+
+    // ---- Read-only views of the state, for applications, tools and tests ------------------
+    [[nodiscard]] bool Creating() const { return FCreating; }
+    [[nodiscard]] bool Destroying() const { return FDestroying; }
+    [[nodiscard]] bool TotalRefresh() const { return FTotalRefresh; }
+    [[nodiscard]] bool MiniRefresh() const { return FMiniRefresh; }
+    [[nodiscard]] bool GeometryChanged() const { return FGeometryChanged; }
+    [[nodiscard]] const host::TBitmap* Bitmap() const { return FBitmap.get(); }
+    [[nodiscard]] const std::array<Byte, 256 * 5>& CharTable() const { return FCharTable; }
+    [[nodiscard]] TColor OnColor() const { return FOnColor; }
+    [[nodiscard]] TColor OffColor() const { return FOffColor; }
+    [[nodiscard]] std::int32_t CursorPos() const { return FCursorPos; }
+    [[nodiscard]] std::int32_t FirstVisible() const { return FFirstVisible; }
+    [[nodiscard]] std::int32_t TextLength() const { return FTextLength; }
+    [[nodiscard]] const Node* FirstNode() const { return FFirstNode; }
+    [[nodiscard]] const Node* CursorNode() const { return FCursorNode; }
+    [[nodiscard]] const Node* VisibleNode() const { return FVisibleNode; }
+    [[nodiscard]] const Node* EndNode() const { return FEndNode; }
+    [[nodiscard]] const _Pixel* StreamHead() const { return FStreamHead; }
+    [[nodiscard]] const _Pixel* StreamTail() const { return FStreamTail; }
+    [[nodiscard]] const _Pixel* ScrollPos() const { return FScrollPos; }
+    [[nodiscard]] TColor ScrollOnColor() const { return FScrollOnColor; }
+    [[nodiscard]] TColor ScrollOffColor() const { return FScrollOffColor; }
+    [[nodiscard]] TColor ScrollBlinkOffColor() const { return FScrollBlinkOffColor; }
+    [[nodiscard]] bool BlinkState() const { return FBlinkState; }
+    [[nodiscard]] bool Blinking() const { return FBlinking; }
+    [[nodiscard]] bool ScrollHalted() const { return FScrollHalted; }
+    [[nodiscard]] TDelayTimer* DelayTimer() const { return FDelayTimer.get(); }
+    [[nodiscard]] TBlinkTimer* BlinkTimer() const { return FBlinkTimer.get(); }
+
+protected:
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+    void Click() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void WndProc(host::TMessage& Message) override;
+    void Notification(host::TComponent* AComponent, host::TOperation Operation) override;
+
+private:
+    void WMEraseBkgnd(host::TMessage& Message);
+    void WMGetDlgCode(host::TMessage& Message);
+    void WMNextDlgCtl(host::TMessage& Message);
+    // Repainting setter endings: FTotalRefresh true, FMiniRefresh false, Paint (geometry: also
+    // FGeometryChanged true).
+    void Refresh();
+    void GeometryRefresh();
+    // Draws one LED of the grid (column, row) in the current shape.
+    void PutLED(int Column, int Row, TColor Color);
+
+    // Lifecycle and refresh
+    bool FCreating = false;
+    bool FDestroying = false;
+    bool FTotalRefresh = false;
+    bool FMiniRefresh = false;
+    bool FGeometryChanged = false;
+
+    // Rendering
+    std::unique_ptr<host::TBitmap> FBitmap;
+    std::array<Byte, 256 * 5> FCharTable{};
+    TColor FOnColor = 0;
+    TColor FOffColor = 0;
+
+    // Fields behind the published properties
+    TColor FActiveLEDOnColor = 0;
+    TColor FActiveLEDOffColor = 0;
+    TColor FBackgroundColor = 0;
+    TColor FInactiveLEDOnColor = 0;
+    TColor FInactiveLEDOffColor = 0;
+    TColor FBlinkOffColor = 0;
+    EShape FLEDShape = EShape::Square;
+    Byte FLEDSize = 0;
+    Byte FLEDDistance = 0;
+    Byte FStepToOutside = 0;
+    Byte FTotalVisible = 0;
+    bool FActiveLED = false;
+    bool FStepActive = false;
+    bool FOverwrite = false;
+    bool FScroll = false;
+    std::atomic<std::int32_t> FDelay{0};       // read by the delay thread
+    std::atomic<std::int32_t> FBlinkDelay{0};  // read by the blink thread
+    TCharSet* FCharset = nullptr;
+
+    // Character list
+    std::int32_t FCursorPos = 0;
+    std::int32_t FFirstVisible = 0;
+    std::int32_t FTextLength = 0;
+    Node* FFirstNode = nullptr;
+    Node* FCursorNode = nullptr;
+    Node* FVisibleNode = nullptr;
+    Node* FEndNode = nullptr;
+
+    // Scroll stream and marquee
+    _Pixel* FStreamHead = nullptr;
+    _Pixel* FStreamTail = nullptr;
+    _Pixel* FScrollPos = nullptr;
+    TColor FScrollOnColor = 0;
+    TColor FScrollOffColor = 0;
+    TColor FScrollBlinkOffColor = 0;
+    bool FBlinkState = false;
+    bool FBlinking = false;
+    bool FScrollHalted = false;
+    std::unique_ptr<TDelayTimer> FDelayTimer;
+    std::unique_ptr<TBlinkTimer> FBlinkTimer;
+};
+
+}  // namespace vyr

@@ -1,0 +1,85 @@
+// Worker threads and the GUI thread's queue of synchronised calls.
+//
+// The GUI thread is the thread that loaded the host library (normally the program's main
+// thread), unless SetGuiThread names another. Worker threads hand work to it with
+// TThread::Synchronize; the work runs only when the GUI thread pumps the queue
+// (CheckSynchronize, or a widget set's message loop). Nothing runs on a timer of its own.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace vyr::host {
+
+class TThread {
+public:
+    // CreateSuspended true: Execute starts only at the first Resume. False: it starts now.
+    explicit TThread(bool CreateSuspended);
+    // Terminates, wakes and joins the thread (WaitFor). A derived class whose Execute uses its
+    // own members must call Terminate and WaitFor in its own destructor, before they go.
+    virtual ~TThread();
+
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+
+    // Starts Execute the first time; later, lets a suspended thread go on. Resuming a running
+    // thread does nothing.
+    void Resume();
+    // The thread stops at its next Pause or Synchronize until Resume (or Terminate).
+    void Suspend();
+    // Sets the terminate flag, which Execute reads through Terminated(), and wakes the thread
+    // from Pause and from a suspension. It does not wait.
+    void Terminate();
+    // Terminate, then wait until Execute has returned and join the thread. On the GUI thread a
+    // Synchronize of this thread that is still queued is cancelled (it returns without running),
+    // so waiting can never deadlock. A thread that was never started ends at once. Idempotent.
+    void WaitFor();
+
+    [[nodiscard]] bool Terminated() const { return FTerminated.load(std::memory_order_acquire); }
+    [[nodiscard]] bool Suspended() const;
+    [[nodiscard]] bool Started() const;
+    [[nodiscard]] bool Finished() const { return FFinished.load(std::memory_order_acquire); }
+
+protected:
+    // The thread's work. Runs on the worker thread; loops until Terminated().
+    virtual void Execute() = 0;
+
+    // Runs Method on the GUI thread and returns when it has run, or when it was cancelled by
+    // WaitFor. Called on the GUI thread itself, Method runs at once. Returns true if it ran.
+    bool Synchronize(const std::function<void()>& Method);
+
+    // The worker's sleep: returns after Milliseconds, at once when Terminate is called, and
+    // while the thread is suspended it also waits for Resume or Terminate.
+    void Pause(std::uint32_t Milliseconds);
+
+private:
+    void Run();
+    void WaitWhileSuspended(std::unique_lock<std::mutex>& Lock);
+
+    mutable std::mutex FMutex;
+    std::condition_variable FWake;
+    std::thread FThread;
+    bool FStarted = false;
+    bool FSuspended = false;
+    bool FJoined = false;
+    std::atomic<bool> FTerminated{false};
+    std::atomic<bool> FFinished{false};
+};
+
+// GUI thread: runs every synchronised call queued now. When none is queued, waits up to Timeout
+// for one to arrive. Returns true if at least one ran.
+bool CheckSynchronize(std::chrono::milliseconds Timeout = std::chrono::milliseconds(0));
+
+// Number of synchronised calls waiting in the queue.
+std::size_t PendingSynchronizeCount();
+
+[[nodiscard]] bool IsGuiThread();
+// Makes the calling thread the GUI thread.
+void SetGuiThread();
+
+}  // namespace vyr::host

@@ -1,0 +1,225 @@
+// The scroll frame: TotalVisible x 6 LED columns of the stream from FScrollPos on, wrapping at
+// the end of the stream, and the execution of the control codes met on the way.
+//
+// Letter codes run once per frame, before anything is drawn, through the property setters; a
+// setter that changes its value repaints at once, so a frame can be entered again from inside its
+// own letter-code pass. Everything a frame walks with is local, and the inner frame runs no
+// letter codes, so the nesting is one level deep and the outer frame simply goes on where it was.
+// Digit codes run while the columns are drawn and change the colours and blinking of the columns
+// to their right; they commit for good just before they leave the window at the left.
+#include "vyr/EditMatrix.h"
+
+namespace vyr {
+
+namespace {
+
+constexpr int ColumnRows = 7;
+
+// Head kinds: a digit code carries its value along Up; a letter code has a code character
+// (always above 1) in its head; an LED column has 0 or 1 there.
+bool IsDigitCode(const _Pixel* Head) { return Head->Up != nullptr; }
+bool IsLetterCode(const _Pixel* Head) { return Head->Up == nullptr && Head->Value > 1; }
+bool IsLEDColumn(const _Pixel* Head) { return Head->Up == nullptr && Head->Value <= 1; }
+
+// The 24-bit value of a code, high byte first, read from the three cells after the head along
+// the given link. Missing cells count as 0.
+template <typename TLink>
+TColor CodeValue(const _Pixel* Head, TLink Link) {
+    TColor Value = 0;
+    const _Pixel* Cell = Head;
+    for (int i = 0; i < 3; ++i) {
+        Cell = Cell != nullptr ? Cell->*Link : nullptr;
+        Value = (Value << 8) | (Cell != nullptr ? Cell->Value : 0U);
+    }
+    return Value;
+}
+
+}  // namespace
+
+void TEditMatrix::GoToNextPixel(_Pixel*& Head) const {
+    Head = Head->Next != nullptr ? Head->Next : FStreamHead;
+}
+
+// The next LED column, skipping codes and wrapping. A stream with no LED column at all cannot come
+// from the text; should one be built by hand, the walk stops after one round instead of looping.
+void TEditMatrix::GoToNextNoActionPixel(_Pixel*& Head) const {
+    _Pixel* const Start = Head;
+    do {
+        GoToNextPixel(Head);
+    } while (Head->Value > 1 && Head != Start);
+}
+
+void TEditMatrix::GoToPastPixel(_Pixel*& Head) const {
+    Head = Head == FStreamHead ? FStreamTail : Head->Prev;
+}
+
+bool TEditMatrix::IsCharInString(char Ch, const AnsiString& S) {
+    return S.find(Ch) != AnsiString::npos;
+}
+
+// True when the code is the left-edge head, or when exactly one LED column stands between the
+// left edge and the code (the left edge included): the step just before the code leaves.
+bool TEditMatrix::OnlyOnePixelDataLeft(_Pixel* Code, _Pixel* Left) const {
+    if (Code == Left) return true;
+    int LEDs = 0;
+    _Pixel* Head = Code;
+    for (;;) {
+        if (IsLEDColumn(Head)) ++LEDs;
+        if (LEDs > 1) return false;  // the count can only grow
+        if (Head == Left) break;
+        GoToPastPixel(Head);
+        if (Head == nullptr || Head == Code) return false;  // Left is not in the stream
+    }
+    return LEDs == 1;
+}
+
+void TEditMatrix::RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, TColor& BlinkOff, TColor& On,
+                               TColor& Off) {
+    const TColor Value = CodeValue(Code, &_Pixel::Up);
+    const Byte High = static_cast<Byte>(Value >> 16);
+    switch (Code->Value) {
+        case '0':
+            Steady = High != 0 ? FBlinkState : true;
+            if (OnlyOnePixelDataLeft(Code, Left)) FBlinking = High != 0;
+            break;
+        case '1':
+            BlinkOff = Value;
+            if (OnlyOnePixelDataLeft(Code, Left)) FScrollBlinkOffColor = Value;
+            break;
+        case '2':
+            On = Value;
+            if (OnlyOnePixelDataLeft(Code, Left)) FScrollOnColor = Value;
+            break;
+        case '3':
+            Off = Value;
+            if (OnlyOnePixelDataLeft(Code, Left)) FScrollOffColor = Value;
+            break;
+        case '4':
+        case '5':
+        case '6':
+        case '7':
+        case '8':
+            FScrollHalted = true;
+            break;
+        default:
+            break;
+    }
+}
+
+// Letter codes go through the property setters, which do nothing when the value is unchanged and
+// otherwise repaint at once (a nested frame without letter codes).
+void TEditMatrix::RunAlfaCode(_Pixel* Head) {
+    const TColor Value = CodeValue(Head, &_Pixel::Down);
+    switch (Head->Value) {
+        case 'A':
+            FSetActiveLED((Value & 255) != 0);
+            break;
+        case 'B':
+            FSetActiveLEDOffColor(Value);
+            FScrollOffColor = Value;
+            break;
+        case 'C':
+            FSetActiveLEDOnColor(Value);
+            FScrollOnColor = Value;
+            break;
+        case 'D':
+            FSetDelay(static_cast<std::int32_t>(Value));
+            break;
+        case 'E':
+            FSetInactiveLEDOffColor(Value);
+            break;
+        case 'F':
+            FSetInactiveLEDOnColor(Value);
+            break;
+        case 'I':
+            FSetLEDDistance(static_cast<Byte>(Value & 255));
+            break;
+        case 'L':
+            FSetLEDSize(static_cast<Byte>(Value & 255));
+            break;
+        case 'S':
+            FSetLEDShape(Value != 0 ? EShape::Circle : EShape::Square);
+            break;
+        default:
+            break;
+    }
+}
+
+void TEditMatrix::TotalScrollRedraw(bool Recalc, bool Clear) {
+    if (Recalc) {
+        CalculateShape();
+        SetupDisplay();
+        ClearDisplay();
+    } else if (Clear) {
+        ClearDisplay();
+    }
+    ClearSegments(0, static_cast<int>(FTotalVisible) - 1);
+    WriteScrollText();
+    FTotalRefresh = false;
+}
+
+void TEditMatrix::WriteScrollText() {
+    _Pixel* const Left = FScrollPos != nullptr ? FScrollPos : FStreamHead;
+    if (Left != nullptr) {
+        const int Width = static_cast<int>(FTotalVisible) * 6;
+
+        // Letter codes: those in the window and the first head after it, the rightmost of each
+        // letter only. Letter codes are not counted on the way back, so the walk reaches as many
+        // heads left of the window as there are letter codes in the range.
+        if (FMiniRefresh) {
+            AnsiString Executed;
+            int Steps = 0;
+            int LEDs = 0;
+            _Pixel* Head = Left;
+            while (LEDs < Width) {
+                if (IsLEDColumn(Head)) ++LEDs;
+                ++Steps;
+                GoToNextPixel(Head);
+                if (Head == Left && LEDs == 0) break;  // no LED column in the stream at all
+            }
+            int Counted = 0;
+            _Pixel* const End = Head;
+            for (;;) {
+                if (IsLetterCode(Head)) {
+                    const auto Letter = static_cast<char>(Head->Value);
+                    if (!IsCharInString(Letter, Executed)) {
+                        Executed.push_back(Letter);
+                        RunAlfaCode(Head);
+                    }
+                } else {
+                    ++Counted;
+                    if (Counted == Steps + 1) break;
+                }
+                GoToPastPixel(Head);
+                if (Head == End && Counted == 0) break;  // only letter codes in the stream
+            }
+        }
+
+        // The columns. A letter code's setter may have rebuilt the back buffer with a new
+        // geometry; the LEDs below are placed with the geometry in force now.
+        bool Steady = !FBlinking;
+        TColor BlinkOff = FScrollBlinkOffColor;
+        TColor On = FScrollOnColor;
+        TColor Off = FScrollOffColor;
+        int Column = 0;
+        _Pixel* Head = Left;
+        while (Column < Width) {
+            if (IsDigitCode(Head)) {
+                RunAlfaState(Head, Left, Steady, BlinkOff, On, Off);
+            } else if (!IsLetterCode(Head)) {
+                const _Pixel* Cell = Head;
+                for (int Row = 0; Row < ColumnRows && Cell != nullptr; ++Row, Cell = Cell->Down) {
+                    TColor Colour = Off;
+                    if (Cell->Value == 1) Colour = Steady || (FBlinking && FBlinkState) ? On : BlinkOff;
+                    PutLED(Column, Row, Colour);
+                }
+                ++Column;
+            }
+            GoToNextPixel(Head);
+            if (Head == Left && Column == 0) break;  // no LED column in the stream at all
+        }
+    }
+    FMiniRefresh = true;
+}
+
+}  // namespace vyr

@@ -1,0 +1,307 @@
+// The scroll column stream: the text turned into LED columns and code columns.
+//
+// Every ordinary character becomes six LED columns of seven cells (five glyph columns and a blank
+// gap); a well-formed control code ("@", a code character, six uppercase hexadecimal digits)
+// becomes one code column that occupies no screen column. Columns are chained through their top
+// cells (heads); the cells of a row are linked to the same row of the neighbouring columns.
+//
+// Freeing walks the heads and releases each column's own cells, so it needs no stack in
+// proportion to the length of the text, and every cell is released exactly once.
+#include <array>
+#include <cassert>
+
+#include "vyr/EditMatrix.h"
+
+namespace vyr {
+
+namespace {
+
+constexpr int ColumnRows = 7;   // LED rows of a column
+constexpr int ColumnsPerChar = 6;  // five glyph columns and one gap
+
+// The characters that may follow "@" to start a control code.
+constexpr std::string_view CodeCharacters = "012345678ABCDEFILS";
+
+// The value of one code digit ("0".."9", "A".."F"), or -1.
+int HexValue(char Ch) {
+    if (Ch >= '0' && Ch <= '9') return Ch - '0';
+    if (Ch >= 'A' && Ch <= 'F') return Ch - 'A' + 10;
+    return -1;
+}
+
+bool IsHexDigit(char Ch) {
+    return HexStrNum.find(Ch) != std::string_view::npos || HexStrAlfa.find(Ch) != std::string_view::npos;
+}
+
+}  // namespace
+
+_Pixel* TEditMatrix::CreatePixelP(Byte Value) {
+    auto* Cell = new _Pixel;
+    Cell->Value = Value;
+    return Cell;
+}
+
+// Unlinks the cell from every neighbour that still points back at it, then frees it. A freed
+// cell is therefore never reachable from the cells that remain.
+void TEditMatrix::DeletePixelP(_Pixel* Cell) {
+    if (Cell == nullptr) return;
+    if (Cell->Prev != nullptr && Cell->Prev->Next == Cell) Cell->Prev->Next = nullptr;
+    if (Cell->Next != nullptr && Cell->Next->Prev == Cell) Cell->Next->Prev = nullptr;
+    if (Cell->Up != nullptr && Cell->Up->Down == Cell) Cell->Up->Down = nullptr;
+    if (Cell->Down != nullptr && Cell->Down->Up == Cell) Cell->Down->Up = nullptr;
+    delete Cell;
+}
+
+// Frees the cell and everything reachable from it along Down and Next: the cells of its row
+// from here to the right, and the cells below each of them. In a stream a lower row is linked
+// across a column only where the row above is too, so freeing the Down chain of every cell of
+// the row reaches exactly that set. Iterative: one pass along the row, one down each column.
+void TEditMatrix::RekClearPixelPointers(_Pixel* Cell) {
+    while (Cell != nullptr) {
+        _Pixel* const NextInRow = Cell->Next;
+        _Pixel* Below = Cell->Down;
+        while (Below != nullptr) {
+            _Pixel* const Further = Below->Down;
+            DeletePixelP(Below);
+            Below = Further;
+        }
+        DeletePixelP(Cell);
+        Cell = NextInRow;
+    }
+}
+
+// Frees the cell and the chain above it (a digit code's value cells), the outermost cell first.
+void TEditMatrix::RekClearPixelPointersUpwards(_Pixel* Cell) {
+    if (Cell == nullptr) return;
+    _Pixel* Top = Cell;
+    while (Top->Up != nullptr) Top = Top->Up;
+    for (;;) {
+        const bool Last = Top == Cell;
+        _Pixel* const Below = Last ? nullptr : Top->Down;
+        DeletePixelP(Top);
+        if (Last || Below == nullptr) break;
+        Top = Below;
+    }
+}
+
+// Appends the column whose head is Head: its cells are linked row by row, from the top, to the
+// cells of the last column, for as many rows as both columns have (a digit code has only its
+// head in the grid). Head is consumed: it is null afterwards.
+void TEditMatrix::AttachPixelPointers(_Pixel*& Head) {
+    if (Head == nullptr) return;
+    if (FStreamHead == nullptr) {
+        FStreamHead = Head;
+    } else {
+        _Pixel* Left = FStreamTail;
+        _Pixel* Right = Head;
+        while (Left != nullptr && Right != nullptr) {
+            Left->Next = Right;
+            Right->Prev = Left;
+            Left = Left->Down;
+            Right = Right->Down;
+        }
+    }
+    FStreamTail = Head;
+    Head = nullptr;
+}
+
+namespace {
+
+// Cells already made for a column that is not attached yet; freed if building it fails.
+class TColumnBuilder {
+public:
+    explicit TColumnBuilder(TEditMatrix& Matrix) : FMatrix(Matrix) {}
+    TColumnBuilder(const TColumnBuilder&) = delete;
+    TColumnBuilder& operator=(const TColumnBuilder&) = delete;
+    ~TColumnBuilder() {
+        for (int i = 0; i < FCount; ++i) FMatrix.DeletePixelP(FCells[static_cast<std::size_t>(i)]);
+    }
+    _Pixel* Add(Byte Value) {
+        _Pixel* Cell = FMatrix.CreatePixelP(Value);
+        FCells[static_cast<std::size_t>(FCount++)] = Cell;
+        return Cell;
+    }
+    // The cells are handed over to the stream: the builder no longer frees them.
+    void Release() { FCount = 0; }
+
+private:
+    TEditMatrix& FMatrix;
+    std::array<_Pixel*, ColumnRows> FCells{};
+    int FCount = 0;
+};
+
+// Links Cell below Above.
+void HangBelow(_Pixel* Above, _Pixel* Cell) {
+    Above->Down = Cell;
+    Cell->Up = Above;
+}
+
+// Links Cell above Below (a digit code's value chain grows along Up).
+void HangAbove(_Pixel* Below, _Pixel* Cell) {
+    Below->Up = Cell;
+    Cell->Down = Below;
+}
+
+}  // namespace
+
+void TEditMatrix::AttachAlfaCode(int Code, int Value) {
+    const auto High = static_cast<Byte>((Value >> 16) & 255);
+    const auto Middle = static_cast<Byte>((Value >> 8) & 255);
+    const auto Low = static_cast<Byte>(Value & 255);
+    TColumnBuilder Column(*this);
+    _Pixel* Head = Column.Add(static_cast<Byte>(Code));
+    if (HexStrNum.find(static_cast<char>(Code)) != std::string_view::npos) {
+        // Digit code: the value bytes hang above the head, the high byte nearest to it.
+        _Pixel* Cell = Head;
+        for (const Byte B : {High, Middle, Low}) {
+            _Pixel* Next = Column.Add(B);
+            HangAbove(Cell, Next);
+            Cell = Next;
+        }
+    } else {
+        // Letter code: laid out like an LED column, the value bytes below the head.
+        _Pixel* Cell = Head;
+        for (const Byte B : {High, Middle, Low, Byte{0}, Byte{0}, Byte{0}}) {
+            _Pixel* Next = Column.Add(B);
+            HangBelow(Cell, Next);
+            Cell = Next;
+        }
+    }
+    Column.Release();
+    AttachPixelPointers(Head);
+}
+
+bool TEditMatrix::CheckAlfaAndAttachSimple(const AnsiString& S) {
+    return !S.empty() && CodeCharacters.find(S[0]) != std::string_view::npos;
+}
+
+bool TEditMatrix::CheckAlfaStr(const AnsiString& S) {
+    if (S.size() != 7) return false;
+    for (std::size_t i = 1; i < 7; ++i) {
+        if (!IsHexDigit(S[i])) return false;
+    }
+    return true;
+}
+
+void TEditMatrix::CheckAlfaAndAttachExtended(const AnsiString& S) {
+    if (!CheckAlfaStr(S)) return;
+    int Value = 0;
+    for (std::size_t i = 1; i < 7; ++i) Value = Value * 16 + HexValue(S[i]);
+    AttachAlfaCode(static_cast<Byte>(S[0]), Value);
+}
+
+// Frees the whole stream: first the value chains of the digit codes, then every column from
+// its head down. The stream is empty afterwards and FScrollPos no longer points into it.
+void TEditMatrix::ClearPixelPointers() {
+    for (_Pixel* Head = FStreamHead; Head != nullptr; Head = Head->Next) {
+        if (Head->Up != nullptr) RekClearPixelPointersUpwards(Head->Up);
+    }
+    RekClearPixelPointers(FStreamHead);
+    FStreamHead = nullptr;
+    FStreamTail = nullptr;
+    // Left pointing at a freed cell it would be a trap for any later frame or scroll step.
+    FScrollPos = nullptr;
+}
+
+// Rebuilds the stream from the character list. The scan reads the text once, with the states:
+//   Plain   "@" starts a code; anything else is rendered.
+//   At      "@" renders one "@"; anything else is held as the code character.
+//   Held    "@" drops the held character and renders "@"; a held code character collects this
+//           character as the first digit; otherwise the held character is dropped and this one
+//           rendered.
+//   Digits  collects characters ("@" too) until the code text is 7 long, then attaches the code
+//           if its six digits are uppercase hexadecimal (else drops it) and looks at the same
+//           character again in Plain. At the end of the text the missing digits are 0
+//           characters, so a code cut short is always concluded, and dropped.
+// A pending "@" or held character at the end is dropped. When no character was rendered the
+// stream is left empty. If a cell cannot be allocated the stream is left empty and the
+// allocation failure is passed on.
+void TEditMatrix::InitScroll() {
+    ClearPixelPointers();
+
+    const auto Render = [this](Byte Character) {
+        for (int k = 0; k < ColumnsPerChar; ++k) {
+            const Byte Glyph = k < 5 ? FCharTable[static_cast<std::size_t>(5 * Character + k)] : Byte{0};
+            TColumnBuilder Column(*this);
+            _Pixel* Head = nullptr;
+            _Pixel* Last = nullptr;
+            for (int Row = 0; Row < ColumnRows; ++Row) {
+                _Pixel* Cell = Column.Add(static_cast<Byte>((Glyph >> (6 - Row)) & 1));
+                if (Last == nullptr) {
+                    Head = Cell;
+                } else {
+                    HangBelow(Last, Cell);
+                }
+                Last = Cell;
+            }
+            Column.Release();
+            AttachPixelPointers(Head);
+        }
+    };
+
+    enum class TScan { Plain, At, Held, Digits };
+    TScan State = TScan::Plain;
+    AnsiString Code;
+    Code.reserve(8);
+    bool Rendered = false;
+
+    try {
+        const Node* Current = FFirstNode;
+        while (Current != nullptr && (Current != FEndNode || State == TScan::Digits)) {
+            const auto Ch = static_cast<char>(Current->Character);
+            bool Advance = true;
+            switch (State) {
+                case TScan::Plain:
+                    if (Ch == '@') {
+                        Code.clear();
+                        State = TScan::At;
+                    } else {
+                        Render(static_cast<Byte>(Ch));
+                        Rendered = true;
+                    }
+                    break;
+                case TScan::At:
+                    if (Ch == '@') {
+                        Render('@');
+                        Rendered = true;
+                        State = TScan::Plain;
+                    } else {
+                        Code.assign(1, Ch);
+                        State = TScan::Held;
+                    }
+                    break;
+                case TScan::Held:
+                    if (Ch == '@') {
+                        Render('@');
+                        Rendered = true;
+                        State = TScan::Plain;
+                    } else if (CheckAlfaAndAttachSimple(Code)) {
+                        Code.push_back(Ch);
+                        State = TScan::Digits;
+                    } else {
+                        Render(static_cast<Byte>(Ch));
+                        Rendered = true;
+                        State = TScan::Plain;
+                    }
+                    break;
+                case TScan::Digits:
+                    if (Code.size() < 7) {
+                        Code.push_back(Ch);
+                    } else {
+                        CheckAlfaAndAttachExtended(Code);
+                        State = TScan::Plain;
+                        Advance = false;
+                    }
+                    break;
+            }
+            if (Advance && Current != FEndNode) Current = Current->NextNode;
+        }
+        if (!Rendered) ClearPixelPointers();
+    } catch (...) {
+        ClearPixelPointers();
+        throw;
+    }
+    FScrollPos = FStreamHead;
+}
+
+}  // namespace vyr

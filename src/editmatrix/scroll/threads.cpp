@@ -1,0 +1,119 @@
+// The two worker threads of the marquee and the steps they hand to the GUI thread.
+//
+// Each worker loops: hand one step to the GUI thread (Synchronize, which waits until it has run),
+// then pause for the control's delay, read after the step so that a change made by the step (code
+// "D") applies to the pause right after it. Outside the synchronised step a worker reads only its
+// delay (an atomic) and its terminate flag. The pause is interruptible: Terminate wakes it, and
+// WaitFor on the GUI thread also cancels a step still waiting in the queue, so a worker ends
+// promptly whatever it is doing.
+//
+// Negative delays are paused as 0 (a step as soon as the GUI thread takes it), not as the huge
+// unsigned count they would otherwise become.
+//
+// Leaving scroll mode does not suspend the threads: their steps go on repainting the static frame
+// (which looks the same either way) and moving the hidden scroll position, which the next switch
+// to scroll mode resets. StopScroll suspends both for an application that wants them quiet.
+#include <algorithm>
+
+#include "vyr/EditMatrix.h"
+
+namespace vyr {
+
+namespace {
+
+std::uint32_t PauseLength(std::int32_t Milliseconds) {
+    return static_cast<std::uint32_t>(std::max<std::int32_t>(Milliseconds, 0));
+}
+
+}  // namespace
+
+TDelayTimer::TDelayTimer(TEditMatrix* AMatrix) : host::TThread(true), FMatrix(AMatrix) {}
+
+// Joins the thread before anything it uses goes; a thread never resumed ends at once.
+TDelayTimer::~TDelayTimer() {
+    Terminate();
+    WaitFor();
+    FMatrix = nullptr;
+}
+
+void TDelayTimer::Execute() {
+    TEditMatrix* const Matrix = FMatrix;
+    if (Matrix == nullptr) return;
+    while (!Terminated()) {
+        Synchronize([Matrix] { Matrix->TryToScrollOnce(); });
+        if (Terminated()) break;
+        Pause(PauseLength(Matrix->Delay()));
+    }
+}
+
+TBlinkTimer::TBlinkTimer(TEditMatrix* AMatrix) : host::TThread(true), FMatrix(AMatrix) {}
+
+TBlinkTimer::~TBlinkTimer() {
+    Terminate();
+    WaitFor();
+    FMatrix = nullptr;
+}
+
+void TBlinkTimer::Execute() {
+    TEditMatrix* const Matrix = FMatrix;
+    if (Matrix == nullptr) return;
+    while (!Terminated()) {
+        Synchronize([Matrix] { Matrix->TryToBlink(); });
+        if (Terminated()) break;
+        Pause(PauseLength(Matrix->BlinkDelay()));
+    }
+}
+
+// Resumes the delay thread, then the blink thread. Resuming a running thread does nothing.
+void TEditMatrix::StartScroll() {
+    if (FDelayTimer) FDelayTimer->Resume();
+    if (FBlinkTimer) FBlinkTimer->Resume();
+}
+
+void TEditMatrix::StopScroll() {
+    if (FDelayTimer) FDelayTimer->Suspend();
+    if (FBlinkTimer) FBlinkTimer->Suspend();
+}
+
+void TEditMatrix::TryToScrollOnce() {
+    if (!FDestroying) ScrollOnce();
+}
+
+// One LED column on, skipping codes and wrapping; a halted marquee stays but still repaints.
+void TEditMatrix::ScrollOnce() {
+    if (!FScrollHalted && FStreamHead != nullptr) {
+        if (FScrollPos == nullptr) FScrollPos = FStreamHead;
+        GoToNextNoActionPixel(FScrollPos);
+    }
+    FTotalRefresh = true;
+    FMiniRefresh = true;
+    Paint();
+}
+
+void TEditMatrix::TryToBlink() {
+    if (FDestroying) return;
+    ShiftBlinkState();
+    SetTotalRefresh();
+    SetMiniRefresh();
+    Paint();
+}
+
+void TEditMatrix::SleepVDelay() const { host::Sleep(PauseLength(Delay())); }
+
+void TEditMatrix::SleepVBlinkDelay() const { host::Sleep(PauseLength(BlinkDelay())); }
+
+// The steps for a timer of the application's own (nothing in the control calls these); they do
+// nothing while the control is still being constructed.
+void TEditMatrix::DelayTimerOnTimer(host::TComponent* /*Sender*/) {
+    if (!FCreating) ScrollOnce();
+}
+
+void TEditMatrix::BlinkOnTimer(host::TComponent* /*Sender*/) {
+    if (FCreating) return;
+    ShiftBlinkState();
+    SetTotalRefresh();
+    SetMiniRefresh();
+    Paint();
+}
+
+}  // namespace vyr

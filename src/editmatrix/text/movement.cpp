@@ -1,0 +1,197 @@
+// Cursor movement: Right, Left, Home, End, Page Up and Page Down, each with its window rule.
+//
+// Every move that is not stopped by its guard runs the same frame: erase the bar at the old
+// slot, apply the window rule (its tests use P and F from before the move), move the cursor,
+// draw the bar at the new slot, redraw the whole frame only if the window moved, copy to the
+// screen. A move stopped by its guard changes nothing and draws nothing.
+//
+// Narrow windows: the step rules (StepActive) keep the cursor inside the window only for
+// windows of two slots or more, so a one-slot window always follows the single-step rules.
+// A window of no slots has no place for the cursor; its start simply follows the cursor
+// (F = P, the cursor's node is the first visible node) and no bar is drawn.
+#include "window.h"
+
+namespace vyr {
+
+using text::Advance;
+using text::Retreat;
+
+void TEditMatrix::GoRight() {
+    if (FCursorNode == FEndNode) return;
+    FTotalRefresh = false;
+    text::HideBar(*this);
+
+    const std::int32_t T = FTotalVisible;
+    const std::int32_t L = FTextLength;
+    const std::int32_t P = FCursorPos;
+    const std::int32_t F = FFirstVisible;
+    const bool StepRule = FStepActive && T >= 2 && T <= L && F != L - T + 1;
+    if (StepRule) {
+        const std::int32_t S = text::StepWidth(*this);
+        if (P - F < T - 2) {
+            // The cursor is not yet next to the last slot: the window stays.
+        } else if (S < L - P - 1) {
+            Advance(FVisibleNode, FFirstVisible, S);
+        } else {
+            FVisibleNode = FEndNode;
+            FFirstVisible = L;
+            Retreat(FVisibleNode, FFirstVisible, T - 1);
+        }
+    } else if (P - F >= T - 1) {
+        Advance(FVisibleNode, FFirstVisible, 1);
+    }
+    Advance(FCursorNode, FCursorPos, 1);
+
+    if (T == 0) {
+        FVisibleNode = FCursorNode;
+        FFirstVisible = FCursorPos;
+    }
+    FTotalRefresh = FFirstVisible != F;
+    text::FinishFrame(*this);
+}
+
+void TEditMatrix::GoLeft() {
+    if (FCursorPos == 0) return;
+    FTotalRefresh = false;
+    text::HideBar(*this);
+
+    const std::int32_t T = FTotalVisible;
+    const std::int32_t P = FCursorPos;
+    const std::int32_t F = FFirstVisible;
+    const bool StepRule = FStepActive && T >= 2 && F != 0;
+    if (StepRule) {
+        const std::int32_t S = text::StepWidth(*this);
+        if (P >= F + 2) {
+            // The cursor is not yet next to slot 0: the window stays.
+        } else if (F < S) {
+            FVisibleNode = FFirstNode;
+            FFirstVisible = 0;
+        } else {
+            Retreat(FVisibleNode, FFirstVisible, S);
+        }
+    } else if (P <= F) {
+        Retreat(FVisibleNode, FFirstVisible, 1);
+    }
+    Retreat(FCursorNode, FCursorPos, 1);
+
+    if (T == 0) {
+        FVisibleNode = FCursorNode;
+        FFirstVisible = FCursorPos;
+    }
+    FTotalRefresh = FFirstVisible != F;
+    text::FinishFrame(*this);
+}
+
+void TEditMatrix::GoHome() {
+    if (FCursorPos == 0) return;
+    FTotalRefresh = false;
+    text::HideBar(*this);
+
+    const std::int32_t F = FFirstVisible;
+    FVisibleNode = FFirstNode;
+    FFirstVisible = 0;
+    FCursorNode = FFirstNode;
+    FCursorPos = 0;
+
+    FTotalRefresh = FFirstVisible != F;
+    text::FinishFrame(*this);
+}
+
+void TEditMatrix::GoEnd() {
+    if (FCursorNode == FEndNode) return;
+    FTotalRefresh = false;
+    text::HideBar(*this);
+
+    const std::int32_t T = FTotalVisible;
+    const std::int32_t L = FTextLength;
+    const std::int32_t F = FFirstVisible;
+    FCursorNode = FEndNode;
+    FCursorPos = L;
+    if (T == 0) {
+        FVisibleNode = FEndNode;
+        FFirstVisible = L;
+    } else if (F <= L - T) {
+        // The end position lies right of the window: show the end window.
+        FVisibleNode = FEndNode;
+        FFirstVisible = L;
+        Retreat(FVisibleNode, FFirstVisible, T - 1);
+    }
+
+    FTotalRefresh = FFirstVisible != F;
+    text::FinishFrame(*this);
+}
+
+void TEditMatrix::GoPageUp() {
+    if (FCursorNode == FFirstNode) return;
+    FTotalRefresh = false;
+    text::HideBar(*this);
+
+    const std::int32_t T = FTotalVisible;
+    const std::int32_t P = FCursorPos;
+    const std::int32_t F = FFirstVisible;
+    if (P <= T) {
+        FCursorNode = FFirstNode;
+        FCursorPos = 0;
+        if (F != 0) {
+            FVisibleNode = FFirstNode;
+            FFirstVisible = 0;
+        }
+    } else {
+        if (F < T) {
+            FVisibleNode = FFirstNode;
+            FFirstVisible = 0;
+        } else {
+            Retreat(FVisibleNode, FFirstVisible, T);
+        }
+        Retreat(FCursorNode, FCursorPos, T);
+    }
+
+    if (T == 0) {
+        FVisibleNode = FCursorNode;
+        FFirstVisible = FCursorPos;
+    }
+    FTotalRefresh = FFirstVisible != F;
+    text::FinishFrame(*this);
+}
+
+void TEditMatrix::GoPageDown() {
+    if (FCursorNode == FEndNode) return;
+    FTotalRefresh = false;
+    text::HideBar(*this);
+
+    const std::int32_t T = FTotalVisible;
+    const std::int32_t L = FTextLength;
+    const std::int32_t P = FCursorPos;
+    const std::int32_t F = FFirstVisible;
+    const auto ShowEndWindow = [&] {
+        FVisibleNode = FEndNode;
+        FFirstVisible = L;
+        Retreat(FVisibleNode, FFirstVisible, T - 1);
+    };
+    if (F > L - T) {
+        // The end position is already in the window.
+        FCursorNode = FEndNode;
+        FCursorPos = L;
+    } else if (P + T > L) {
+        FCursorNode = FEndNode;
+        FCursorPos = L;
+        ShowEndWindow();
+    } else {
+        Advance(FCursorNode, FCursorPos, T);
+        if (F + 2 * T - 2 <= L) {
+            // The cursor keeps its slot; the window may then reach one slot past the end.
+            Advance(FVisibleNode, FFirstVisible, T);
+        } else {
+            ShowEndWindow();
+        }
+    }
+
+    if (T == 0) {
+        FVisibleNode = FCursorNode;
+        FFirstVisible = FCursorPos;
+    }
+    FTotalRefresh = FFirstVisible != F;
+    text::FinishFrame(*this);
+}
+
+}  // namespace vyr

@@ -1,0 +1,66 @@
+// Helpers shared by the cursor movement and editing operations: walking a position along the
+// character list, the step width, and drawing the cursor bar only where the cursor row exists.
+// Internal to the text operations; GUI thread only.
+#pragma once
+
+#include <algorithm>
+#include <cassert>
+#include <cstdint>
+
+#include "vyr/EditMatrix.h"
+
+namespace vyr::text {
+
+// Moves a position (its node and its index together) Count nodes towards the end of the list.
+// Stops at the end sentinel, so a count that is too large never leaves the list.
+inline void Advance(Node*& N, std::int32_t& Index, std::int32_t Count) {
+    for (; Count > 0 && N->NextNode != nullptr; --Count) {
+        N = N->NextNode;
+        ++Index;
+    }
+}
+
+// Moves a position Count nodes towards the start of the list; stops at the first node.
+inline void Retreat(Node*& N, std::int32_t& Index, std::int32_t Count) {
+    for (; Count > 0 && N->PrevNode != nullptr; --Count) {
+        N = N->PrevNode;
+        --Index;
+    }
+}
+
+// The width of a window jump in step mode for a window of T >= 2 slots: StepToOutside, kept
+// within 1..T div 2. The property setters keep it there already; the clamp only makes sure a
+// jump can never carry the window past the cursor.
+inline std::int32_t StepWidth(const TEditMatrix& M) {
+    const std::int32_t Half = std::max(1, M.TotalVisible() / 2);
+    return std::clamp<std::int32_t>(M.StepToOutside(), 1, Half);
+}
+
+// The cursor row exists only in edit mode, and the bar has a cell only while the cursor's slot
+// lies inside a window of at least one slot. A window of no slots shows no bar.
+inline bool CursorBarShown(const TEditMatrix& M) {
+    const std::int32_t Slot = M.CursorPos() - M.FirstVisible();
+    return !M.Scroll() && Slot >= 0 && Slot < M.TotalVisible();
+}
+
+inline void HideBar(TEditMatrix& M) {
+    if (CursorBarShown(M)) M.HideCursor();
+}
+
+inline void ShowBar(TEditMatrix& M) {
+    if (CursorBarShown(M)) M.ShowCursor();
+}
+
+// The end of every cursor move and edit: the bar at the cursor's new slot, the whole frame when
+// the window moved or the text changed (TotalRefresh set; the redraw clears it), then one copy
+// of the back buffer to the screen.
+inline void FinishFrame(TEditMatrix& M) {
+    assert(M.TotalVisible() == 0 ||
+           (M.FirstVisible() <= M.CursorPos() &&
+            M.CursorPos() < M.FirstVisible() + M.TotalVisible()));
+    ShowBar(M);
+    if (M.TotalRefresh()) M.TotalRedraw(false, false);
+    M.RedrawDisplay();
+}
+
+}  // namespace vyr::text

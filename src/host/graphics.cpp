@@ -1,0 +1,116 @@
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "vyr/host/Graphics.h"
+
+namespace vyr::host {
+
+namespace {
+
+int ClampExtent(int Value) { return std::clamp(Value, 0, MaxExtent); }
+
+}  // namespace
+
+void TCanvas::FillRect(const TRect& Rect) {
+    if (FTarget != nullptr) {
+        FTarget->FillRect(Rect, Brush.Color);
+    }
+}
+
+void TCanvas::Draw(int X, int Y, const TBitmap& Source) {
+    if (FTarget != nullptr) {
+        FTarget->Draw(X, Y, Source);
+    }
+}
+
+TBitmap::TBitmap() : FCanvas(this) {}
+
+TBitmap::~TBitmap() = default;
+
+void TBitmap::SetWidth(int AWidth) { Reallocate(ClampExtent(AWidth), FHeight); }
+
+void TBitmap::SetHeight(int AHeight) { Reallocate(FWidth, ClampExtent(AHeight)); }
+
+void TBitmap::SetSize(int AWidth, int AHeight) { Reallocate(ClampExtent(AWidth), ClampExtent(AHeight)); }
+
+void TBitmap::Reallocate(int AWidth, int AHeight) {
+    if (AWidth == FWidth && AHeight == FHeight) {
+        return;
+    }
+    const std::size_t NewStride = (static_cast<std::size_t>(AWidth) * 3 + 3) & ~std::size_t{3};
+    std::vector<std::uint8_t> NewPixels(NewStride * static_cast<std::size_t>(AHeight), 0);
+    const std::size_t KeepBytes = static_cast<std::size_t>(std::min(AWidth, FWidth)) * 3;
+    const int KeepRows = std::min(AHeight, FHeight);
+    for (int Row = 0; Row < KeepRows; ++Row) {
+        std::memcpy(NewPixels.data() + NewStride * static_cast<std::size_t>(Row),
+                    FPixels.data() + FStride * static_cast<std::size_t>(Row), KeepBytes);
+    }
+    FPixels.swap(NewPixels);
+    FWidth = AWidth;
+    FHeight = AHeight;
+    FStride = NewStride;
+}
+
+std::uint8_t* TBitmap::ScanLine(int Row) {
+    assert(Row >= 0 && Row < FHeight);
+    return FPixels.data() + FStride * static_cast<std::size_t>(Row);
+}
+
+const std::uint8_t* TBitmap::ScanLine(int Row) const {
+    assert(Row >= 0 && Row < FHeight);
+    return FPixels.data() + FStride * static_cast<std::size_t>(Row);
+}
+
+TColor TBitmap::Pixel(int X, int Y) const {
+    if (X < 0 || Y < 0 || X >= FWidth || Y >= FHeight) {
+        return 0;
+    }
+    const std::uint8_t* P = ScanLine(Y) + 3 * static_cast<std::size_t>(X);
+    return static_cast<TColor>(P[2]) | (static_cast<TColor>(P[1]) << 8) | (static_cast<TColor>(P[0]) << 16);
+}
+
+void TBitmap::FillRect(const TRect& Rect, TColor Color) {
+    const int Left = std::max(Rect.Left, 0);
+    const int Top = std::max(Rect.Top, 0);
+    const int Right = std::min(Rect.Right, FWidth);
+    const int Bottom = std::min(Rect.Bottom, FHeight);
+    if (Left >= Right || Top >= Bottom) {
+        return;
+    }
+    const std::uint8_t B = static_cast<std::uint8_t>(Color >> 16);
+    const std::uint8_t G = static_cast<std::uint8_t>(Color >> 8);
+    const std::uint8_t R = static_cast<std::uint8_t>(Color);
+    // Fill the first row pixel by pixel, then copy it to the others.
+    std::uint8_t* First = ScanLine(Top) + 3 * static_cast<std::size_t>(Left);
+    for (int X = Left; X < Right; ++X) {
+        std::uint8_t* P = First + 3 * static_cast<std::size_t>(X - Left);
+        P[0] = B;
+        P[1] = G;
+        P[2] = R;
+    }
+    const std::size_t Bytes = 3 * static_cast<std::size_t>(Right - Left);
+    for (int Y = Top + 1; Y < Bottom; ++Y) {
+        std::memcpy(ScanLine(Y) + 3 * static_cast<std::size_t>(Left), First, Bytes);
+    }
+}
+
+void TBitmap::Draw(int X, int Y, const TBitmap& Source) {
+    if (&Source == this) {
+        return;
+    }
+    const int Left = std::max(X, 0);
+    const int Top = std::max(Y, 0);
+    const int Right = std::min(X + Source.Width(), FWidth);
+    const int Bottom = std::min(Y + Source.Height(), FHeight);
+    if (Left >= Right || Top >= Bottom) {
+        return;
+    }
+    const std::size_t Bytes = 3 * static_cast<std::size_t>(Right - Left);
+    for (int Row = Top; Row < Bottom; ++Row) {
+        std::memcpy(ScanLine(Row) + 3 * static_cast<std::size_t>(Left),
+                    Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X), Bytes);
+    }
+}
+
+}  // namespace vyr::host

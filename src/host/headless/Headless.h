@@ -1,0 +1,89 @@
+// The headless backend: windows are memory surfaces, and the message loop runs only when it is
+// pumped by hand. Deterministic: it has no timers of its own and never repaints on its own
+// except for windows that were invalidated, when ProcessMessages or RunFor is called.
+//
+// [X] window surfaces (24-bit, the same layout as TBitmap), resize keeping the old contents
+// [X] FillRect and bitmap copies onto a surface, clipped
+// [X] invalidation, delivered as WM_ERASEBKGND + WM_PAINT by the message loop
+// [X] GUI message loop: synchronised calls from worker threads
+// [X] counters of copies, fills, invalidations per window, for tests (a spy peer)
+// [ ] no real screen, no input devices: tools and tests send input with SendKeyDown & co.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "vyr/host/Backend.h"
+#include "vyr/host/Controls.h"
+#include "vyr/host/Graphics.h"
+
+namespace vyr::headless {
+
+using vyr::host::TBitmap;
+using vyr::host::TColor;
+using vyr::host::TRect;
+
+class THeadlessWidgetSet;
+
+class THeadlessPeer : public host::TWindowPeer {
+public:
+    THeadlessPeer(THeadlessWidgetSet& WidgetSet, host::TWinControl& Control);
+    ~THeadlessPeer() override;
+
+    void SetSize(int Width, int Height) override;
+    void FillRect(const TRect& Rect, TColor Color) override;
+    void Draw(int X, int Y, const TBitmap& Source) override;
+    void Invalidate() override;
+    void FocusChanged(bool Focused) override;
+
+    // What the window shows now: exactly the control's size, rows from the top.
+    [[nodiscard]] const TBitmap& Surface() const { return FSurface; }
+    [[nodiscard]] host::TWinControl& Control() const { return FControl; }
+
+    // Spy counters since the window was made (or since ResetCounters).
+    [[nodiscard]] int CopyCount() const { return FCopyCount; }        // Draw calls
+    [[nodiscard]] int FillCount() const { return FFillCount; }        // FillRect calls
+    [[nodiscard]] int InvalidateCount() const { return FInvalidateCount; }
+    [[nodiscard]] bool HasFocus() const { return FHasFocus; }
+    void ResetCounters();
+
+    [[nodiscard]] bool NeedsPaint() const { return FNeedsPaint; }
+    void ClearNeedsPaint() { FNeedsPaint = false; }
+
+private:
+    THeadlessWidgetSet& FWidgetSet;
+    host::TWinControl& FControl;
+    TBitmap FSurface;
+    int FCopyCount = 0;
+    int FFillCount = 0;
+    int FInvalidateCount = 0;
+    bool FNeedsPaint = false;
+    bool FHasFocus = false;
+};
+
+class THeadlessWidgetSet : public host::TWidgetSet {
+public:
+    THeadlessWidgetSet();
+    ~THeadlessWidgetSet() override;
+
+    std::unique_ptr<host::TWindowPeer> CreatePeer(host::TWinControl& Control) override;
+    // Until Duration has passed: runs synchronised calls as they arrive and repaints
+    // invalidated windows. Returns at the deadline, or early once Quit() has been called.
+    void RunFor(std::chrono::milliseconds Duration) override;
+    void ProcessMessages() override;
+    // Makes a running RunFor return (callable from any thread).
+    void Quit();
+
+    // The headless window of Control, or null when it has none.
+    [[nodiscard]] static THeadlessPeer* PeerOf(const host::TWinControl& Control);
+
+private:
+    friend class THeadlessPeer;
+    void PaintInvalidated();
+    std::vector<THeadlessPeer*> FPeers;
+    std::atomic<bool> FQuit{false};
+};
+
+}  // namespace vyr::headless

@@ -1,0 +1,95 @@
+#include <algorithm>
+
+#include "headless/Headless.h"
+#include "vyr/host/Threads.h"
+
+namespace vyr::headless {
+
+THeadlessPeer::THeadlessPeer(THeadlessWidgetSet& WidgetSet, host::TWinControl& Control)
+    : FWidgetSet(WidgetSet), FControl(Control) {
+    FWidgetSet.FPeers.push_back(this);
+}
+
+THeadlessPeer::~THeadlessPeer() { std::erase(FWidgetSet.FPeers, this); }
+
+void THeadlessPeer::SetSize(int Width, int Height) { FSurface.SetSize(Width, Height); }
+
+void THeadlessPeer::FillRect(const TRect& Rect, TColor Color) {
+    ++FFillCount;
+    FSurface.Canvas().Brush.Color = Color;
+    FSurface.Canvas().FillRect(Rect);
+}
+
+void THeadlessPeer::Draw(int X, int Y, const TBitmap& Source) {
+    ++FCopyCount;
+    FSurface.Canvas().Draw(X, Y, Source);
+}
+
+void THeadlessPeer::Invalidate() {
+    ++FInvalidateCount;
+    FNeedsPaint = true;
+}
+
+void THeadlessPeer::FocusChanged(bool Focused) { FHasFocus = Focused; }
+
+void THeadlessPeer::ResetCounters() {
+    FCopyCount = 0;
+    FFillCount = 0;
+    FInvalidateCount = 0;
+}
+
+THeadlessWidgetSet::THeadlessWidgetSet() = default;
+
+THeadlessWidgetSet::~THeadlessWidgetSet() = default;
+
+std::unique_ptr<host::TWindowPeer> THeadlessWidgetSet::CreatePeer(host::TWinControl& Control) {
+    return std::make_unique<THeadlessPeer>(*this, Control);
+}
+
+THeadlessPeer* THeadlessWidgetSet::PeerOf(const host::TWinControl& Control) {
+    return dynamic_cast<THeadlessPeer*>(Control.Peer());
+}
+
+void THeadlessWidgetSet::PaintInvalidated() {
+    // A paint may invalidate or destroy windows: collect first, then check each is still there.
+    std::vector<host::TWinControl*> ToPaint;
+    for (THeadlessPeer* Peer : FPeers) {
+        if (Peer->NeedsPaint()) {
+            Peer->ClearNeedsPaint();
+            ToPaint.push_back(&Peer->Control());
+        }
+    }
+    for (host::TWinControl* Control : ToPaint) {
+        const bool Alive = std::any_of(FPeers.begin(), FPeers.end(),
+                                       [Control](const THeadlessPeer* P) { return &P->Control() == Control; });
+        if (Alive) {
+            host::SendPaint(*Control);
+        }
+    }
+}
+
+void THeadlessWidgetSet::ProcessMessages() {
+    host::CheckSynchronize();
+    PaintInvalidated();
+}
+
+void THeadlessWidgetSet::RunFor(std::chrono::milliseconds Duration) {
+    using Clock = std::chrono::steady_clock;
+    const auto Deadline = Clock::now() + Duration;
+    FQuit.store(false);
+    PaintInvalidated();
+    while (!FQuit.load()) {
+        const auto Now = Clock::now();
+        if (Now >= Deadline) {
+            break;
+        }
+        // Wait in short slices so that Quit() from another thread is seen promptly.
+        const auto Remaining = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Now);
+        host::CheckSynchronize(std::min(Remaining, std::chrono::milliseconds(20)) + std::chrono::milliseconds(0));
+        PaintInvalidated();
+    }
+}
+
+void THeadlessWidgetSet::Quit() { FQuit.store(true); }
+
+}  // namespace vyr::headless

@@ -1,0 +1,226 @@
+#include <deque>
+#include <exception>
+#include <stdexcept>
+
+#include "vyr/host/Threads.h"
+
+namespace vyr::host {
+
+namespace {
+
+// One call handed to the GUI thread. Lives on the waiting worker's stack.
+struct TSyncEntry {
+    const std::function<void()>* Method = nullptr;
+    const TThread* Thread = nullptr;
+    bool Done = false;
+    bool Cancelled = false;
+    std::exception_ptr Error;
+};
+
+struct TSyncQueue {
+    std::mutex Mutex;
+    std::condition_variable Posted;    // a call was queued
+    std::condition_variable Finished;  // a call ran or was cancelled
+    std::deque<TSyncEntry*> Items;
+    std::vector<const TThread*> Closed;  // threads whose calls are refused (being joined)
+};
+
+TSyncQueue& Queue() {
+    static TSyncQueue Q;
+    return Q;
+}
+
+std::atomic<std::thread::id>& GuiThreadId() {
+    static std::atomic<std::thread::id> Id{std::this_thread::get_id()};
+    return Id;
+}
+
+// The thread that loads the library is the GUI thread until SetGuiThread says otherwise.
+const bool GuiThreadRecorded = (GuiThreadId(), true);
+
+bool IsClosed(const TSyncQueue& Q, const TThread* Thread) {
+    for (const TThread* T : Q.Closed) {
+        if (T == Thread) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool IsGuiThread() { return GuiThreadId().load() == std::this_thread::get_id(); }
+
+void SetGuiThread() { GuiThreadId().store(std::this_thread::get_id()); }
+
+std::size_t PendingSynchronizeCount() {
+    TSyncQueue& Q = Queue();
+    std::lock_guard Lock(Q.Mutex);
+    return Q.Items.size();
+}
+
+bool CheckSynchronize(std::chrono::milliseconds Timeout) {
+    (void)GuiThreadRecorded;
+    if (!IsGuiThread()) {
+        return false;
+    }
+    TSyncQueue& Q = Queue();
+    std::unique_lock Lock(Q.Mutex);
+    if (Q.Items.empty() && Timeout.count() > 0) {
+        Q.Posted.wait_for(Lock, Timeout, [&Q] { return !Q.Items.empty(); });
+    }
+    // Run the calls queued now, one at a time, so that a call queued meanwhile by a fast worker
+    // waits for the next pump instead of keeping this one going for ever.
+    std::size_t Count = Q.Items.size();
+    bool Ran = false;
+    while (Count-- > 0 && !Q.Items.empty()) {
+        TSyncEntry* Entry = Q.Items.front();
+        Q.Items.pop_front();
+        Lock.unlock();
+        try {
+            (*Entry->Method)();
+        } catch (...) {
+            Entry->Error = std::current_exception();
+        }
+        Lock.lock();
+        Entry->Done = true;
+        Ran = true;
+        Q.Finished.notify_all();
+    }
+    return Ran;
+}
+
+TThread::TThread(bool CreateSuspended) {
+    // Execute is virtual: it cannot start before the derived object exists, so a thread always
+    // starts at Resume. Asking for anything else would be silently wrong, hence refused.
+    if (!CreateSuspended) {
+        throw std::invalid_argument("TThread: create the thread suspended and call Resume once it is constructed");
+    }
+}
+
+TThread::~TThread() { WaitFor(); }
+
+bool TThread::Suspended() const {
+    std::lock_guard Lock(FMutex);
+    return !FStarted || FSuspended;
+}
+
+bool TThread::Started() const {
+    std::lock_guard Lock(FMutex);
+    return FStarted;
+}
+
+void TThread::Resume() {
+    std::lock_guard Lock(FMutex);
+    if (!FStarted) {
+        if (Terminated() || FJoined) {
+            return;
+        }
+        FStarted = true;
+        FSuspended = false;
+        FThread = std::thread(&TThread::Run, this);
+        return;
+    }
+    FSuspended = false;
+    FWake.notify_all();
+}
+
+void TThread::Suspend() {
+    std::lock_guard Lock(FMutex);
+    if (FStarted) {
+        FSuspended = true;
+    }
+}
+
+void TThread::Terminate() {
+    FTerminated.store(true, std::memory_order_release);
+    std::lock_guard Lock(FMutex);
+    FWake.notify_all();
+}
+
+void TThread::WaitFor() {
+    Terminate();
+    {
+        // Refuse further calls from this thread and cancel the one it may be waiting on, so
+        // that joining on the GUI thread cannot deadlock against a pending Synchronize.
+        TSyncQueue& Q = Queue();
+        std::lock_guard Lock(Q.Mutex);
+        if (IsGuiThread()) {
+            if (!IsClosed(Q, this)) {
+                Q.Closed.push_back(this);
+            }
+            for (auto It = Q.Items.begin(); It != Q.Items.end();) {
+                if ((*It)->Thread == this) {
+                    (*It)->Cancelled = true;
+                    It = Q.Items.erase(It);
+                } else {
+                    ++It;
+                }
+            }
+            Q.Finished.notify_all();
+        }
+    }
+    std::thread ToJoin;
+    {
+        std::lock_guard Lock(FMutex);
+        if (FStarted && !FJoined) {
+            ToJoin = std::move(FThread);
+        }
+        FJoined = true;
+    }
+    if (ToJoin.joinable()) {
+        ToJoin.join();
+    }
+    TSyncQueue& Q = Queue();
+    std::lock_guard Lock(Q.Mutex);
+    std::erase(Q.Closed, this);
+}
+
+bool TThread::Synchronize(const std::function<void()>& Method) {
+    if (IsGuiThread()) {
+        Method();
+        return true;
+    }
+    {
+        std::unique_lock Lock(FMutex);
+        WaitWhileSuspended(Lock);
+    }
+    TSyncEntry Entry;
+    Entry.Method = &Method;
+    Entry.Thread = this;
+    TSyncQueue& Q = Queue();
+    std::unique_lock Lock(Q.Mutex);
+    if (IsClosed(Q, this)) {
+        return false;
+    }
+    Q.Items.push_back(&Entry);
+    Q.Posted.notify_all();
+    Q.Finished.wait(Lock, [&Entry] { return Entry.Done || Entry.Cancelled; });
+    if (Entry.Error) {
+        std::rethrow_exception(Entry.Error);
+    }
+    return Entry.Done;
+}
+
+void TThread::Pause(std::uint32_t Milliseconds) {
+    std::unique_lock Lock(FMutex);
+    WaitWhileSuspended(Lock);
+    FWake.wait_for(Lock, std::chrono::milliseconds(Milliseconds), [this] { return Terminated(); });
+    WaitWhileSuspended(Lock);
+}
+
+void TThread::WaitWhileSuspended(std::unique_lock<std::mutex>& Lock) {
+    FWake.wait(Lock, [this] { return !FSuspended || Terminated(); });
+}
+
+void TThread::Run() {
+    try {
+        Execute();
+    } catch (...) {
+        // An exception escaping Execute ends the thread; there is nobody to report it to on
+        // this thread, and it must not take the process down.
+    }
+    FFinished.store(true, std::memory_order_release);
+}
+
+}  // namespace vyr::host

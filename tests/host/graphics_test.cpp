@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "vyr/host/Graphics.h"
+
+using namespace vyr::host;
+
+TEST(Bitmap, RowsArePaddedToFourBytes) {
+    TBitmap B;
+    for (const auto& [Width, Stride] : {std::pair{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {181, 544}}) {
+        B.SetSize(Width, 2);
+        EXPECT_EQ(B.RowStride(), static_cast<std::size_t>(Stride)) << "width " << Width;
+        EXPECT_EQ(B.ScanLine(1) - B.ScanLine(0), Stride);
+    }
+}
+
+TEST(Bitmap, FillWritesBlueGreenRedBytesAndClips) {
+    TBitmap B;
+    B.SetSize(4, 3);
+    B.Canvas().Brush.Color = 0x00FF8001;  // blue FF, green 80, red 01
+    B.Canvas().FillRect(Rect(-5, 1, 2, 99));
+    const std::uint8_t* Row = B.ScanLine(1);
+    EXPECT_EQ(Row[0], 0xFF);
+    EXPECT_EQ(Row[1], 0x80);
+    EXPECT_EQ(Row[2], 0x01);
+    EXPECT_EQ(B.Pixel(1, 2), 0x00FF8001U);
+    EXPECT_EQ(B.Pixel(2, 1), 0U);
+    EXPECT_EQ(B.Pixel(0, 0), 0U);
+}
+
+TEST(Bitmap, TopByteOfAColourIsIgnored) {
+    TBitmap B;
+    B.SetSize(1, 1);
+    B.Canvas().Brush.Color = 0xFF0000FF;
+    B.Canvas().FillRect(Rect(0, 0, 1, 1));
+    EXPECT_EQ(B.Pixel(0, 0), 0x0000FFU);
+}
+
+TEST(Bitmap, ResizeKeepsPixelsThatStayInsideAndBlackensNewOnes) {
+    TBitmap B;
+    B.SetSize(2, 2);
+    B.Canvas().Brush.Color = 0x123456;
+    B.Canvas().FillRect(Rect(0, 0, 2, 2));
+    B.SetWidth(3);
+    B.SetHeight(1);
+    EXPECT_EQ(B.Pixel(1, 0), 0x123456U);
+    EXPECT_EQ(B.Pixel(2, 0), 0U);
+}
+
+TEST(Bitmap, SizeIsClampedToTheHostLimit) {
+    TBitmap B;
+    B.SetSize(780555, -3);
+    EXPECT_EQ(B.Width(), MaxExtent);
+    EXPECT_EQ(B.Height(), 0);
+    B.SetHeight(4845);
+    EXPECT_EQ(B.Height(), 4845);
+}
+
+TEST(Bitmap, DrawCopiesWithClipping) {
+    TBitmap Source;
+    Source.SetSize(2, 2);
+    Source.Canvas().Brush.Color = 0xABCDEF;
+    Source.Canvas().FillRect(Rect(0, 0, 2, 2));
+    TBitmap Target;
+    Target.SetSize(3, 3);
+    Target.Canvas().Draw(2, -1, Source);
+    EXPECT_EQ(Target.Pixel(2, 0), 0xABCDEFU);
+    EXPECT_EQ(Target.Pixel(1, 0), 0U);
+    EXPECT_EQ(Target.Pixel(2, 1), 0U);
+}
+
+TEST(Canvas, WithoutATargetDrawsNothing) {
+    TCanvas Canvas;
+    TBitmap Source;
+    Source.SetSize(1, 1);
+    Canvas.FillRect(Rect(0, 0, 10, 10));
+    Canvas.Draw(0, 0, Source);
+    EXPECT_EQ(Canvas.Target(), nullptr);
+}

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "vyr/host/Threads.h"
+
+using namespace std::chrono_literals;
+using vyr::host::CheckSynchronize;
+using vyr::host::PendingSynchronizeCount;
+using vyr::host::TThread;
+
+namespace {
+
+// Loops: a synchronised step, then a pause.
+class TStepper : public TThread {
+public:
+    explicit TStepper(std::uint32_t PauseMs) : TThread(true), FPause(PauseMs) {}
+    ~TStepper() override { WaitFor(); }
+
+    std::atomic<int> Loops{0};
+    int Steps = 0;  // GUI thread only
+    std::atomic<std::uint32_t> FPause;
+
+protected:
+    void Execute() override {
+        while (!Terminated()) {
+            ++Loops;
+            Synchronize([this] { ++Steps; });
+            Pause(FPause.load());
+        }
+    }
+};
+
+// Pumps the GUI queue until Condition holds or a generous bound passes.
+template <class F>
+bool PumpUntil(F Condition) {
+    const auto Deadline = std::chrono::steady_clock::now() + 10s;
+    while (!Condition()) {
+        if (std::chrono::steady_clock::now() > Deadline) {
+            return false;
+        }
+        CheckSynchronize(5ms);
+    }
+    return true;
+}
+
+// Waits, without pumping, until a worker has queued a call (bounded).
+bool WaitForQueuedCall() {
+    const auto Deadline = std::chrono::steady_clock::now() + 10s;
+    while (PendingSynchronizeCount() == 0) {
+        if (std::chrono::steady_clock::now() > Deadline) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(HostThread, NothingRunsBeforeResume) {
+    TStepper T(0);
+    EXPECT_TRUE(T.Suspended());
+    EXPECT_FALSE(T.Started());
+    CheckSynchronize(10ms);
+    EXPECT_EQ(T.Loops.load(), 0);
+}
+
+TEST(HostThread, ANeverStartedThreadEndsAtOnce) {
+    const auto Start = std::chrono::steady_clock::now();
+    {
+        TStepper T(60'000);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - Start, 5s);
+}
+
+TEST(HostThread, SynchronisedStepsRunOnlyWhenTheGuiThreadPumps) {
+    TStepper T(0);
+    T.Resume();
+    ASSERT_TRUE(WaitForQueuedCall());
+    EXPECT_EQ(T.Steps, 0);
+    ASSERT_TRUE(PumpUntil([&] { return T.Steps >= 3; }));
+}
+
+TEST(HostThread, WaitForCancelsAPendingStepInsteadOfDeadlocking) {
+    TStepper T(0);
+    T.Resume();
+    ASSERT_TRUE(WaitForQueuedCall());
+    T.WaitFor();  // the worker is blocked in Synchronize; nobody pumps
+    EXPECT_TRUE(T.Finished());
+    EXPECT_EQ(T.Steps, 0);
+    EXPECT_EQ(PendingSynchronizeCount(), 0U);
+}
+
+TEST(HostThread, TerminateWakesALongPause) {
+    TStepper T(60'000);
+    T.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return T.Steps == 1; }));
+    const auto Start = std::chrono::steady_clock::now();
+    T.WaitFor();
+    EXPECT_LT(std::chrono::steady_clock::now() - Start, 5s);
+    EXPECT_EQ(T.Steps, 1);
+}
+
+TEST(HostThread, SuspendHoldsTheLoopUntilResume) {
+    TStepper T(0);
+    T.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return T.Steps >= 1; }));
+    T.Suspend();
+    // At most the step already queued may still arrive; after it the loop is held.
+    CheckSynchronize(20ms);
+    const int Held = T.Steps;
+    CheckSynchronize(50ms);
+    CheckSynchronize(0ms);
+    EXPECT_LE(T.Steps, Held + 1);
+    const int AfterHold = T.Steps;
+    T.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return T.Steps > AfterHold + 2; }));
+}
+
+TEST(HostThread, ResumeAfterTerminateDoesNotStartTheThread) {
+    TStepper T(0);
+    T.Terminate();
+    T.Resume();
+    EXPECT_FALSE(T.Started());
+}
+
+TEST(HostThread, SynchronizeOnTheGuiThreadRunsAtOnce) {
+    class TInline : public TThread {
+    public:
+        TInline() : TThread(true) {}
+        bool RunNow() {
+            bool Ran = false;
+            Synchronize([&Ran] { Ran = true; });
+            return Ran;
+        }
+
+    protected:
+        void Execute() override {}
+    } T;
+    EXPECT_TRUE(T.RunNow());
+}
+
+TEST(HostThread, ThreadsMustBeCreatedSuspended) {
+    class TEager : public TThread {
+    public:
+        TEager() : TThread(false) {}
+
+    protected:
+        void Execute() override {}
+    };
+    EXPECT_THROW(TEager{}, std::invalid_argument);
+}
