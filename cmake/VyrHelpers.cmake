@@ -2,6 +2,11 @@
 
 add_library(vyr_options INTERFACE)
 target_compile_options(vyr_options INTERFACE -Wall -Wextra -Wpedantic)
+# Code that ends up in a loadable package must not define unique global symbols: the loader
+# never unloads a library that has one, so the package's unload code would not run on unload.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  target_compile_options(vyr_options INTERFACE -fno-gnu-unique)
+endif()
 if(VYR_SANITIZE)
   target_compile_options(vyr_options INTERFACE -fsanitize=${VYR_SANITIZE} -fno-omit-frame-pointer -g)
   target_link_options(vyr_options INTERFACE -fsanitize=${VYR_SANITIZE})

@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
@@ -348,11 +349,11 @@ std::int64_t OrdinalArg(std::string_view Name, const TPropValue& V, std::int64_t
 
 TPropInfo BoolProp(std::string_view Name, bool Default, std::string_view Getter, std::string_view Setter,
                    bool (TEditMatrix::*Get)() const, void (TEditMatrix::*Set)(bool)) {
-    return TPropInfo{
+    TPropInfo Info{
         .Name = Name,
         .Kind = TTypeKind::Boolean,
         .TypeName = "Boolean",
-        .Default = TPropValue(Default),
+        .Default = std::nullopt,
         .Min = 0,
         .Max = 1,
         .EnumNames = {},
@@ -361,6 +362,10 @@ TPropInfo BoolProp(std::string_view Name, bool Default, std::string_view Getter,
         .Get = [Get](const host::TComponent& C) -> TPropValue { return (Matrix(C).*Get)(); },
         .Set = [Name, Set](host::TComponent& C, const TPropValue& V) { (Matrix(C).*Set)(BoolArg(Name, V)); },
     };
+    // Assigned after construction: building the optional variant inside the aggregate trips a
+    // false maybe-uninitialized warning in sanitizer builds.
+    Info.Default.emplace(std::in_place_type<bool>, Default);
+    return Info;
 }
 
 // An ordinal property (Integer, Byte, TColor, EShape) held as int64_t in the table.
@@ -372,7 +377,7 @@ TPropInfo OrdinalProp(std::string_view Name, TTypeKind Kind, std::string_view Ty
         .Name = Name,
         .Kind = Kind,
         .TypeName = TypeName,
-        .Default = TPropValue(Default),
+        .Default = std::nullopt,
         .Min = Min,
         .Max = Max,
         .EnumNames = {},
@@ -385,6 +390,7 @@ TPropInfo OrdinalProp(std::string_view Name, TTypeKind Kind, std::string_view Ty
             (Matrix(C).*Set)(static_cast<T>(OrdinalArg(Name, V, Min, Max)));
         },
     };
+    Info.Default.emplace(std::in_place_type<std::int64_t>, Default);
     if (Kind == TTypeKind::Enum) {
         Info.EnumNames = {"Square", "Circle"};
     }

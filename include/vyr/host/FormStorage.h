@@ -62,10 +62,11 @@ void SaveComponentsToFile(const std::vector<const TComponent*>& Components, cons
 // ---- Reading --------------------------------------------------------------------------------
 
 // Creates one component per object of Text, in file order, through the palette registry, each
-// owned by Owner (may be null: the caller then frees them) and, when it is a control and Parent
-// is not null, placed on Parent. A component reference names an object of the same text or a
-// component that Owner already owns. FileName is used in messages only. Returns the components
-// created, in file order. Throws EFormError; then nothing was created.
+// owned by Owner and, when it is a control and Parent is not null, placed on Parent. With Owner
+// null the text must hold exactly one object, which the caller then frees. A component reference
+// names an object of the same text or a component that Owner already owns. FileName is used in
+// messages only. Returns the components created, in file order. Throws EFormError; then nothing
+// was created.
 std::vector<TComponent*> ReadFormObjects(std::string_view Text, std::string_view FileName,
                                          TComponent* Owner, TWinControl* Parent);
 // As ReadFormObjects; returns the first component created (a form text holds at least one).
@@ -77,7 +78,8 @@ TComponent* ReadComponentFromFile(const std::string& Path, TComponent* Owner, TW
 // Applies the first object of Text to the existing component Target: the object's class must be
 // Target's class; Target takes the object's name, then its properties in file order. Further
 // objects of the text are created as by ReadFormObjects, owned by Target's owner and placed on
-// Target's parent. References may also name components that Target's owner owns. Throws
+// Target's parent (a Target without owner takes a text of one object only). References may also
+// name components that Target's owner owns. Throws
 // EFormError; then Target is unchanged and nothing was created.
 void LoadComponentText(TComponent& Target, std::string_view Text, std::string_view FileName);
 void LoadComponentFromFile(TComponent& Target, const std::string& Path);

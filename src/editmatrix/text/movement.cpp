@@ -107,11 +107,9 @@ void TEditMatrix::GoEnd() {
     const std::int32_t F = FFirstVisible;
     FCursorNode = FEndNode;
     FCursorPos = L;
-    if (T == 0) {
-        FVisibleNode = FEndNode;
-        FFirstVisible = L;
-    } else if (F <= L - T) {
-        // The end position lies right of the window: show the end window.
+    if (F <= L - T) {
+        // The end position lies right of the window: show the end window (with no slots, the
+        // end position itself).
         FVisibleNode = FEndNode;
         FFirstVisible = L;
         Retreat(FVisibleNode, FFirstVisible, T - 1);

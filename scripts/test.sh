@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The whole test suite: install what is missing, then
+#   1. the normal build and every test,
+#   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer,
+#   3. the thread tests under ThreadSanitizer,
+#   4. the form-reader fuzz target for a bounded time.
+# Any failure or sanitizer report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+export GTEST_COLOR=no
+
+step() { echo; echo "=== $*"; }
+
+step "build (RelWithDebInfo)"
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+step "tests"
+ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 600
+
+step "build (AddressSanitizer + UndefinedBehaviorSanitizer)"
+scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVYR_SANITIZE=address,undefined -DVYR_BUILD_BENCH=OFF
+step "tests under ASan + UBSan"
+ctest --test-dir build-asan --output-on-failure -j "$(nproc)" --timeout 900
+
+step "build (ThreadSanitizer)"
+scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_SANITIZE=thread -DVYR_BUILD_BENCH=OFF -DVYR_BUILD_TOOLS=OFF -DVYR_BUILD_PACKAGE=OFF -- test_threads
+step "thread tests under TSan"
+build-tsan/bin/test_threads --gtest_brief=1
+
+if [ -x scripts/fuzz.sh ]; then
+  step "fuzzing the form reader"
+  scripts/fuzz.sh
+fi
+
+step "all test stages passed"

@@ -1,0 +1,103 @@
+// Helpers for the marquee tests: the column stream as a list of readable tokens, the tokens a
+// description should give, and the colours of the LED grid read back at each LED's anchor pixel.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "vyr/EditMatrix.h"
+
+namespace vyr::test {
+
+// One token per column of the stream, from its first head:
+//   "L0110000" an LED column, the Values of its cells top to bottom;
+//   "@C0000FF" a letter code, "#2FF0000" a digit code: the code character and its value.
+inline std::vector<std::string> StreamTokens(const TEditMatrix& Matrix) {
+    std::vector<std::string> Tokens;
+    for (const _Pixel* Head = Matrix.StreamHead(); Head != nullptr; Head = Head->Next) {
+        std::string Token;
+        if (Head->Up != nullptr || Head->Value > 1) {
+            const bool Digit = Head->Up != nullptr;
+            unsigned Value = 0;
+            const _Pixel* Cell = Head;
+            for (int i = 0; i < 3; ++i) {
+                Cell = Cell == nullptr ? nullptr : (Digit ? Cell->Up : Cell->Down);
+                Value = (Value << 8) | (Cell != nullptr ? Cell->Value : 0U);
+            }
+            char Hex[8];
+            std::snprintf(Hex, sizeof Hex, "%06X", Value);
+            Token = std::string(1, Digit ? '#' : '@') + static_cast<char>(Head->Value) + Hex;
+        } else {
+            Token = "L";
+            for (const _Pixel* Cell = Head; Cell != nullptr; Cell = Cell->Down) {
+                Token += static_cast<char>('0' + Cell->Value);
+            }
+        }
+        Tokens.push_back(Token);
+    }
+    return Tokens;
+}
+
+// The tokens a description stands for: every character outside braces is shown as its five
+// glyph columns from the matrix's table and a blank gap; "{C0000FF}" is a letter code and
+// "{2FF0000}" a digit code (told apart by the code character).
+inline std::vector<std::string> ExpectedTokens(const TEditMatrix& Matrix, std::string_view Description) {
+    std::vector<std::string> Tokens;
+    for (std::size_t i = 0; i < Description.size(); ++i) {
+        if (Description[i] == '{') {
+            const std::size_t Close = Description.find('}', i);
+            const std::string_view Code = Description.substr(i + 1, Close - i - 1);
+            const bool Digit = Code[0] >= '0' && Code[0] <= '9';
+            Tokens.push_back(std::string(1, Digit ? '#' : '@') + std::string(Code));
+            i = Close;
+            continue;
+        }
+        const auto Ch = static_cast<unsigned char>(Description[i]);
+        for (int k = 0; k < 6; ++k) {
+            const Byte Glyph = k < 5 ? Matrix.CharTable()[5U * Ch + static_cast<unsigned>(k)] : Byte{0};
+            std::string Token = "L";
+            for (int Row = 0; Row < 7; ++Row) Token += static_cast<char>('0' + ((Glyph >> (6 - Row)) & 1));
+            Tokens.push_back(Token);
+        }
+    }
+    return Tokens;
+}
+
+// The LED grid as text: one string per LED row, one character per LED column, each LED's
+// anchor pixel mapped through Mapping ('?' for a colour not listed). The anchor of index i is
+// (s div 2) + (s mod 2) - 1 + d + (s + d) i for LED size s and spacing d.
+inline std::vector<std::string> LedColours(const TEditMatrix& Matrix, int Columns, int Rows,
+                                           const std::vector<std::pair<TColor, char>>& Mapping) {
+    const int S = Matrix.LEDSize();
+    const int D = Matrix.LEDDistance();
+    const auto Anchor = [S, D](int i) { return (S / 2) + (S % 2) - 1 + D + (S + D) * i; };
+    std::vector<std::string> Picture;
+    for (int r = 0; r < Rows; ++r) {
+        std::string Row;
+        for (int c = 0; c < Columns; ++c) {
+            const TColor Colour = Matrix.Bitmap()->Pixel(Anchor(c), Anchor(r));
+            char Mark = '?';
+            for (const auto& [Known, Ch] : Mapping) {
+                if ((Known & 0xFFFFFF) == Colour) {
+                    Mark = Ch;
+                    break;
+                }
+            }
+            Row += Mark;
+        }
+        Picture.push_back(Row);
+    }
+    return Picture;
+}
+
+// A row repeated: Repeat("RR.", 3) is "RR.RR.RR.".
+inline std::string Repeat(std::string_view Unit, int Times) {
+    std::string Out;
+    for (int i = 0; i < Times; ++i) Out += Unit;
+    return Out;
+}
+
+}  // namespace vyr::test

@@ -1,0 +1,43 @@
+// vyrmatrix: the TEditMatrix control on the headless host, from the command line.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "package_command.h"
+
+#ifndef VYRMATRIX_VERSION
+#define VYRMATRIX_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv) {
+    using namespace vyr::cli;
+    if (argc < 2) {
+        std::cerr << MainUsage();
+        return ExitBadArgument;
+    }
+    const std::string Command = argv[1];
+    if (Command == "--help" || Command == "-h" || Command == "help") {
+        std::cout << MainUsage();
+        return ExitOk;
+    }
+    if (Command == "--version") {
+        std::cout << "vyrmatrix " << VYRMATRIX_VERSION << '\n';
+        return ExitOk;
+    }
+    if (Command == "package") return RunPackageCommand(argc - 2, argv + 2);
+
+    const std::vector<std::string> Args(argv + 2, argv + argc);
+    try {
+        if (Command == "render") return RunRenderCommand(Args);
+        if (Command == "scroll") return RunScrollCommand(Args);
+        if (Command == "edit") return RunEditCommand(Args);
+        if (Command == "gif") return RunGifCommand(Args);
+    } catch (const std::exception& E) {
+        ReportError(Command, std::string("internal error: ") + E.what());
+        return ExitFailure;
+    }
+    ReportError("", "unknown command '" + Command + "' (see vyrmatrix --help)");
+    return ExitBadArgument;
+}

@@ -1,0 +1,229 @@
+// `vyrmatrix package [PATH]`: loads the component package the way a designer installs it (load
+// the library, start its units, call each unit's Register), lists the module, the units in the
+// order they started, the palette and the resources, then unloads it again and reports the
+// shut-down.
+#include "package_command.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "vyr/host/Module.h"
+#include "vyr/host/Package.h"
+#include "vyr/host/Registry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vyr::host::HMODULE;
+
+// The package next to the program: <bin>/../lib/VyrComponents.bpl or <bin>/VyrComponents.bpl.
+std::string DefaultPackagePath(std::string& Looked) {
+    const fs::path Program = vyr::host::ModuleFileName(0);
+    const fs::path Bin = Program.parent_path();
+    for (const fs::path& Candidate : {Bin / ".." / "lib" / "VyrComponents.bpl", Bin / "VyrComponents.bpl"}) {
+        std::error_code Error;
+        if (fs::is_regular_file(Candidate, Error)) return Candidate.lexically_normal().string();
+        Looked += (Looked.empty() ? "" : ", ") + Candidate.lexically_normal().string();
+    }
+    return {};
+}
+
+std::string Hex(std::uint32_t Value, int Digits) {
+    char Buffer[16];
+    std::snprintf(Buffer, sizeof Buffer, "0x%0*X", Digits, Value);
+    return Buffer;
+}
+
+std::string DescribeFlags(std::uint32_t Flags) {
+    using namespace vyr::host;
+    std::string Text;
+    switch (Flags & pfModuleTypeMask) {
+        case pfPackageModule: Text = "package module"; break;
+        case pfLibraryModule: Text = "library module"; break;
+        default: Text = "program module"; break;
+    }
+    if (Flags & pfNeverBuild) Text += ", rebuilt only on request";
+    if (Flags & pfDesignOnly) {
+        Text += ", design time only";
+    } else if (Flags & pfRunOnly) {
+        Text += ", run time only";
+    } else {
+        Text += ", design and run time";
+    }
+    Text += ", producer " + Hex(Flags & pfProducerMask, 8);
+    return Text;
+}
+
+std::string DescribeUnitFlags(std::uint8_t Flags) {
+    using namespace vyr::host;
+    std::vector<std::string> Parts;
+    if (Flags & ufMainUnit) Parts.emplace_back("main unit");
+    if (Flags & ufPackageUnit) Parts.emplace_back("package unit");
+    if (Flags & ufWeakUnit) Parts.emplace_back("weak");
+    if (Flags & ufImplicitUnit) Parts.emplace_back("implicit");
+    std::string Text;
+    for (const auto& P : Parts) Text += (Text.empty() ? "" : ", ") + P;
+    return Text;
+}
+
+// What a resource holds, in a few words.
+std::string Summary(const vyr::host::TResource& R) {
+    const auto& D = R.Data;
+    auto U32 = [&](std::size_t At) {
+        return static_cast<std::uint32_t>(D[At] | (D[At + 1] << 8) | (D[At + 2] << 16) | (static_cast<std::uint32_t>(D[At + 3]) << 24));
+    };
+    auto U16 = [&](std::size_t At) { return static_cast<unsigned>(D[At] | (D[At + 1] << 8)); };
+    std::ostringstream Out;
+    if ((R.Type == vyr::host::RT_BITMAP || R.Type == vyr::host::RT_ICON) && D.size() >= 40) {
+        const auto Height = static_cast<std::int32_t>(U32(8));
+        const unsigned Bits = U16(14);
+        Out << U32(4) << " x " << (R.Type == vyr::host::RT_ICON ? Height / 2 : Height) << ", " << (1U << Bits)
+            << " colours";
+    } else if (R.Type == vyr::host::RT_GROUP_ICON && D.size() >= 6) {
+        Out << U16(4) << " image(s)";
+    } else if (R.Name == "DESCRIPTION") {
+        std::string Text;
+        for (std::size_t I = 0; I + 1 < D.size() && U16(I) != 0; I += 2) Text += U16(I) < 128 ? static_cast<char>(U16(I)) : '?';
+        Out << "\"" << Text << "\" (UTF-16LE)";
+    } else if (R.Name == "PACKAGEINFO") {
+        Out << "package information";
+    } else if (R.Name == "PACKAGEOPTIONS") {
+        Out << "designer options";
+    }
+    return Out.str();
+}
+
+int Fail(const std::string& Message) {
+    vyr::cli::ReportError("package", Message);
+    return vyr::cli::ExitFailure;
+}
+
+}  // namespace
+
+int RunPackageCommand(int argc, char** argv) {
+    using namespace vyr;
+    std::string Path;
+    for (int I = 0; I < argc; ++I) {
+        const std::string Arg = argv[I];
+        if (Arg == "--help" || Arg == "-h") {
+            std::cout << cli::CommandUsage("package");
+            return cli::ExitOk;
+        }
+        if (!Arg.empty() && Arg[0] == '-') {
+            cli::ReportError("package", "unknown option '" + Arg + "'");
+            return cli::ExitBadArgument;
+        }
+        if (!Path.empty()) {
+            cli::ReportError("package", "unexpected argument '" + Arg + "' (one PATH at most)");
+            return cli::ExitBadArgument;
+        }
+        Path = Arg;
+    }
+    if (Path.empty()) {
+        std::string Looked;
+        Path = DefaultPackagePath(Looked);
+        if (Path.empty()) return Fail("no package next to the program (looked for " + Looked + "); give its PATH");
+    }
+
+    // Trace the units and the module events while loading and unloading.
+    std::vector<int> Started;
+    std::vector<int> Stopped;
+    auto OldUnitHook = host::SetPackageUnitHook([&](const host::TPackageInfoTable&, int Index, bool Startup) {
+        (Startup ? Started : Stopped).push_back(Index);
+    });
+    std::vector<std::pair<host::TModuleEvent, HMODULE>> Events;
+    auto OldModuleHook = host::SetModuleEventHook([&](host::TModuleEvent E, const host::TLibModule*, HMODULE H) { Events.emplace_back(E, H); });
+    struct TRestore {
+        host::TUnitHook& Units;
+        host::TModuleEventHook& Modules;
+        ~TRestore() {
+            host::SetPackageUnitHook(Units);
+            host::SetModuleEventHook(Modules);
+        }
+    } Restore{OldUnitHook, OldModuleHook};
+
+    HMODULE Package = 0;
+    try {
+        Package = host::LoadPackage(Path);
+        host::InstallPackage(Package);
+    } catch (const std::exception& E) {
+        if (Package != 0) host::UnloadPackage(Package);
+        return Fail(E.what());
+    }
+
+    std::ostream& Out = std::cout;
+    const host::TLibModule* Record = host::FindModuleRecord(Package);
+    const HMODULE Resources = host::FindResourceHInstance(Package);
+    Out << "Package      " << host::ModuleFileName(Package) << '\n';
+    Out << "Description  " << host::GetModuleDescription(Package) << '\n';
+    Out << "Module       " << (Record != nullptr ? "registered with the host" : "NOT registered") << "; resources from "
+        << (Resources == Package ? std::string("the package itself") : host::ModuleFileName(Resources) + " (resource module)")
+        << '\n';
+    const host::TPackageInfo Info = host::GetPackageInfo(Package);
+    Out << "Flags        " << Hex(Info.Flags, 8) << ": " << DescribeFlags(Info.Flags) << '\n';
+    Out << "Requires     ";
+    for (std::size_t I = 0; I < Info.Requires.size(); ++I) Out << (I ? ", " : "") << Info.Requires[I].Name;
+    Out << "\nContains     ";
+    for (std::size_t I = 0; I < Info.Contains.size(); ++I) {
+        const auto Flags = DescribeUnitFlags(Info.Contains[I].Flags);
+        Out << (I ? ", " : "") << Info.Contains[I].Name << (Flags.empty() ? "" : " (" + Flags + ")");
+    }
+    Out << "\n\n";
+
+    using TNames = const char* const* (*)();
+    using TCounters = const std::int32_t* (*)();
+    auto* Names = reinterpret_cast<TNames>(host::GetProcAddress(Package, "GetPackageUnitNames"));
+    auto* Counters = reinterpret_cast<TCounters>(host::GetProcAddress(Package, "GetPackageUnitCounters"));
+    Out << "Units in start-up order (" << Started.size() << "; counter after start-up)\n";
+    for (int Index : Started) {
+        std::string Name = Names != nullptr ? Names()[Index] : "";
+        if (Name.empty()) Name = "(no start-up work)";
+        char Line[80];
+        std::snprintf(Line, sizeof Line, "  %2d  %-20s", Index, Name.c_str());
+        Out << Line;
+        if (Counters != nullptr) Out << ' ' << Counters()[Index];
+        Out << '\n';
+    }
+
+    Out << "\nPalette\n";
+    for (const auto& Page : host::PalettePages()) {
+        Out << "  " << Page << ":";
+        const auto Classes = host::PaletteClasses(Page);
+        for (std::size_t I = 0; I < Classes.size(); ++I) Out << (I ? ", " : " ") << Classes[I];
+        Out << '\n';
+    }
+
+    Out << "\nResources (" << (Resources == Package ? "package" : "resource module") << ")\n";
+    for (const auto& R : host::EnumResources(Resources)) {
+        char Line[96];
+        std::snprintf(Line, sizeof Line, "  %-11s %-15s %5u %6zu bytes  ", R.Type.c_str(), R.Name.c_str(),
+                      static_cast<unsigned>(R.Language), R.Data.size());
+        Out << Line << Summary(R) << '\n';
+    }
+
+    const auto UnloadFrom = Events.size();
+    try {
+        host::UnloadPackage(Package);
+    } catch (const std::exception& E) {
+        return Fail(E.what());
+    }
+    bool Unregistered = false;
+    bool Released = false;  // after the module was unregistered
+    for (std::size_t I = UnloadFrom; I < Events.size(); ++I) {
+        if (Events[I].first == host::TModuleEvent::Unregister && Events[I].second == Package) Unregistered = true;
+        if (Events[I].first == host::TModuleEvent::FreeLibrary && Events[I].second == Resources && Resources != Package) {
+            Released = Unregistered;
+        }
+    }
+    Out << "\nUnloaded     " << Stopped.size() << " units shut down";
+    if (!Stopped.empty()) Out << " (" << Stopped.front() << " down to " << Stopped.back() << ")";
+    Out << "; module " << (Unregistered ? "unregistered" : "NOT unregistered");
+    if (Resources != Package) Out << "; resource module " << (Released ? "released after it" : "NOT released after it");
+    Out << '\n';
+    return cli::ExitOk;
+}
