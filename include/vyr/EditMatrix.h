@@ -304,6 +304,9 @@ private:
     // FGeometryChanged true).
     void Refresh();
     void GeometryRefresh();
+    // The start of every frame: with Resize, size the control and the back buffer and clear
+    // them; else with Clear, clear them; then draw every LED of the window unlit.
+    void PrepareFrame(bool Resize, bool Clear);
     // Draws one LED of the grid (column, row) in the current shape.
     void PutLED(int Column, int Row, TColor Color);
 

@@ -238,7 +238,7 @@ void TEditMatrix::MakeCursor(bool Show) {
     }
 }
 
-void TEditMatrix::TotalRedraw(bool Resize, bool Clear) {
+void TEditMatrix::PrepareFrame(bool Resize, bool Clear) {
     if (Resize) {
         CalculateShape();
         SetupDisplay();
@@ -247,6 +247,10 @@ void TEditMatrix::TotalRedraw(bool Resize, bool Clear) {
         ClearDisplay();
     }
     ClearSegments(0, FTotalVisible - 1);
+}
+
+void TEditMatrix::TotalRedraw(bool Resize, bool Clear) {
+    PrepareFrame(Resize, Clear);
     WriteText();
     if (!FScroll) {
         ShowCursor();

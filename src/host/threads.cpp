@@ -15,12 +15,14 @@ struct TSyncEntry {
     bool Done = false;
     bool Cancelled = false;
     std::exception_ptr Error;
+    // Signalled (under the queue's mutex) when the call has run or was cancelled. One per
+    // call, so that finishing one call wakes only the worker waiting for it.
+    std::condition_variable Finished;
 };
 
 struct TSyncQueue {
     std::mutex Mutex;
-    std::condition_variable Posted;    // a call was queued
-    std::condition_variable Finished;  // a call ran or was cancelled
+    std::condition_variable Posted;  // a call was queued
     std::deque<TSyncEntry*> Items;
     std::vector<const TThread*> Closed;  // threads whose calls are refused (being joined)
 };
@@ -85,7 +87,7 @@ bool CheckSynchronize(std::chrono::milliseconds Timeout) {
         Lock.lock();
         Entry->Done = true;
         Ran = true;
-        Q.Finished.notify_all();
+        Entry->Finished.notify_one();
     }
     return Ran;
 }
@@ -152,12 +154,12 @@ void TThread::WaitFor() {
             for (auto It = Q.Items.begin(); It != Q.Items.end();) {
                 if ((*It)->Thread == this) {
                     (*It)->Cancelled = true;
+                    (*It)->Finished.notify_one();
                     It = Q.Items.erase(It);
                 } else {
                     ++It;
                 }
             }
-            Q.Finished.notify_all();
         }
     }
     std::thread ToJoin;
@@ -195,7 +197,7 @@ bool TThread::Synchronize(const std::function<void()>& Method) {
     }
     Q.Items.push_back(&Entry);
     Q.Posted.notify_all();
-    Q.Finished.wait(Lock, [&Entry] { return Entry.Done || Entry.Cancelled; });
+    Entry.Finished.wait(Lock, [&Entry] { return Entry.Done || Entry.Cancelled; });
     if (Entry.Error) {
         std::rethrow_exception(Entry.Error);
     }

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <memory>
 
+#include <unistd.h>
+
 #include "support/TestSupport.h"
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"

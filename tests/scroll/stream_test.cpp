@@ -162,30 +162,5 @@ TEST(StreamShape, ColumnsAreLinkedRowByRowAndCodesKeepTheirLayout) {
     }
 }
 
-TEST(StreamShape, ReassigningTheTextRebuildsFromTheStart) {
-    TFormWithMatrix Form;
-    Form.Matrix->FSetText("ABC");
-    Form.Matrix->FSetText("@C00FF00Z");
-    EXPECT_EQ(StreamTokens(*Form.Matrix), ExpectedTokens(*Form.Matrix, "{C00FF00}Z"));
-    EXPECT_EQ(Form.Matrix->ScrollPos(), Form.Matrix->StreamHead());
-}
-
-// The check functions used by the scan, on their own inputs.
-TEST(CodeChecks, CodeCharactersAndDigits) {
-    for (const char Ch : std::string("012345678ABCDEFILS")) {
-        EXPECT_TRUE(TEditMatrix::CheckAlfaAndAttachSimple(std::string(1, Ch))) << Ch;
-    }
-    for (const char* S : {"9", "G", "a", "c", "@", " ", ""}) {
-        EXPECT_FALSE(TEditMatrix::CheckAlfaAndAttachSimple(S)) << S;
-    }
-    EXPECT_TRUE(TEditMatrix::CheckAlfaStr("C0000FF"));
-    EXPECT_TRUE(TEditMatrix::CheckAlfaStr("?9ABCDE"));  // the first character is not examined
-    EXPECT_FALSE(TEditMatrix::CheckAlfaStr("C0000F"));
-    EXPECT_FALSE(TEditMatrix::CheckAlfaStr("C0000FF0"));
-    EXPECT_FALSE(TEditMatrix::CheckAlfaStr("C0000fF"));
-    EXPECT_FALSE(TEditMatrix::CheckAlfaStr("C0000G0"));
-    EXPECT_FALSE(TEditMatrix::CheckAlfaStr(std::string("C0000F\0", 7)));
-}
-
 }  // namespace
 }  // namespace vyr::test

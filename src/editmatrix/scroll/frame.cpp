@@ -146,14 +146,7 @@ void TEditMatrix::RunAlfaCode(_Pixel* Head) {
 }
 
 void TEditMatrix::TotalScrollRedraw(bool Recalc, bool Clear) {
-    if (Recalc) {
-        CalculateShape();
-        SetupDisplay();
-        ClearDisplay();
-    } else if (Clear) {
-        ClearDisplay();
-    }
-    ClearSegments(0, static_cast<int>(FTotalVisible) - 1);
+    PrepareFrame(Recalc, Clear);
     WriteScrollText();
     FTotalRefresh = false;
 }
