@@ -2,7 +2,10 @@
 // actions, and the pictures it writes.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 #include "CliSupport.h"
@@ -377,6 +380,17 @@ TEST(RenderPicture, UnwritableFileFailsWithExitOneAndLeavesNothing) {
     EXPECT_FALSE(test::FileExists(Dir.File("missing")));
 }
 
+// Standard output on a full device: the lost output must not be reported as a success.
+TEST(RenderOutput, WriteToAFullDeviceFailsWithExitOne) {
+    if (!test::FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    for (const char* Args : {"render --state", "render --set Text=Hi --print", "--version", "render --help"}) {
+        const std::string Command = std::string("'") + VYRMATRIX_BINARY + "' " + Args + " >/dev/full 2>/dev/null";
+        const int Status = std::system(Command.c_str());
+        ASSERT_TRUE(WIFEXITED(Status)) << Args;
+        EXPECT_EQ(WEXITSTATUS(Status), 1) << Args;
+    }
+}
+
 TEST(RenderPicture, PrintDrawsTwoPixelRowsPerLine) {
     const TRunResult R = RunTool(Render({"--set", "TotalVisible=1", "--print"}));
     ASSERT_EQ(R.Status, 0);
@@ -420,6 +434,19 @@ TEST(RenderFormStorage, ReferencedCharSetComesWithTheForm) {
     EXPECT_EQ(Str(S, "Name"), U"Matrix7");
     const TJson Again = StateOf({"--load-form", Dir.File("out.dfm"), "--state"});
     EXPECT_EQ(Str(Again, "Charset"), U"CharSet1");
+}
+
+// Names are 8-bit text: a referenced component whose name holds code 255 must still give a
+// valid state line, with the code as U+00FF like the matrix's own name.
+TEST(RenderFormStorage, CharsetNameWithAn8BitCodeStaysValidJson) {
+    TScratchDir Dir;
+    {
+        std::ofstream F(Dir.File("cs.dfm"));
+        F << "object \"M\\xff\": TEditMatrix\n  Charset = \"C\\xff\"\nend\nobject \"C\\xff\": TCharSet\nend\n";
+    }
+    const TJson S = StateOf({"--load-form", Dir.File("cs.dfm"), "--state"});
+    EXPECT_EQ(Str(S, "Charset"), U"C\u00FF");
+    EXPECT_EQ(Str(S, "Name"), U"M\u00FF");
 }
 
 TEST(RenderFormStorage, UnreadableOrBrokenFormIsABadArgumentAndNothingRuns) {

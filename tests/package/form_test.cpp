@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 
 #include <unistd.h>
 
@@ -394,6 +395,35 @@ TEST(FormLoading, TargetIsUnchangedWhenAnyLaterPartIsBad) {
         EXPECT_EQ(Form.Matrix->Delay(), 100);
         EXPECT_EQ(Form.Form->ComponentCount(), Before);
     }
+}
+
+// A component whose constructor raises on its FailAt-th construction (0: never).
+class TFailingProbe : public TComponent {
+public:
+    explicit TFailingProbe(TComponent* AOwner) : TComponent(AOwner) {
+        if (++Made == FailAt) throw std::runtime_error("probe refused");
+    }
+    [[nodiscard]] std::string_view ClassName() const override { return "TFailingProbe"; }
+    static inline int Made = 0;
+    static inline int FailAt = 0;
+};
+
+TEST(FormLoading, TargetKeepsItsNameWhenALaterComponentCannotBeCreated) {
+    host::RegisterComponents("Probes", {host::ComponentClassOf<TFailingProbe>("TFailingProbe")});
+    TFormWithMatrix Form;
+    Form.Matrix->SetName("Original");
+    const int Before = Form.Form->ComponentCount();
+    // The reader checks the text against a first instance and makes the real one second.
+    TFailingProbe::Made = 0;
+    TFailingProbe::FailAt = 2;
+    EXPECT_THROW(host::LoadComponentText(*Form.Matrix, "object M1: TEditMatrix\n  Delay = 7\nend\n"
+                                                       "object P: TFailingProbe\nend\n", "t.vfm"),
+                 std::runtime_error);
+    TFailingProbe::FailAt = 0;
+    EXPECT_TRUE(host::UnregisterComponentClass("TFailingProbe"));
+    EXPECT_EQ(Form.Matrix->Name(), "Original");
+    EXPECT_EQ(Form.Matrix->Delay(), 100);
+    EXPECT_EQ(Form.Form->ComponentCount(), Before);
 }
 
 TEST(FormLoading, WithoutOwnerOnlyOneObjectIsAccepted) {

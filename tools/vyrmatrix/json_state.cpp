@@ -76,7 +76,8 @@ std::string PropertyJson(const host::TPropInfo& Info, const host::TPropValue& Va
     if (const auto* B = std::get_if<bool>(&Value)) return Bool(*B);
     if (const auto* S = std::get_if<AnsiString>(&Value)) return JsonString8Bit(*S);
     if (const auto* C = std::get_if<host::TComponent*>(&Value)) {
-        return *C ? JsonStringUtf8((*C)->Name()) : "null";
+        // A component name is 8-bit text like the "Name" property itself, written the same way.
+        return *C ? JsonString8Bit((*C)->Name()) : "null";
     }
     const auto N = std::get<std::int64_t>(Value);
     if (Info.Kind == TTypeKind::Enum && N >= 0 && static_cast<std::size_t>(N) < Info.EnumNames.size()) {

@@ -11,7 +11,9 @@
 #define VYRMATRIX_VERSION "unknown"
 #endif
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunCommand(int argc, char** argv) {
     using namespace vyr::cli;
     if (argc < 2) {
         std::cerr << MainUsage();
@@ -40,4 +42,19 @@ int main(int argc, char** argv) {
     }
     ReportError("", "unknown command '" + Command + "' (see vyrmatrix --help)");
     return ExitBadArgument;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace vyr::cli;
+    const int Status = RunCommand(argc, argv);
+    // Whatever a command printed (help, a final text, a picture) must have been written: a
+    // failed write to standard output is a failure, not a success.
+    std::cout.flush();
+    if (!std::cout && Status == ExitOk) {
+        ReportError("", "cannot write to standard output");
+        return ExitFailure;
+    }
+    return Status;
 }

@@ -4,6 +4,7 @@
 // shut-down.
 #include "package_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -152,8 +153,15 @@ int RunPackageCommand(int argc, char** argv) {
         Package = host::LoadPackage(Path);
         host::InstallPackage(Package);
     } catch (const std::exception& E) {
-        if (Package != 0) host::UnloadPackage(Package);
-        return Fail(E.what());
+        std::string Message = E.what();
+        if (Package != 0) {
+            try {
+                host::UnloadPackage(Package);
+            } catch (const std::exception& Unload) {
+                Message += "; unloading it again failed too: " + std::string(Unload.what());
+            }
+        }
+        return Fail(Message);
     }
 
     std::ostream& Out = std::cout;
@@ -206,6 +214,15 @@ int RunPackageCommand(int argc, char** argv) {
         Out << Line << Summary(R) << '\n';
     }
 
+    // What a loaded package must have done; anything missing makes the command fail after the
+    // listing.
+    std::vector<std::string> Faults;
+    if (Record == nullptr) Faults.emplace_back("its module was not registered with the host");
+    const host::TPackageInfoTable* Table = host::GetPackageUnitTable(Package);
+    bool InTableOrder = static_cast<int>(Started.size()) == Table->UnitCount;
+    for (std::size_t I = 0; I < Started.size() && InTableOrder; ++I) InTableOrder = Started[I] == static_cast<int>(I);
+    if (!InTableOrder) Faults.emplace_back("its units did not start once each in table order");
+
     const auto UnloadFrom = Events.size();
     try {
         host::UnloadPackage(Package);
@@ -225,5 +242,16 @@ int RunPackageCommand(int argc, char** argv) {
     Out << "; module " << (Unregistered ? "unregistered" : "NOT unregistered");
     if (Resources != Package) Out << "; resource module " << (Released ? "released after it" : "NOT released after it");
     Out << '\n';
+    if (!std::equal(Stopped.begin(), Stopped.end(), Started.rbegin(), Started.rend())) {
+        Faults.emplace_back("its units did not shut down in the reverse order of their start-up");
+    }
+    if (!Unregistered) Faults.emplace_back("its module was not unregistered when it was unloaded");
+    if (Resources != Package && !Released) Faults.emplace_back("its resource module was not released after the module was unregistered");
+    if (!Faults.empty()) {
+        std::string Message;
+        for (const auto& F : Faults) Message += (Message.empty() ? "" : "; ") + F;
+        Out << std::flush;
+        return Fail(Message);
+    }
     return cli::ExitOk;
 }

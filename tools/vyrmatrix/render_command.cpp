@@ -32,6 +32,12 @@ void SaveImage(const TSession& Session, const TAction& Action) {
     }
 }
 
+// A state line or picture that did not reach standard output (a full disk, a closed file) ends
+// the run as a failure: a script reading the output must not take the run for a success.
+void CheckStandardOutput(const char* Action) {
+    if (!std::cout) throw TRunError(std::string(Action) + ": cannot write to standard output");
+}
+
 void Run(TSession& Session, const TAction& Action) {
     TEditMatrix& Matrix = Session.Matrix();
     switch (Action.Kind) {
@@ -77,9 +83,11 @@ void Run(TSession& Session, const TAction& Action) {
             break;
         case TActionKind::Print:
             std::cout << HalfBlockPicture(ImageFromBitmap(Session.Peer().Surface())) << std::flush;
+            CheckStandardOutput("--print");
             break;
         case TActionKind::State:
             std::cout << StateJson(Matrix, Session.Form()) << '\n' << std::flush;
+            CheckStandardOutput("--state");
             break;
     }
 }

@@ -635,24 +635,27 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
         }
     }
 
-    // Apply. Nothing below fails on sound input; should a constructor or setter raise, the
-    // components created so far are freed again.
+    // Apply. Nothing below fails on sound input. Should a constructor or setter raise all the
+    // same, the components created so far are freed again and the target gets its name back.
+    // Every new component is made before the target is touched, so a constructor that raises
+    // leaves the target as it was.
     std::vector<TComponent*> Created;
     std::vector<TComponent*> Components;
+    Created.reserve(Form.Objects.size());  // so that recording a new component cannot fail
+    Components.reserve(Form.Objects.size());
+    const AnsiString TargetName = Target != nullptr ? Target->Name() : AnsiString();
     try {
         for (std::size_t I = 0; I < Form.Objects.size(); ++I) {
-            const auto& Object = Form.Objects[I];
-            TComponent* C = nullptr;
             if (I == 0 && Target != nullptr) {
-                C = Target;
-            } else {
-                C = Object.Create(Owner);
-                Created.push_back(C);
-                if (auto* Control = dynamic_cast<TControl*>(C); Control != nullptr && Parent != nullptr) Control->SetParent(Parent);
+                Components.push_back(Target);
+                continue;
             }
-            C->SetName(Object.Name);
+            TComponent* C = Form.Objects[I].Create(Owner);
+            Created.push_back(C);
             Components.push_back(C);
+            if (auto* Control = dynamic_cast<TControl*>(C); Control != nullptr && Parent != nullptr) Control->SetParent(Parent);
         }
+        for (std::size_t I = 0; I < Form.Objects.size(); ++I) Components[I]->SetName(Form.Objects[I].Name);
         for (std::size_t I = 0; I < Form.Objects.size(); ++I) {
             for (auto& Prop : Form.Objects[I].Props) {
                 if (Prop.IsReference) {
@@ -669,6 +672,7 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
         }
     } catch (...) {
         for (auto It = Created.rbegin(); It != Created.rend(); ++It) delete *It;
+        if (Target != nullptr) Target->SetName(TargetName);
         throw;
     }
     return Created;
