@@ -95,6 +95,15 @@ struct TKeyCase {
     const char* Text;
     int Code;  // -1: bad
 };
+// Names the key text and what it should give, e.g. "Backspace" -> 8 or "F1" -> rejected.
+void PrintTo(const TKeyCase& C, std::ostream* Os) {
+    *Os << '"' << C.Text << "\" -> ";
+    if (C.Code < 0) {
+        *Os << "rejected";
+    } else {
+        *Os << C.Code;
+    }
+}
 
 class KeyArgument : public ::testing::TestWithParam<TKeyCase> {};
 

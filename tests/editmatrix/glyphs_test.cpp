@@ -100,6 +100,7 @@ struct TRedrawRow {
     bool Home;  // window moved to the start after assigning
     int Code, Copies;
 };
+void PrintTo(const TRedrawRow& Row, std::ostream* Os) { *Os << Row.Name; }
 
 class MatrixGlyphRedraw : public ::testing::TestWithParam<TRedrawRow> {};
 

@@ -54,6 +54,7 @@ struct TPaintRow {
     std::function<void(TEditMatrix&)> Setup, Act;
     bool Resizes, Clears, GeometryAfter;
 };
+void PrintTo(const TPaintRow& Row, std::ostream* Os) { *Os << Row.Name; }
 void PaintOnce(TEditMatrix& M) { M.Paint(); }
 
 class MatrixPaint : public ::testing::TestWithParam<TPaintRow> {};

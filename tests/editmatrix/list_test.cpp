@@ -21,6 +21,7 @@ struct TTextRow {
     std::string Text, ReadBack;
     int FirstVisible;  // the cursor always ends at the end position
 };
+void PrintTo(const TTextRow& Row, std::ostream* Os) { *Os << Row.Name; }
 
 class MatrixText : public ::testing::TestWithParam<TTextRow> {};
 

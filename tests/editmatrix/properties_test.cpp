@@ -22,6 +22,7 @@ struct TSetterRow {
     int Paints;                                // each paint also copies to the window once
     std::int64_t OnAfter = -1, OffAfter = -1;  // FOnColor / FOffColor afterwards (-1: as before)
 };
+void PrintTo(const TSetterRow& Row, std::ostream* Os) { *Os << Row.Name; }
 using M_ = TEditMatrix;
 
 class MatrixSetter : public ::testing::TestWithParam<TSetterRow> {};

@@ -48,6 +48,7 @@ struct TDiscRow {
     int Radius;
     std::vector<int> Widths;  // top to bottom
 };
+void PrintTo(const TDiscRow& Row, std::ostream* Os) { *Os << "radius " << Row.Radius; }
 
 class MatrixDisc : public ::testing::TestWithParam<TDiscRow> {};
 
@@ -90,6 +91,7 @@ struct TSquareRow {
     int Size, Anchor;
     int First, Last;  // covered pixels in both directions (First > Last: nothing)
 };
+void PrintTo(const TSquareRow& Row, std::ostream* Os) { *Os << "size " << Row.Size << " at " << Row.Anchor; }
 
 class MatrixSquare : public ::testing::TestWithParam<TSquareRow> {};
 
@@ -117,6 +119,11 @@ struct TColourRow {
     TColor Color;
     std::uint8_t Blue, Green, Red;
 };
+void PrintTo(const TColourRow& Row, std::ostream* Os) {
+    const auto Flags = Os->flags();
+    *Os << "colour 0x" << std::hex << std::uppercase << Row.Color;
+    Os->flags(Flags);
+}
 
 class MatrixColourBytes : public ::testing::TestWithParam<TColourRow> {};
 
@@ -146,6 +153,7 @@ struct TClipRow {
     std::function<void(TEditMatrix&)> Draw;
     int Lit;  // pixels lit inside the buffer
 };
+void PrintTo(const TClipRow& Row, std::ostream* Os) { *Os << Row.Name; }
 
 class MatrixClipping : public ::testing::TestWithParam<TClipRow> {};
 

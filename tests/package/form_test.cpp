@@ -163,6 +163,7 @@ struct TClampCase {
     int TotalVisible;
     int StepToOutside;
 };
+void PrintTo(const TClampCase& Case, std::ostream* Os) { *Os << Case.Name; }
 
 class FormStepToOutside : public testing::TestWithParam<TClampCase> {};
 
@@ -291,6 +292,7 @@ struct TBadCase {
     int Line;
     std::string Message;
 };
+void PrintTo(const TBadCase& Case, std::ostream* Os) { *Os << Case.Name; }
 
 class FormRejects : public testing::TestWithParam<TBadCase> {};
 

@@ -58,6 +58,7 @@ struct TInfoCase {
     std::vector<std::uint8_t> Data;
     const char* Message;
 };
+void PrintTo(const TInfoCase& Case, std::ostream* Os) { *Os << Case.Name; }
 
 class PackageInfoRejects : public testing::TestWithParam<TInfoCase> {};
 

@@ -27,6 +27,7 @@ struct TResourceModuleCase {
     std::vector<std::string> Locales;
     bool ResourceModuleUsed;
 };
+void PrintTo(const TResourceModuleCase& Case, std::ostream* Os) { *Os << Case.Name; }
 
 class PackageResourceModule : public testing::TestWithParam<TResourceModuleCase> {};
 
