@@ -6,25 +6,16 @@
 
 #include <memory>
 
-#include "headless/Headless.h"
-#include "vyr/EditMatrix.h"
+#include "BenchSupport.h"
 
 namespace {
 
 using vyr::TEditMatrix;
 
-struct TBench {
-    vyr::headless::THeadlessWidgetSet WidgetSet;
-    std::unique_ptr<vyr::host::TForm> Form;
-    TEditMatrix* M = nullptr;
+struct TBench : vyr::bench::TShownMatrix {
+    TEditMatrix* M = Matrix;
 
     explicit TBench(int Length) {
-        Form = std::make_unique<vyr::host::TForm>(nullptr, WidgetSet);
-        Form->SetWidth(400);
-        Form->SetHeight(100);
-        Form->Show();
-        M = new TEditMatrix(Form.get());
-        M->SetParent(Form.get());
         // The list is filled through its primitive (no column stream, no drawing per
         // character), which leaves the window behind; Home and End put it right.
         for (int i = 0; i < Length; ++i) M->InsertElement(static_cast<vyr::Byte>('A' + i % 26));

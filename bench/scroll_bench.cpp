@@ -16,30 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "headless/Headless.h"
-#include "vyr/EditMatrix.h"
-#include "vyr/host/Controls.h"
+#include "BenchSupport.h"
 
 namespace {
 
 using vyr::EShape;
 using vyr::TEditMatrix;
 
-// A shown headless form with one matrix on it.
-struct TBench {
-    vyr::headless::THeadlessWidgetSet WidgetSet;
-    std::unique_ptr<vyr::host::TForm> Form;
-    TEditMatrix* Matrix = nullptr;
-
-    TBench() {
-        Form = std::make_unique<vyr::host::TForm>(nullptr, WidgetSet);
-        Form->SetWidth(2000);
-        Form->SetHeight(200);
-        Form->Show();
-        Matrix = new TEditMatrix(Form.get());
-        Matrix->SetParent(Form.get());
-    }
-};
+using TBench = vyr::bench::TShownMatrix;
 
 std::string LongText(std::size_t Length) {
     const std::string Unit = "The quick brown fox jumps over the lazy dog 0123456789. ";

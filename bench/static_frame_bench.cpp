@@ -10,26 +10,15 @@
 #include <memory>
 #include <vector>
 
-#include "headless/Headless.h"
-#include "vyr/EditMatrix.h"
+#include "BenchSupport.h"
 
 namespace {
 
 using vyr::EShape;
 using vyr::TEditMatrix;
 
-struct TShownMatrix {
-    vyr::headless::THeadlessWidgetSet WidgetSet;
-    std::unique_ptr<vyr::host::TForm> Form;
-    TEditMatrix* Matrix = nullptr;
-
-    explicit TShownMatrix(bool Large) {
-        Form = std::make_unique<vyr::host::TForm>(nullptr, WidgetSet);
-        Form->SetWidth(1200);
-        Form->SetHeight(200);
-        Form->Show();
-        Matrix = new TEditMatrix(Form.get());
-        Matrix->SetParent(Form.get());
+struct TFrameBench : vyr::bench::TShownMatrix {
+    explicit TFrameBench(bool Large) {
         if (Large) {
             Matrix->FSetTotalVisible(40);
             Matrix->FSetLEDShape(EShape::Circle);
@@ -42,7 +31,7 @@ struct TShownMatrix {
 };
 
 void StaticFrame(benchmark::State& State, bool Large) {
-    TShownMatrix M(Large);
+    TFrameBench M(Large);
     for (auto _ : State) {
         M.Matrix->TotalRedraw(false, true);
         benchmark::ClobberMemory();
@@ -55,7 +44,7 @@ void StaticFrame(benchmark::State& State, bool Large) {
 }
 
 void Memset(benchmark::State& State, bool Large) {
-    TShownMatrix M(Large);
+    TFrameBench M(Large);
     const vyr::host::TBitmap& B = *M.Matrix->Bitmap();
     std::vector<unsigned char> Buffer(B.RowStride() * static_cast<std::size_t>(B.Height()));
     unsigned char Value = 0;
