@@ -15,24 +15,9 @@ namespace {
 
 using TKind = TKeyEvent::TKind;
 
-TKeyEvent Down(std::uint16_t Key, host::TShiftState Shift = 0) {
-    TKeyEvent E;
-    E.Kind = TKind::KeyDown;
-    E.Key = Key;
-    E.Shift = Shift;
-    return E;
-}
-TKeyEvent Press(char Ch) {
-    TKeyEvent E;
-    E.Kind = TKind::KeyPress;
-    E.Char = Ch;
-    return E;
-}
-TKeyEvent Just(TKind Kind) {
-    TKeyEvent E;
-    E.Kind = Kind;
-    return E;
-}
+TKeyEvent Down(std::uint16_t Key, host::TShiftState Shift = 0) { return TKeyEvent::Down(Key, Shift); }
+TKeyEvent Press(char Ch) { return TKeyEvent::Press(Ch); }
+TKeyEvent Just(TKind Kind) { return TKeyEvent::Of(Kind); }
 
 struct TDecodeCase {
     const char* Name;

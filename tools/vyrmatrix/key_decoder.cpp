@@ -6,27 +6,6 @@ namespace {
 
 using TKind = TKeyEvent::TKind;
 
-TKeyEvent KeyDown(std::uint16_t Key, host::TShiftState Shift = 0) {
-    TKeyEvent E;
-    E.Kind = TKind::KeyDown;
-    E.Key = Key;
-    E.Shift = Shift;
-    return E;
-}
-
-TKeyEvent KeyPress(char Ch) {
-    TKeyEvent E;
-    E.Kind = TKind::KeyPress;
-    E.Char = Ch;
-    return E;
-}
-
-TKeyEvent Simple(TKind Kind) {
-    TKeyEvent E;
-    E.Kind = Kind;
-    return E;
-}
-
 // Final byte of "ESC [ ... X" or "ESC O X" for the keys that have one.
 std::uint16_t KeyOfFinal(std::uint8_t Final) {
     switch (Final) {
@@ -84,19 +63,19 @@ bool ParseParams(const std::string& Params, std::vector<int>& Numbers) {
 void TKeyDecoder::FlushText(std::vector<TKeyEvent>& Events) {
     std::string Codes;
     FUtf8.Flush(Codes);
-    for (const char Ch : Codes) Events.push_back(KeyPress(Ch));
+    for (const char Ch : Codes) Events.push_back(TKeyEvent::Press(Ch));
 }
 
 void TKeyDecoder::FinishCsi(std::uint8_t Final, std::vector<TKeyEvent>& Events) {
     std::vector<int> Numbers;
     if (!ParseParams(FParams, Numbers)) return;  // a sequence of no interest
     if (Final == 'Z') {
-        Events.push_back(Simple(TKind::FocusPrevious));
+        Events.push_back(TKeyEvent::Of(TKind::FocusPrevious));
     } else if (Final == '~') {
         const std::uint16_t Key = KeyOfTilde(Numbers[0]);
-        if (Key) Events.push_back(KeyDown(Key, ShiftOfModifier(Numbers.size() > 1 ? Numbers[1] : 0)));
+        if (Key) Events.push_back(TKeyEvent::Down(Key, ShiftOfModifier(Numbers.size() > 1 ? Numbers[1] : 0)));
     } else if (const std::uint16_t Key = KeyOfFinal(Final)) {
-        Events.push_back(KeyDown(Key, ShiftOfModifier(Numbers.size() > 1 ? Numbers[1] : 0)));
+        Events.push_back(TKeyEvent::Down(Key, ShiftOfModifier(Numbers.size() > 1 ? Numbers[1] : 0)));
     }
 }
 
@@ -104,7 +83,7 @@ void TKeyDecoder::Ground(std::uint8_t Byte, std::vector<TKeyEvent>& Events) {
     if (Byte >= 0x20 && Byte != 0x7F) {
         std::string Codes;
         FUtf8.Feed(Byte, Codes);
-        for (const char Ch : Codes) Events.push_back(KeyPress(Ch));
+        for (const char Ch : Codes) Events.push_back(TKeyEvent::Press(Ch));
         return;
     }
     // A control byte ends any partial UTF-8 character first.
@@ -115,19 +94,19 @@ void TKeyDecoder::Ground(std::uint8_t Byte, std::vector<TKeyEvent>& Events) {
             break;
         case 0x7F:
         case 0x08:
-            Events.push_back(KeyDown(host::vk::Back));
-            Events.push_back(KeyPress('\x08'));
+            Events.push_back(TKeyEvent::Down(host::vk::Back));
+            Events.push_back(TKeyEvent::Press('\x08'));
             break;
         case 0x0D:
         case 0x0A:
-            Events.push_back(KeyDown(host::vk::Return));
-            Events.push_back(KeyPress('\x0D'));
+            Events.push_back(TKeyEvent::Down(host::vk::Return));
+            Events.push_back(TKeyEvent::Press('\x0D'));
             break;
         case 0x09:
-            Events.push_back(Simple(TKind::FocusNext));
+            Events.push_back(TKeyEvent::Of(TKind::FocusNext));
             break;
         case 0x03:
-            Events.push_back(Simple(TKind::Quit));
+            Events.push_back(TKeyEvent::Of(TKind::Quit));
             break;
         default:
             break;  // other control keys have no use in the editor
@@ -147,7 +126,7 @@ void TKeyDecoder::Feed(std::uint8_t Byte, std::vector<TKeyEvent>& Events) {
                 FState = TState::Ss3;
             } else if (Byte == 0x1B) {
                 // Escape pressed twice: the first one was a lone Escape.
-                Events.push_back(Simple(TKind::Quit));
+                Events.push_back(TKeyEvent::Of(TKind::Quit));
             } else {
                 // Alt with a key: of no use in the editor; the key itself is dropped.
                 FState = TState::Ground;
@@ -167,13 +146,13 @@ void TKeyDecoder::Feed(std::uint8_t Byte, std::vector<TKeyEvent>& Events) {
             return;
         case TState::Ss3:
             FState = TState::Ground;
-            if (const std::uint16_t Key = KeyOfFinal(Byte)) Events.push_back(KeyDown(Key));
+            if (const std::uint16_t Key = KeyOfFinal(Byte)) Events.push_back(TKeyEvent::Down(Key));
             return;
     }
 }
 
 void TKeyDecoder::Timeout(std::vector<TKeyEvent>& Events) {
-    if (FState == TState::Escape) Events.push_back(Simple(TKind::Quit));
+    if (FState == TState::Escape) Events.push_back(TKeyEvent::Of(TKind::Quit));
     FState = TState::Ground;
     FParams.clear();
     FlushText(Events);

@@ -27,6 +27,13 @@ struct TKeyEvent {
     host::TShiftState Shift = 0;  // KeyDown
     char Char = 0;                // KeyPress: the 8-bit code
     friend bool operator==(const TKeyEvent&, const TKeyEvent&) = default;
+
+    static TKeyEvent Down(std::uint16_t AKey, host::TShiftState AShift = 0) {
+        return TKeyEvent{TKind::KeyDown, AKey, AShift, 0};
+    }
+    static TKeyEvent Press(char AChar) { return TKeyEvent{TKind::KeyPress, 0, 0, AChar}; }
+    // An event that carries nothing but its kind (focus moves, quit).
+    static TKeyEvent Of(TKind AKind) { return TKeyEvent{AKind, 0, 0, 0}; }
 };
 
 class TKeyDecoder {
