@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "headless/Headless.h"
+#include "vyr/headless/Headless.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/host/Controls.h"
 

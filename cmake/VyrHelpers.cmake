@@ -1,12 +1,11 @@
 # Warnings and sanitizers for every target of the project, and the test helper.
 
+option(VYR_WERROR "Treat compiler warnings as errors" OFF)
+
 add_library(vyr_options INTERFACE)
-target_compile_options(vyr_options INTERFACE -Wall -Wextra -Wpedantic)
-# Code that ends up in a loadable package must not define unique global symbols: the loader
-# never unloads a library that has one, so the package's unload code would not run on unload.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  target_compile_options(vyr_options INTERFACE -fno-gnu-unique)
-endif()
+target_compile_options(vyr_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wold-style-cast
+  $<$<BOOL:${VYR_WERROR}>:-Werror>)
 if(VYR_SANITIZE)
   target_compile_options(vyr_options INTERFACE -fsanitize=${VYR_SANITIZE} -fno-omit-frame-pointer -g)
   target_link_options(vyr_options INTERFACE -fsanitize=${VYR_SANITIZE})
@@ -14,6 +13,27 @@ if(VYR_SANITIZE)
     target_compile_options(vyr_options INTERFACE -fno-sanitize-recover=undefined)
   endif()
 endif()
+
+# vyr_package_code(<targets...>): code that ends up in a loadable package must not define unique
+# global symbols: the loader never unloads a library that has one, so the package's unload code
+# would not run on unload. Applied to the package, the units linked into it and the host library
+# they share.
+function(vyr_package_code)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    foreach(target IN LISTS ARGN)
+      target_compile_options(${target} PRIVATE -fno-gnu-unique)
+    endforeach()
+  endif()
+endfunction()
+
+# vyr_public_includes(<target>): the project's public headers, from the source tree while
+# building and from the installed include folder afterwards.
+function(vyr_public_includes TARGET)
+  target_include_directories(${TARGET} PUBLIC
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+    $<INSTALL_INTERFACE:include>)
+  target_compile_features(${TARGET} PUBLIC cxx_std_20)
+endfunction()
 
 # vyr_add_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
 # One GoogleTest executable; every test case becomes a CTest test, discovered when CTest runs.

@@ -22,7 +22,7 @@ if ! command -v "$CXX" >/dev/null 2>&1; then
     exit 1
 fi
 
-SOURCES=(src/host/*.cpp src/host/extra/*.cpp src/charset/*.cpp src/package/register.cpp tests/fuzz/fuzz_form.cpp)
+SOURCES=(src/host/*.cpp src/host/designtime/*.cpp src/charset/*.cpp src/package/register.cpp tests/fuzz/fuzz_form.cpp)
 while IFS= read -r File; do SOURCES+=("$File"); done < <(find src/editmatrix -name '*.cpp' | sort)
 FLAGS=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
        -fno-sanitize-recover=undefined -Iinclude)

@@ -5,8 +5,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -- vyrmatrix
-if build/bin/vyrmatrix scroll --help >/dev/null 2>&1; then
-  exec build/bin/vyrmatrix scroll "$@"
-else
-  exec build/bin/vyrmatrix render --set "Text=Vyr LED matrix" --set TotalVisible=14 --print
-fi
+exec build/bin/vyrmatrix scroll "$@"

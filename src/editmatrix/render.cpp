@@ -74,15 +74,15 @@ void Span(host::TBitmap& Bitmap, I64 Y, I64 X1, I64 X2, TColor Color) {
 
 // ---- Primitives ------------------------------------------------------------------------------
 
-void TEditMatrix::SPutpixel24bitmap(int X, int Y, TColor Color) {
+void TEditMatrix::SPutpixel24bitmap(int X, int Y, TColor Ink) {
     if (FBitmap) {
-        Span(*FBitmap, Y, X, X, Color);
+        Span(*FBitmap, Y, X, X, Ink);
     }
 }
 
 // Size 2k+1 covers X-k..X+k; size 2k covers X-k+1..X+k (the extra pixel right of and below the
 // anchor). Sizes below 1 draw nothing.
-void TEditMatrix::SPutRect24bitmap(int X, int Y, int Size, TColor Color) {
+void TEditMatrix::SPutRect24bitmap(int X, int Y, int Size, TColor Ink) {
     if (!FBitmap || Size < 1) {
         return;
     }
@@ -92,14 +92,14 @@ void TEditMatrix::SPutRect24bitmap(int X, int Y, int Size, TColor Color) {
     const I64 Right = Left + Size - 1;
     const I64 Bottom = std::min<I64>(Top + Size - 1, I64{FBitmap->Height()} - 1);
     for (I64 Row = std::max<I64>(Top, 0); Row <= Bottom; ++Row) {
-        Span(*FBitmap, Row, Left, Right, Color);
+        Span(*FBitmap, Row, Left, Right, Ink);
     }
 }
 
 // For h from R down to 0, with f = sqrt(R^2 - h^2) rounded: rows Y-h and Y+h from X-f to X+f,
 // rows Y-f and Y+f from X-h to X+h. The union is a disc of diameter 2R+1; a negative radius
 // draws nothing.
-void TEditMatrix::SPutCirc24bitmap(int X, int Y, int Radius, TColor Color) {
+void TEditMatrix::SPutCirc24bitmap(int X, int Y, int Radius, TColor Ink) {
     if (!FBitmap || Radius < 0) {
         return;
     }
@@ -113,10 +113,10 @@ void TEditMatrix::SPutCirc24bitmap(int X, int Y, int Radius, TColor Color) {
     if (R <= LiteralDiscLimit) {
         for (I64 H = R; H >= 0; --H) {
             const I64 F = RoundSqrt(R * R - H * H);
-            Span(B, CY - H, CX - F, CX + F, Color);
-            Span(B, CY - F, CX - H, CX + H, Color);
-            Span(B, CY + F, CX - H, CX + H, Color);
-            Span(B, CY + H, CX - F, CX + F, Color);
+            Span(B, CY - H, CX - F, CX + F, Ink);
+            Span(B, CY - F, CX - H, CX + H, Ink);
+            Span(B, CY + F, CX - H, CX + H, Ink);
+            Span(B, CY + H, CX - F, CX + F, Ink);
         }
         return;
     }
@@ -136,7 +136,7 @@ void TEditMatrix::SPutCirc24bitmap(int X, int Y, int Radius, TColor Color) {
                 W = std::max(W, H);
             }
         }
-        Span(B, Row, CX - W, CX + W, Color);
+        Span(B, Row, CX - W, CX + W, Ink);
     }
 }
 
@@ -172,7 +172,7 @@ void TEditMatrix::ClearDisplay() {
     Canvas().FillRect(Area);
 }
 
-void TEditMatrix::PutLED(int Column, int Row, TColor Color) {
+void TEditMatrix::PutLED(int Column, int Row, TColor Ink) {
     if (!FBitmap) {
         return;
     }
@@ -185,9 +185,9 @@ void TEditMatrix::PutLED(int Column, int Row, TColor Color) {
     }
     const I64 A = (S / 2) + (S % 2) - 1;
     if (FLEDShape == EShape::Circle) {
-        SPutCirc24bitmap(static_cast<int>(Left + A), static_cast<int>(Top + A), static_cast<int>(S / 2), Color);
+        SPutCirc24bitmap(static_cast<int>(Left + A), static_cast<int>(Top + A), static_cast<int>(S / 2), Ink);
     } else {
-        SPutRect24bitmap(static_cast<int>(Left + A), static_cast<int>(Top + A), static_cast<int>(S), Color);
+        SPutRect24bitmap(static_cast<int>(Left + A), static_cast<int>(Top + A), static_cast<int>(S), Ink);
     }
 }
 

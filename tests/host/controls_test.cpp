@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "headless/Headless.h"
+#include "vyr/headless/Headless.h"
 #include "vyr/host/Controls.h"
 
 using namespace vyr::host;

@@ -31,13 +31,13 @@ public:
     [[nodiscard]] const host::TPropList& Properties() const override {
         static const host::TPropList List = [this] {
             host::TPropList L = TComponent::Properties();
-            host::TPropInfo Data;
-            Data.Name = "Data";
-            Data.Kind = host::TTypeKind::String;
-            Data.TypeName = "AnsiString";
-            Data.Get = [](const TComponent& C) -> TPropValue { return static_cast<const TStringProbe&>(C).Data; };
-            Data.Set = [](TComponent& C, const TPropValue& V) { static_cast<TStringProbe&>(C).Data = std::get<host::AnsiString>(V); };
-            L.push_back(Data);
+            host::TPropInfo Info;
+            Info.Name = "Data";
+            Info.Kind = host::TTypeKind::String;
+            Info.TypeName = "AnsiString";
+            Info.Get = [](const TComponent& C) -> TPropValue { return static_cast<const TStringProbe&>(C).Data; };
+            Info.Set = [](TComponent& C, const TPropValue& V) { static_cast<TStringProbe&>(C).Data = std::get<host::AnsiString>(V); };
+            L.push_back(Info);
             return L;
         }();
         return List;

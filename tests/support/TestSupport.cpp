@@ -2,20 +2,20 @@
 
 namespace vyr::test {
 
-TFormWithMatrix::TFormWithMatrix(int Siblings) {
+TFormWithMatrix::TFormWithMatrix(int SiblingCount) {
     Form = std::make_unique<host::TForm>(nullptr, WidgetSet);
     Form->SetWidth(800);
     Form->SetHeight(600);
     Form->Show();
     Matrix = new TCountingMatrix(Form.get());
     Matrix->SetParent(Form.get());
-    for (int i = 0; i < Siblings; ++i) {
+    for (int i = 0; i < SiblingCount; ++i) {
         auto* Sibling = new host::TCustomControl(Form.get());
         Sibling->SetTabStop(true);
         Sibling->SetWidth(20);
         Sibling->SetHeight(20);
         Sibling->SetParent(Form.get());
-        this->Siblings.push_back(Sibling);
+        Siblings.push_back(Sibling);
     }
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "headless/Headless.h"
+#include "vyr/headless/Headless.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/host/Controls.h"
 

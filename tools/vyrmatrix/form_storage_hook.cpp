@@ -19,9 +19,7 @@
 #include "vyr/CharSet.h"
 #include "vyr/host/FormStorage.h"
 
-#if VYRMATRIX_HAS_REGISTER
 #include "vyr/Register.h"
-#endif
 
 namespace vyr::cli {
 
@@ -29,10 +27,8 @@ namespace {
 
 // Form files name classes; the palette must know the two component classes.
 void RegisterClasses() {
-#if VYRMATRIX_HAS_REGISTER
     static const bool Done = (RegisterComponentUnits(), true);
     (void)Done;
-#endif
 }
 
 }  // namespace
@@ -49,8 +45,6 @@ void LoadForm(TSession& Session, const std::string& Path) {
     RegisterClasses();
     try {
         host::LoadComponentFromFile(Session.Matrix(), Path);
-    } catch (const host::EFormError& E) {
-        throw TBadArgument("--load-form " + Path, E.what());
     } catch (const std::exception& E) {
         throw TBadArgument("--load-form " + Path, E.what());
     }

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "headless/Headless.h"
+#include "vyr/headless/Headless.h"
 #include "values.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/host/Controls.h"

@@ -20,6 +20,10 @@ class TComponent;
 enum class TOperation { opInsert, opRemove };
 
 // The type of a published property, with the range of values its type can hold.
+// (GCC 12 reports the scoped enumerator Byte as shadowing the type vyr::host::Byte, which it
+// cannot: it is only ever named as TTypeKind::Byte.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
 enum class TTypeKind {
     Boolean,    // bool
     Integer,    // 32-bit signed, held as int64_t
@@ -29,6 +33,7 @@ enum class TTypeKind {
     String,     // 8-bit text
     Component,  // reference to another component (or none), held as TComponent*
 };
+#pragma GCC diagnostic pop
 
 using TPropValue = std::variant<bool, std::int64_t, AnsiString, TComponent*>;
 

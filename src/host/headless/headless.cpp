@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "headless/Headless.h"
+#include "vyr/headless/Headless.h"
 #include "vyr/host/Threads.h"
 
 namespace vyr::headless {

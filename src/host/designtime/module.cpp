@@ -386,8 +386,8 @@ bool LoadBitmapFromDib(std::span<const std::uint8_t> Dib, TBitmap& Bitmap) {
                 R = Row[3 * X + 2];
             } else {
                 const std::size_t Bit = static_cast<std::size_t>(X) * Bits;
-                const unsigned Byte = Row[Bit / 8];
-                const unsigned Index = (Byte >> (8 - Bits - Bit % 8)) & ((1U << Bits) - 1);
+                const unsigned Packed = Row[Bit / 8];
+                const unsigned Index = (Packed >> (8 - Bits - Bit % 8)) & ((1U << Bits) - 1);
                 if (Index < Colours) {
                     const std::uint8_t* Entry = P + PaletteAt + 4 * Index;
                     B = Entry[0];
