@@ -7,7 +7,10 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libgif-dev
   tmux
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
+  # The Qt backend, the Designer plugin and their tests (offscreen platform, Xvfb screenshots).
+  qt6-base-dev qt6-tools-dev libqt6opengl6-dev designer-qt6 qt6-tools-dev-tools libgl-dev
+  xvfb xauth
 )
 
 missing=()

@@ -20,6 +20,7 @@ struct TBuiltInGlyph {
 // Codes without an entry (0-31, 94-96, 124, 126-173 and most of the upper half) stay blank.
 // 174/175, 241 and 246 hold the signs these codes have in the DOS code pages; the Danish
 // letters stand at their Latin-1 codes.
+// clang-format off
 constexpr std::array<TBuiltInGlyph, 100> BuiltInGlyphs = {{
     {32, {0x00, 0x00, 0x00, 0x00, 0x00}},  // space
     {33, {0x00, 0x7D, 0x00, 0x00, 0x00}},  // !
@@ -122,6 +123,7 @@ constexpr std::array<TBuiltInGlyph, 100> BuiltInGlyphs = {{
     {246, {0x08, 0x08, 0x2A, 0x08, 0x08}},  // division sign
     {248, {0x0E, 0x13, 0x15, 0x19, 0x0E}},  // o slash
 }};
+// clang-format on
 
 // The common tail of a glyph change: when the changed code shows in one of the visible cells
 // (the end sentinel's cell does not count), the static frame is redrawn once and copied to the

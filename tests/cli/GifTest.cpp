@@ -77,6 +77,7 @@ TEST_P(GifClock, FramesAndDelaysFollowTheSimulatedClock) {
     EXPECT_EQ(Gif.Height, 22);  // 7 LED rows in scroll mode
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, GifClock,
     ::testing::Values(
@@ -93,6 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
         TClockCase{"FastScroll", {"A", "--frames", "3", "--set", "Delay=5", "--set", "BlinkDelay=10000"}, {1, 1, 1}},
         // The "D" code changes the delay from the next step on.
         TClockCase{"DelayCode", {"A@D0001F4B", "--frames", "3", "--set", "BlinkDelay=100000"}, {50, 50, 50}}));
+// clang-format on
 
 TEST(GifCommand, PicturesHaveTheControlsColours) {
     const TGifInfo Gif = RunGif({"H", "--frames", "2", "--set", "ActiveLEDOnColor=$00FF00", "--set", "BackgroundColor=$FF0000"});

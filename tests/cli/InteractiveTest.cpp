@@ -39,6 +39,7 @@ TEST_P(EditFromPipe, PrintsTheFinalText) {
     EXPECT_EQ(R.Out, C.Final + "\n");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, EditFromPipe,
     ::testing::Values(
@@ -54,6 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         TEditCase{"TabSendsKeysToTheOtherControl", "ab", "\tzz\x1b[Zc", "abc"},
         TEditCase{"DownMovesFocusAway", "ab", "\x1b[Bzz\x1b[Zc", "abc"},
         TEditCase{"EmptyInputKeepsText", "same", "", "same"}));
+// clang-format on
 
 TEST(ScrollCommand, EndsByItselfWithoutATerminalAndPrintsTheLastPicture) {
     const auto Start = std::chrono::steady_clock::now();

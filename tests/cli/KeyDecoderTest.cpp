@@ -31,6 +31,7 @@ class KeyDecoding : public ::testing::TestWithParam<TDecodeCase> {};
 
 TEST_P(KeyDecoding, Events) { EXPECT_EQ(DecodeKeys(GetParam().Bytes), GetParam().Events); }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, KeyDecoding,
     ::testing::Values(
@@ -59,6 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         TDecodeCase{"SequenceCutByControl", "\x1b[1\x7F", {Down(8), Press('\x08')}},
         TDecodeCase{"UnfinishedSequenceAtEnd", "\x1b[1;", {}},
         TDecodeCase{"OtherControlsIgnored", "\x01\x02\x1a", {}}));
+// clang-format on
 
 TEST(KeyDecoder, LoneEscapeWaitsForTheTimeout) {
     TKeyDecoder Decoder;

@@ -96,6 +96,7 @@ TEST_P(RenderBadArgument, ExitsTwoWithOneLineAndDoesNothing) {
     EXPECT_FALSE(test::FileExists(Png));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, RenderBadArgument,
     ::testing::Values(
@@ -132,6 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
         TBadCase{{"--siblings", "1", "--siblings", "2"}, "--siblings"},
         // A bad argument late in a long list still stops everything.
         TBadCase{{"--type", "abc", "--step", "3", "--paint", "--set", "Overwrite=maybe"}, "Overwrite=maybe"}));
+// clang-format on
 
 TEST(RenderArguments, ValueAfterAnActionIsTakenAsItIsEvenWithDashes) {
     const TJson State = StateOf({"--type", "--state", "--set", "Text=--key", "--type", "--set", "--state"});
@@ -262,6 +264,7 @@ TEST_P(RenderEditing, TextAndCursor) {
     EXPECT_EQ(Num(S, "FTextLength"), static_cast<double>(GetParam().Text.size()));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, RenderEditing,
     ::testing::Values(
@@ -275,6 +278,7 @@ INSTANTIATE_TEST_SUITE_P(
         TEffectCase{"InsertTogglesOverwrite", {"--set", "Text=abc", "--key", "Home", "--key", "Insert", "--type", "X"}, U"Xbc", 1},
         TEffectCase{"OverwriteProperty", {"--set", "Text=abc", "--set", "Overwrite=true", "--key", "Home", "--type", "XY"}, U"XYc", 2},
         TEffectCase{"TypeControlCodesIgnored", {"--type", "a\x01\x1f" "b"}, U"ab", 2}));
+// clang-format on
 
 struct TFocusCase {
     const char* Name;
@@ -301,6 +305,7 @@ TEST_P(RenderFocus, FocusAndColours) {
     EXPECT_EQ(Num(S, "FOnColor"), GetParam().OnColor);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, RenderFocus,
     ::testing::Values(
@@ -313,6 +318,7 @@ INSTANTIATE_TEST_SUITE_P(
         TFocusCase{"UpDownWithoutSiblingsStays", {"--focus", "--key", "Up", "--key", "Down"}, true, 0, 255},
         TFocusCase{"TabOrderMovesTheMatrix", {"--siblings", "2", "--set", "TabOrder=2", "--focus"}, true, 2, 255},
         TFocusCase{"DownFromLastWrapsToFirst", {"--siblings", "2", "--set", "TabOrder=2", "--focus", "--key", "Down"}, false, 0, 128}));
+// clang-format on
 
 TEST(RenderGlyphs, GlyphAndColumnChangeTheTable) {
     const TJson S = StateOf({"--glyph", "65=7f,41,41,41,7F", "--column", "65,2=8", "--column", "66,9=ff", "--state"});

@@ -29,6 +29,7 @@ TEST_P(Utf8Decoding, ByteByByteGivesTheSame) {
 
 using S = std::string;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, Utf8Decoding,
     ::testing::Values(
@@ -56,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         TDecodeCase{"AboveUnicode", S("\xF4\x90\x80\x80"), S("\xF4\x90\x80\x80")},
         TDecodeCase{"NeverLeadBytes", S("\xF5\xFE\xFF"), S("\xF5\xFE\xFF")},
         TDecodeCase{"BrokenThenValid", S("\xE2(\xC3\xA9"), S("\xE2(\xE9")}));
+// clang-format on
 
 TEST(Utf8Encoding, EveryCodeRoundTrips) {
     std::string All;

@@ -34,6 +34,7 @@ TEST_P(PropertyValue, ParsesInsideTheTypeAndRejectsOutside) {
 
 TPropValue N(std::int64_t V) { return V; }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, PropertyValue,
     ::testing::Values(
@@ -69,6 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
         TValueCase{"Text", "\xC3\xA9\xE2\x82\xAC", TPropValue{std::string("\xE9?")}},
         // TabOrder is a plain integer; the host places the control.
         TValueCase{"TabOrder", "-1", N(-1)}, TValueCase{"TabOrder", "7", N(7)}));
+// clang-format on
 
 TEST(Assignment, SplitsAtTheFirstEqualsSign) {
     const auto A = ParseAssignment("Text=a=b=c");
@@ -116,6 +118,7 @@ TEST_P(KeyArgument, NamesAndCodes) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, KeyArgument,
     ::testing::Values(TKeyCase{"Backspace", 8}, TKeyCase{"Tab", 9}, TKeyCase{"Enter", 13}, TKeyCase{"Escape", 27},
@@ -124,6 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TKeyCase{"Insert", 45}, TKeyCase{"Delete", 46}, TKeyCase{"0", 0}, TKeyCase{"65535", 65535},
                       TKeyCase{"$70", 0x70}, TKeyCase{"0x70", 0x70}, TKeyCase{"65536", -1}, TKeyCase{"-1", -1},
                       TKeyCase{"left", -1}, TKeyCase{"F1", -1}, TKeyCase{"", -1}));
+// clang-format on
 
 TEST(HexByte, OneOrTwoDigitsOfEitherCase) {
     EXPECT_EQ(ParseHexByte("0"), 0);

@@ -118,6 +118,7 @@ TEST_P(MatrixGlyphRedraw, RedrawsOnceOnlyWhenTheCodeIsInAVisibleCell) {
     EXPECT_EQ(F.Matrix->Paints, 0);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, MatrixGlyphRedraw,
                          ::testing::Values(TRedrawRow{"InView", 10, "XYZ", false, 'Y', 1},
                                            TRedrawRow{"ThreeTimesInView", 10, "QAQBQ", false, 'Q', 1},
@@ -128,6 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, MatrixGlyphRedraw,
                                            TRedrawRow{"SentinelGlyph", 10, "AB", false, 0, 0},
                                            TRedrawRow{"NoCells", 0, "ABC", false, 'C', 0}),
                          [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(MatrixGlyphRedraw, NewGlyphReachesTheScreenBitSevenLightsNothingSentinelWaitsForAFullRedraw) {
     TFormWithMatrix F;

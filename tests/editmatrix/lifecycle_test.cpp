@@ -76,6 +76,7 @@ TEST_P(MatrixPaint, PicksTheFrameVariantByTheFlagsAndCopiesOnce) {
     EXPECT_EQ(F.Peer().CopyCount(), 1);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Flags, MatrixPaint,
     ::testing::Values(
@@ -106,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         TPaintRow{"ScrollSetterResizesWhateverTheGeometryFlag", [](TEditMatrix& M) { M.FSetScroll(true); },
                   [](TEditMatrix& M) { M.FSetBackgroundColor(0); }, true, true, true}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(MatrixLifecycle, WithoutAWindowPaintComposesTheBackBufferOnly) {
     TEditMatrix M(nullptr);

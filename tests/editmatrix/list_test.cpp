@@ -37,6 +37,7 @@ TEST_P(MatrixText, AssignmentStoresTheTextAndPutsTheCursorAtTheEnd) {
     EXPECT_TRUE(ListHolds(M));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, MatrixText,
     ::testing::Values(TTextRow{"Empty", 10, "", "", 0}, TTextRow{"Short", 10, "HELLO", "HELLO", 0},
@@ -46,6 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TTextRow{"UpperHalfKept", 10, "\x7F\xC5\xFF", "\x7F\xC5\xFF", 0},
                       TTextRow{"OneCell", 1, "ABC", "ABC", 3}, TTextRow{"NoCells", 0, "ABC", "ABC", 3}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(MatrixWindow, NarrowingMovesTheWindowToTheCursorWideningLeavesIt) {
     TEditMatrix M(nullptr);

@@ -41,6 +41,7 @@ TEST_P(MatrixSetter, RepaintsOnlyWhenThePictureChanges) {
     EXPECT_EQ(F.Matrix->OffColor(), Off);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, MatrixSetter,
     ::testing::Values(
@@ -77,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    0}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(MatrixGeometry, SizeFollowsLEDSizeDistanceWidthAndMode) {
     TEditMatrix M(nullptr);

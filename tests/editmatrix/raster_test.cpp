@@ -69,10 +69,12 @@ TEST_P(MatrixDisc, IsBuiltOfSpansCentredOnItsCentre) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Radii, MatrixDisc,
                          ::testing::Values(TDiscRow{0, {1}}, TDiscRow{1, {1, 3, 1}}, TDiscRow{2, {3, 5, 5, 5, 3}},
                                            TDiscRow{3, {3, 5, 7, 7, 7, 5, 3}}, TDiscRow{4, {3, 7, 7, 9, 9, 9, 7, 7, 3}},
                                            TDiscRow{5, {5, 7, 9, 11, 11, 11, 11, 11, 9, 7, 5}}));
+// clang-format on
 
 // The top row of a disc of radius R gets the spans of every h with round(sqrt(R^2 - h^2)) = R,
 // that is h^2 < R: half-width ceil(sqrt(R)) - 1, which is 31622 for R = 10^9.
@@ -108,10 +110,12 @@ TEST_P(MatrixSquare, CoversItsSizeWithTheExtraPixelRightAndBelowForEvenSizes) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Sizes, MatrixSquare,
                          ::testing::Values(TSquareRow{2, 1, 1, 2}, TSquareRow{4, 10, 9, 12}, TSquareRow{3, 10, 9, 11},
                                            TSquareRow{1, 10, 10, 10}, TSquareRow{0, 10, 1, 0},
                                            TSquareRow{-3, 10, 1, 0}));
+// clang-format on
 
 // ---- Colour bytes --------------------------------------------------------------------------
 
@@ -141,10 +145,12 @@ TEST_P(MatrixColourBytes, EveryPrimitiveWritesBlueGreenRedAndIgnoresTheTopByte) 
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Colours, MatrixColourBytes,
                          ::testing::Values(TColourRow{255, 0, 0, 255}, TColourRow{64, 0, 0, 64},
                                            TColourRow{0xFF8000, 255, 128, 0}, TColourRow{0x123456, 0x12, 0x34, 0x56},
                                            TColourRow{0xAB0000FF, 0, 0, 255}));
+// clang-format on
 
 // ---- Clipping ------------------------------------------------------------------------------
 
@@ -169,6 +175,7 @@ TEST_P(MatrixClipping, DrawsOnlyThePartInsideTheBufferAndNeverTouchesRowPadding)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, MatrixClipping,
     ::testing::Values(
@@ -204,6 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
         TClipRow{"DiscCoveringTheBuffer", [](TEditMatrix& M) { M.SPutCirc24bitmap(90, 14, INT_MAX, White); },
                  181 * 28}),
     [](const ::testing::TestParamInfo<TClipRow>& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 }  // namespace
 }  // namespace vyr::test

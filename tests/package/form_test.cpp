@@ -174,6 +174,7 @@ TEST_P(FormStepToOutside, IsClampedAgainstTheWidthInForceWhenItIsRead) {
     EXPECT_EQ(Matrix.StepToOutside(), GetParam().StepToOutside);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, FormStepToOutside,
     testing::Values(TClampCase{"StoredOrder", "  StepToOutside = 8\n  TotalVisible = 20\n", 20, 5},
@@ -181,6 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TClampCase{"Zero", "  StepToOutside = 0\n", 10, 1},
                     TClampCase{"NarrowWidthFirst", "  TotalVisible = 1\n  StepToOutside = 3\n", 1, 0}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(FormRoundTrip, WidthAndStepSavedTogetherComeBackClamped) {
     TEditMatrix Source(nullptr);
@@ -324,6 +326,7 @@ const std::string AllProperties =
     "TabOrder, TabStop, Text, TotalVisible, Overwrite";
 const std::string Integer = "an integer in -2147483648..2147483647 (Integer)";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, FormRejects,
     testing::Values(
@@ -370,6 +373,7 @@ INSTANTIATE_TEST_SUITE_P(
         TBadCase{"BadLineAfterGoodObjects", "object A: TCharSet\nend\n" + Matrix("  Delay = 5\n  Scroll = maybe\n"), 5,
                  "wrong value for Scroll: expected True or False, found 'maybe'"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(FormLoading, TargetIsUnchangedWhenAnyLaterPartIsBad) {
     struct TCase {

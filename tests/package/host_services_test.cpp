@@ -82,6 +82,7 @@ std::vector<std::uint8_t> Cut(std::size_t Drop) {
     return D;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, PackageInfoRejects,
     testing::Values(TInfoCase{"Empty", {}, "the flags is missing"},
@@ -93,6 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TInfoCase{"EmptyName", Changed(9, 0), "is empty"},
                     TInfoCase{"BytesLeftOver", [] { auto D = Good(); D.push_back(0); return D; }(), "1 bytes left over"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(PackageInfo, BuildAndParseAreInverse) {
     const auto Info = host::ParsePackageInfo(Good());

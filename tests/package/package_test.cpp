@@ -80,6 +80,7 @@ TEST_P(PackageResourceModule, RegistersOnLoadAndUnregistersBeforeReleasingTheRes
     EXPECT_EQ(Released, Case.ResourceModuleUsed ? 1 : 0);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, PackageResourceModule,
     testing::Values(TResourceModuleCase{"NoResourceModule", false, {"DAN"}, false},
@@ -88,6 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TResourceModuleCase{"SecondLanguageFound", true, {"DEU", "DAN"}, true},
                     TResourceModuleCase{"NoLanguages", true, {}, false}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(PackageEntry, PathLongerThanTheNameBufferSuppliesItsOwnResources) {
     TResourceLocales Locales({"DAN"});

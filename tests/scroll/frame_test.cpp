@@ -146,6 +146,7 @@ TEST_P(BlinkCodes, BlinkTheColumnsRightOfTheCode) {
     EXPECT_EQ(M.Blinking(), GetParam().BlinkingAfter);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Codes, BlinkCodes,
     ::testing::Values(
@@ -156,6 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
         BlinkCase{"CommittedBrightPhase", "@0FF0000AB", true, "RRRRR.RRRRR.", true},
         BlinkCase{"HighByteZeroStopsBlinking", "@0010000A@0000001B", false, "KKKKK.RRRRR.", true}),
     [](const ::testing::TestParamInfo<BlinkCase>& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST_F(ScrollFrame, ABlinkCodeWithHighByteZeroSwitchesBlinkingOffAsItLeaves) {
     FullGlyphs("ABCD");
@@ -288,6 +290,7 @@ TEST_P(LetterCodes, SetTheirPropertyAndRepaintOnlyOnAChange) {
     EXPECT_EQ(M.ScrollPos(), FirstLED) << "the nested repaint does not move the scroll position";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Codes, LetterCodes,
     ::testing::Values(
@@ -333,6 +336,7 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(M.ScrollOnColor(), Green);
                    }}),
     [](const ::testing::TestParamInfo<LetterCase>& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST_F(ScrollFrame, ZeroVisibleCharactersDrawNothing) {
     StartMarquee("@C00FF00AB", 10);

@@ -53,6 +53,7 @@ TEST_P(StreamFree, ReleasesEveryCellExactlyOnce) {
     EXPECT_EQ(CellBlocksAlive.load(), Before);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Texts, StreamFree,
     ::testing::Values(FreeCase{"OneCharacter", "A", 42},
@@ -64,6 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FreeCase{"CodesOnly", "@0010000@C0000FF", 0},
                       FreeCase{"Empty", "", 0}),
     [](const ::testing::TestParamInfo<FreeCase>& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(StreamFree, RebuildingAndDestroyingTheControlLeakNothing) {
     const long long Before = CellBlocksAlive.load();

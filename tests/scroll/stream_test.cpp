@@ -27,6 +27,7 @@ TEST_P(StreamParse, ShowsTheExpectedColumns) {
     EXPECT_EQ(Form.Matrix->ScrollPos(), Form.Matrix->StreamHead());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Texts, StreamParse,
     ::testing::Values(
@@ -62,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"LargestValue", "@DFFFFFFX", "{DFFFFFF}X"},
         ParseCase{"EightBitCharacters", "\xC5\xFF", "\xC5\xFF"}),
     [](const ::testing::TestParamInfo<ParseCase>& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 // Texts that show no character leave no stream at all, whatever codes they hold.
 class StreamEmpty : public ::testing::TestWithParam<std::string> {};

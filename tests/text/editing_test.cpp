@@ -76,6 +76,7 @@ TEST_P(EditingCase, EditsTextAndKeepsTheCursorInTheWindow) {
 
 using X = EEdit;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Text, EditingCase,
     ::testing::Values(
@@ -109,6 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         TEditCase{"NoSlotsBackspace",            0,  3,  false, 1, false, 2,  2,  X::Back,   1,  1,  2},
         TEditCase{"NoSlotsDelete",               0,  3,  false, 1, true,  1,  1,  X::Delete, 1,  1,  2}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 // Typing at the end of a 10-slot control: after nine characters the end position is in the
 // last slot; the tenth scrolls the window by one.

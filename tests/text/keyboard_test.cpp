@@ -44,6 +44,7 @@ TEST_P(KeyTable, KeyActsAsItsOperationWhateverTheShiftState) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Text, KeyTable,
     ::testing::Values(
@@ -61,6 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
         TKeyCase{"ReturnDoesNothing", vk::Return, [](TEditMatrix&) {}},
         TKeyCase{"F1DoesNothing", 112, [](TEditMatrix&) {}}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 TEST(Keyboard, InsertTogglesOverwriteWithoutRedrawing) {
     TFormWithMatrix Form;
@@ -199,6 +201,7 @@ TEST_P(FocusWalk, MovesToThePreviousOrNextTabOrderWrapping) {
     EXPECT_EQ(InheritedRuns, 1);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Text, FocusWalk,
     ::testing::Values(TWalkCase{"AloneUp", 0, 0, vk::Up, 0},
@@ -213,6 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TWalkCase{"TwoChildrenDown", 1, 0, vk::Down, 1},
                       TWalkCase{"TwoChildrenUp", 1, 1, vk::Up, 0}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 // A child that is not a window control stops the walk with the host's invalid-conversion error
 // when the walk reaches it: the dispatch reports it and the focus stays. A child after the

@@ -89,6 +89,7 @@ TEST_P(MovementCase, MovesCursorAndWindowAndRedrawsOnlyWhatChanged) {
 
 using E = EMove;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Text, MovementCase,
     ::testing::Values(
@@ -133,6 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{E::Right, 2, 2, 2}, {E::End, 1, 5, 5}, {E::Left, 1, 4, 4},
                    {E::PageUp, 1, 4, 4}, {E::Home, 1, 0, 0}, {E::PageDown, 1, 0, 0}}}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 // ---- Guards ----------------------------------------------------------------------------------
 
@@ -173,6 +175,7 @@ TEST_P(GuardCase, ChangesAndDrawsNothing) {
     EXPECT_TRUE(Before == TSnapshot(*M.Bitmap()));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Text, GuardCase,
     ::testing::Values(
@@ -187,6 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
         TGuardCase{"ScrollRightAtEnd", true, true, [](TEditMatrix& M) { M.GoRight(); }},
         TGuardCase{"ScrollBackspaceAtStart", false, true, [](TEditMatrix& M) { M.BackSpaceChar(); }}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+// clang-format on
 
 // ---- Drawing ---------------------------------------------------------------------------------
 
