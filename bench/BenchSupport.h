@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "vyr/headless/Headless.h"
 #include "vyr/EditMatrix.h"
+#include "vyr/headless/Headless.h"
 #include "vyr/host/Controls.h"
 
 namespace vyr::bench {

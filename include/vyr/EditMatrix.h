@@ -243,8 +243,7 @@ public:
     void RunAlfaCode(_Pixel* Head);
     [[nodiscard]] static bool IsCharInString(char Ch, const AnsiString& S);
     [[nodiscard]] bool OnlyOnePixelDataLeft(_Pixel* Code, _Pixel* Left) const;
-    void RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, TColor& BlinkOff, TColor& On,
-                      TColor& Off);
+    void RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, TColor& BlinkOff, TColor& On, TColor& Off);
 
     // ---- Worker threads ------------------------------------------------------------------
     void StartScroll();

@@ -341,8 +341,8 @@ std::int64_t OrdinalArg(std::string_view Name, const TPropValue& V, std::int64_t
         throw std::invalid_argument(Qualified(Name) + ": expected an integer value");
     }
     if (*I < Min || *I > Max) {
-        throw std::out_of_range(Qualified(Name) + ": " + std::to_string(*I) + " is outside " +
-                                std::to_string(Min) + ".." + std::to_string(Max));
+        throw std::out_of_range(Qualified(Name) + ": " + std::to_string(*I) + " is outside " + std::to_string(Min) +
+                                ".." + std::to_string(Max));
     }
     return *I;
 }
@@ -383,12 +383,10 @@ TPropInfo OrdinalProp(std::string_view Name, TTypeKind Kind, std::string_view Ty
         .EnumNames = {},
         .Getter = Getter,
         .Setter = Setter,
-        .Get = [Get](const host::TComponent& C) -> TPropValue {
-            return static_cast<std::int64_t>((Matrix(C).*Get)());
-        },
-        .Set = [Name, Min, Max, Set](host::TComponent& C, const TPropValue& V) {
-            (Matrix(C).*Set)(static_cast<T>(OrdinalArg(Name, V, Min, Max)));
-        },
+        .Get = [Get](const host::TComponent& C) -> TPropValue { return static_cast<std::int64_t>((Matrix(C).*Get)()); },
+        .Set = [Name, Min, Max, Set](
+                   host::TComponent& C,
+                   const TPropValue& V) { (Matrix(C).*Set)(static_cast<T>(OrdinalArg(Name, V, Min, Max))); },
     };
     Info.Default.emplace(std::in_place_type<std::int64_t>, Default);
     if (Kind == TTypeKind::Enum) {
@@ -453,21 +451,22 @@ TPropList BuildProperties(const TPropList& Base) {
         .Get = [](const host::TComponent& C) -> TPropValue {
             return static_cast<host::TComponent*>(Matrix(C).Charset());
         },
-        .Set = [](host::TComponent& C, const TPropValue& V) {
-            host::TComponent* const* Ref = std::get_if<host::TComponent*>(&V);
-            if (Ref == nullptr) {
-                throw std::invalid_argument("TEditMatrix.Charset: expected a component reference");
-            }
-            TCharSet* CharSet = nullptr;
-            if (*Ref != nullptr) {
-                CharSet = dynamic_cast<TCharSet*>(*Ref);
-                if (CharSet == nullptr) {
-                    throw std::invalid_argument("TEditMatrix.Charset: '" + (*Ref)->Name() + "' is a " +
-                                                std::string((*Ref)->ClassName()) + ", not a TCharSet");
+        .Set =
+            [](host::TComponent& C, const TPropValue& V) {
+                host::TComponent* const* Ref = std::get_if<host::TComponent*>(&V);
+                if (Ref == nullptr) {
+                    throw std::invalid_argument("TEditMatrix.Charset: expected a component reference");
                 }
-            }
-            Matrix(C).FSetCharSet(CharSet);
-        },
+                TCharSet* CharSet = nullptr;
+                if (*Ref != nullptr) {
+                    CharSet = dynamic_cast<TCharSet*>(*Ref);
+                    if (CharSet == nullptr) {
+                        throw std::invalid_argument("TEditMatrix.Charset: '" + (*Ref)->Name() + "' is a " +
+                                                    std::string((*Ref)->ClassName()) + ", not a TCharSet");
+                    }
+                }
+                Matrix(C).FSetCharSet(CharSet);
+            },
     });
     L.push_back(ColorProp("InactiveLEDOnColor", 128, "FSetInactiveLEDOnColor", &TEditMatrix::InactiveLEDOnColor,
                           &TEditMatrix::FSetInactiveLEDOnColor));
@@ -476,8 +475,8 @@ TPropList BuildProperties(const TPropList& Base) {
     L.push_back(OrdinalProp<EShape>("LEDShape", TTypeKind::Enum, "EShape", 0, 0, 1, "LEDShape", "FSetLEDShape",
                                     &TEditMatrix::LEDShape, &TEditMatrix::FSetLEDShape));
     L.push_back(ByteProp("LEDSize", 2, "FSetLEDSize", &TEditMatrix::LEDSize, &TEditMatrix::FSetLEDSize));
-    L.push_back(ByteProp("LEDDistance", 1, "FSetLEDDistance", &TEditMatrix::LEDDistance,
-                         &TEditMatrix::FSetLEDDistance));
+    L.push_back(
+        ByteProp("LEDDistance", 1, "FSetLEDDistance", &TEditMatrix::LEDDistance, &TEditMatrix::FSetLEDDistance));
     L.push_back(BoolProp("StepActive", false, "StepActive", "FSetStepActive", &TEditMatrix::StepActive,
                          &TEditMatrix::FSetStepActive));
     L.push_back(ByteProp("StepToOutside", 5, "FSetStep", &TEditMatrix::StepToOutside, &TEditMatrix::FSetStep));
@@ -494,16 +493,17 @@ TPropList BuildProperties(const TPropList& Base) {
         .Getter = "FReadText",
         .Setter = "FSetText",
         .Get = [](const host::TComponent& C) -> TPropValue { return Matrix(C).FReadText(); },
-        .Set = [](host::TComponent& C, const TPropValue& V) {
-            const AnsiString* S = std::get_if<AnsiString>(&V);
-            if (S == nullptr) {
-                throw std::invalid_argument("TEditMatrix.Text: expected a string value");
-            }
-            Matrix(C).FSetText(*S);
-        },
+        .Set =
+            [](host::TComponent& C, const TPropValue& V) {
+                const AnsiString* S = std::get_if<AnsiString>(&V);
+                if (S == nullptr) {
+                    throw std::invalid_argument("TEditMatrix.Text: expected a string value");
+                }
+                Matrix(C).FSetText(*S);
+            },
     });
-    L.push_back(ByteProp("TotalVisible", 10, "FSetTotalVisible", &TEditMatrix::TotalVisible,
-                         &TEditMatrix::FSetTotalVisible));
+    L.push_back(
+        ByteProp("TotalVisible", 10, "FSetTotalVisible", &TEditMatrix::TotalVisible, &TEditMatrix::FSetTotalVisible));
     L.push_back(BoolProp("Overwrite", false, "Overwrite", "FSetOverwrite", &TEditMatrix::Overwrite,
                          &TEditMatrix::FSetOverwrite));
     return L;

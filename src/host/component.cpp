@@ -103,9 +103,8 @@ const TPropList& TComponent::Properties() const {
             .Getter = "Tag",
             .Setter = "SetTag",
             .Get = [](const TComponent& C) -> TPropValue { return std::int64_t{C.Tag()}; },
-            .Set = [](TComponent& C, const TPropValue& V) {
-                C.SetTag(static_cast<std::int32_t>(std::get<std::int64_t>(V)));
-            },
+            .Set = [](TComponent& C,
+                      const TPropValue& V) { C.SetTag(static_cast<std::int32_t>(std::get<std::int64_t>(V))); },
         },
     };
     return List;

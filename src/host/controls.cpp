@@ -132,9 +132,10 @@ const TPropList& TWinControl::Properties() const {
             .Get = [](const TComponent& C) -> TPropValue {
                 return std::int64_t{static_cast<const TWinControl&>(C).TabOrder()};
             },
-            .Set = [](TComponent& C, const TPropValue& V) {
-                static_cast<TWinControl&>(C).SetTabOrder(static_cast<int>(std::get<std::int64_t>(V)));
-            },
+            .Set =
+                [](TComponent& C, const TPropValue& V) {
+                    static_cast<TWinControl&>(C).SetTabOrder(static_cast<int>(std::get<std::int64_t>(V)));
+                },
         });
         L.push_back(TPropInfo{
             .Name = "TabStop",
@@ -147,9 +148,8 @@ const TPropList& TWinControl::Properties() const {
             .Getter = "TabStop",
             .Setter = "SetTabStop",
             .Get = [](const TComponent& C) -> TPropValue { return static_cast<const TWinControl&>(C).TabStop(); },
-            .Set = [](TComponent& C, const TPropValue& V) {
-                static_cast<TWinControl&>(C).SetTabStop(std::get<bool>(V));
-            },
+            .Set = [](TComponent& C,
+                      const TPropValue& V) { static_cast<TWinControl&>(C).SetTabStop(std::get<bool>(V)); },
         });
         return L;
     }();

@@ -5,9 +5,7 @@
 
 namespace vyr::host {
 
-char UpCase(char Ch) {
-    return (Ch >= 'a' && Ch <= 'z') ? static_cast<char>(Ch - 'a' + 'A') : Ch;
-}
+char UpCase(char Ch) { return (Ch >= 'a' && Ch <= 'z') ? static_cast<char>(Ch - 'a' + 'A') : Ch; }
 
 void Sleep(std::uint32_t Milliseconds) {
     if (Milliseconds == 0) {

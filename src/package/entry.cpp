@@ -20,7 +20,8 @@ HMODULE HInstance = 0;
 }  // namespace
 
 // Returns non-zero (success) for every reason code.
-extern "C" __attribute__((visibility("default"))) int DllEntry(HMODULE Handle, std::uint32_t Reason, void* /*Reserved*/) {
+extern "C" __attribute__((visibility("default"))) int DllEntry(HMODULE Handle, std::uint32_t Reason,
+                                                               void* /*Reserved*/) {
     using namespace vyr::host;
     HInstance = Handle;
     LibModule.Instance = Handle;

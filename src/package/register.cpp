@@ -1,7 +1,7 @@
 // The EditMatrix unit's palette registration, and both units together for programs that link
 // the components statically.
-#include "vyr/EditMatrix.h"
 #include "vyr/Register.h"
+#include "vyr/EditMatrix.h"
 #include "vyr/host/Registry.h"
 
 namespace vyr {

@@ -28,8 +28,7 @@ template <int I>
 void Shutdown() {
     try {
         ++Counters[I];
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 template <int... I>
@@ -39,14 +38,14 @@ constexpr auto MakeEntries(std::integer_sequence<int, I...>) {
 
 // Start-up order. An empty name: a unit without start-up work of its own.
 const char* const UnitNames[UnitCount] = {
-    "",         "System",   "",         "",          // 0..3
-    "Sysconst", "Sysutils", "Activex",  "Consts",    // 4..7
-    "Typinfo",  "Classes",  "Graphics", "Multimon",  // 8..11
-    "",         "",         "Actnlist", "Math",      // 12..15
-    "",         "Printers", "Flatsb",   "Stdctrls",  // 16..19
-    "Clipbrd",  "Stdactns", "Forms",    "Imglist",   // 20..23
-    "Menus",    "Controls", "",         "Extctrls",  // 24..27
-    "",         "Dialogs",  "CharSet",  "EditMatrix" // 28..31
+    "",         "System",   "",         "",           // 0..3
+    "Sysconst", "Sysutils", "Activex",  "Consts",     // 4..7
+    "Typinfo",  "Classes",  "Graphics", "Multimon",   // 8..11
+    "",         "",         "Actnlist", "Math",       // 12..15
+    "",         "Printers", "Flatsb",   "Stdctrls",   // 16..19
+    "Clipbrd",  "Stdactns", "Forms",    "Imglist",    // 20..23
+    "Menus",    "Controls", "",         "Extctrls",   // 24..27
+    "",         "Dialogs",  "CharSet",  "EditMatrix"  // 28..31
 };
 
 const auto UnitEntries = MakeEntries(std::make_integer_sequence<int, UnitCount>{});

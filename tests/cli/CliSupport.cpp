@@ -82,7 +82,8 @@ TRunResult RunTool(const std::vector<std::string>& Args, const std::string& Stdi
     bool OutOpen = true;
     bool ErrOpen = true;
     while (OutOpen || ErrOpen) {
-        const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - std::chrono::steady_clock::now()).count();
+        const auto Left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - std::chrono::steady_clock::now()).count();
         if (Left <= 0) {
             Result.TimedOut = true;
             ::kill(Child, SIGKILL);
@@ -161,7 +162,9 @@ private:
         throw std::runtime_error("invalid JSON at " + std::to_string(FPos) + ": " + What);
     }
     void Space() {
-        while (FPos < FText.size() && (FText[FPos] == ' ' || FText[FPos] == '\t' || FText[FPos] == '\n' || FText[FPos] == '\r')) ++FPos;
+        while (FPos < FText.size() &&
+               (FText[FPos] == ' ' || FText[FPos] == '\t' || FText[FPos] == '\n' || FText[FPos] == '\r'))
+            ++FPos;
     }
     bool Literal(const char* Word) {
         const std::size_t N = std::strlen(Word);
@@ -177,10 +180,14 @@ private:
         for (int i = 0; i < 4; ++i) {
             const char C = FText[FPos++];
             V <<= 4;
-            if (C >= '0' && C <= '9') V |= static_cast<unsigned>(C - '0');
-            else if (C >= 'a' && C <= 'f') V |= static_cast<unsigned>(C - 'a' + 10);
-            else if (C >= 'A' && C <= 'F') V |= static_cast<unsigned>(C - 'A' + 10);
-            else Fail("bad hex digit");
+            if (C >= '0' && C <= '9')
+                V |= static_cast<unsigned>(C - '0');
+            else if (C >= 'a' && C <= 'f')
+                V |= static_cast<unsigned>(C - 'a' + 10);
+            else if (C >= 'A' && C <= 'F')
+                V |= static_cast<unsigned>(C - 'A' + 10);
+            else
+                Fail("bad hex digit");
         }
         return V;
     }
@@ -200,16 +207,35 @@ private:
                 ++FPos;
                 const char E = FText[FPos++];
                 switch (E) {
-                    case '"': S += U'"'; break;
-                    case '\\': S += U'\\'; break;
-                    case '/': S += U'/'; break;
-                    case 'b': S += U'\b'; break;
-                    case 'f': S += U'\f'; break;
-                    case 'n': S += U'\n'; break;
-                    case 'r': S += U'\r'; break;
-                    case 't': S += U'\t'; break;
-                    case 'u': S += static_cast<char32_t>(Hex4()); break;
-                    default: Fail("bad escape");
+                    case '"':
+                        S += U'"';
+                        break;
+                    case '\\':
+                        S += U'\\';
+                        break;
+                    case '/':
+                        S += U'/';
+                        break;
+                    case 'b':
+                        S += U'\b';
+                        break;
+                    case 'f':
+                        S += U'\f';
+                        break;
+                    case 'n':
+                        S += U'\n';
+                        break;
+                    case 'r':
+                        S += U'\r';
+                        break;
+                    case 't':
+                        S += U'\t';
+                        break;
+                    case 'u':
+                        S += static_cast<char32_t>(Hex4());
+                        break;
+                    default:
+                        Fail("bad escape");
                 }
                 continue;
             }
@@ -222,7 +248,8 @@ private:
                 if ((K & 0xC0) != 0x80) Fail("bad UTF-8 continuation");
                 Cp = (Cp << 6) | (K & 0x3F);
             }
-            if ((Length == 2 && Cp < 0x80) || (Length == 3 && Cp < 0x800) || (Length == 4 && Cp < 0x10000)) Fail("overlong UTF-8");
+            if ((Length == 2 && Cp < 0x80) || (Length == 3 && Cp < 0x800) || (Length == 4 && Cp < 0x10000))
+                Fail("overlong UTF-8");
             FPos += static_cast<std::size_t>(Length);
             S += Cp;
         }
@@ -303,7 +330,8 @@ private:
         const std::size_t Start = FPos;
         if (FText[FPos] == '-') ++FPos;
         if (FPos >= FText.size() || !std::isdigit(static_cast<unsigned char>(FText[FPos]))) Fail("expected a value");
-        if (FText[FPos] == '0' && FPos + 1 < FText.size() && std::isdigit(static_cast<unsigned char>(FText[FPos + 1]))) Fail("leading zero");
+        if (FText[FPos] == '0' && FPos + 1 < FText.size() && std::isdigit(static_cast<unsigned char>(FText[FPos + 1])))
+            Fail("leading zero");
         while (FPos < FText.size() && std::isdigit(static_cast<unsigned char>(FText[FPos]))) ++FPos;
         V.Kind = TJson::TKind::Number;
         V.Number = std::stod(FText.substr(Start, FPos - Start));

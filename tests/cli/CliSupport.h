@@ -22,8 +22,8 @@ struct TRunResult {
 
 // Runs the vyrmatrix binary with Args, Stdin as its standard input (closed after it), in
 // directory Cwd (empty: the current one). Killed after TimeoutMs.
-TRunResult RunTool(const std::vector<std::string>& Args, const std::string& Stdin = "",
-                   const std::string& Cwd = "", int TimeoutMs = 30000);
+TRunResult RunTool(const std::vector<std::string>& Args, const std::string& Stdin = "", const std::string& Cwd = "",
+                   int TimeoutMs = 30000);
 
 // A fresh directory under the test temporary directory, removed with its files at the end.
 class TScratchDir {

@@ -17,8 +17,8 @@ using test::TScratchDir;
 struct TGifInfo {
     int Width = 0;
     int Height = 0;
-    std::vector<int> Delays;            // per frame, centiseconds
-    std::vector<TRgbImage> Frames;      // decoded pictures
+    std::vector<int> Delays;        // per frame, centiseconds
+    std::vector<TRgbImage> Frames;  // decoded pictures
 };
 
 TGifInfo ReadGif(const std::string& Path) {
@@ -97,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
 // clang-format on
 
 TEST(GifCommand, PicturesHaveTheControlsColours) {
-    const TGifInfo Gif = RunGif({"H", "--frames", "2", "--set", "ActiveLEDOnColor=$00FF00", "--set", "BackgroundColor=$FF0000"});
+    const TGifInfo Gif =
+        RunGif({"H", "--frames", "2", "--set", "ActiveLEDOnColor=$00FF00", "--set", "BackgroundColor=$FF0000"});
     ASSERT_EQ(Gif.Frames.size(), 2U);
     std::set<host::TColor> Colours;
     for (int y = 0; y < Gif.Frames[0].Height; ++y) {
@@ -109,9 +110,12 @@ TEST(GifCommand, PicturesHaveTheControlsColours) {
 
 TEST(GifCommand, MissingOutputOrTextIsABadArgument) {
     TScratchDir Dir;
-    for (const auto& Args : std::vector<std::vector<std::string>>{
-             {"gif", "Hi"}, {"gif", "-o", Dir.File("a.gif")}, {"gif", "Hi", "-o", Dir.File("a.gif"), "--frames", "0"},
-             {"gif", "Hi", "-o", Dir.File("a.gif"), "--set", "LEDSize=999"}, {"gif", "Hi", "There", "-o", Dir.File("a.gif")}}) {
+    for (const auto& Args :
+         std::vector<std::vector<std::string>>{{"gif", "Hi"},
+                                               {"gif", "-o", Dir.File("a.gif")},
+                                               {"gif", "Hi", "-o", Dir.File("a.gif"), "--frames", "0"},
+                                               {"gif", "Hi", "-o", Dir.File("a.gif"), "--set", "LEDSize=999"},
+                                               {"gif", "Hi", "There", "-o", Dir.File("a.gif")}}) {
         const TRunResult R = RunTool(Args);
         EXPECT_EQ(R.Status, 2) << Args.back();
         EXPECT_EQ(R.ErrLines().size(), 1U) << R.Err;
@@ -127,7 +131,8 @@ TEST(GifEncoder, ManyColoursAcrossFramesStayExact) {
         TRgbImage Image;
         Image.Width = 16;
         Image.Height = 16;
-        for (int i = 0; i < 256; ++i) Image.Pixels.insert(Image.Pixels.end(), {std::uint8_t(i), std::uint8_t(f * 80), std::uint8_t(255 - i)});
+        for (int i = 0; i < 256; ++i)
+            Image.Pixels.insert(Image.Pixels.end(), {std::uint8_t(i), std::uint8_t(f * 80), std::uint8_t(255 - i)});
         Frames.push_back({Image, 7});
     }
     TScratchDir Dir;
@@ -145,7 +150,8 @@ TEST(GifEncoder, FrameWithTooManyColoursIsReducedToNearColours) {
     Image.Width = 40;
     Image.Height = 30;  // 1200 distinct colours
     for (int i = 0; i < 1200; ++i) {
-        Image.Pixels.insert(Image.Pixels.end(), {std::uint8_t(i % 256), std::uint8_t((i * 7) % 256), std::uint8_t(i / 5)});
+        Image.Pixels.insert(Image.Pixels.end(),
+                            {std::uint8_t(i % 256), std::uint8_t((i * 7) % 256), std::uint8_t(i / 5)});
     }
     const auto Palette = ReducedPalette(Image, 256);
     EXPECT_LE(Palette.size(), 256U);

@@ -79,10 +79,14 @@ TEST(ScrollCommand, SecondsBoundTheRun) {
 }
 
 TEST(LiveCommands, BadArgumentsAreRefusedBeforeAnythingRuns) {
-    for (const auto& Args : std::vector<std::vector<std::string>>{
-             {"edit", "--set", "TotalVisible=300"}, {"edit", "--seconds", "1"}, {"edit", "a", "b"}, {"edit", "--bogus"},
-             {"scroll", "--seconds", "-1"}, {"scroll", "--seconds", "soon"}, {"scroll", "--set", "Scroll=1"},
-             {"scroll", "-o", "x.gif"}}) {
+    for (const auto& Args : std::vector<std::vector<std::string>>{{"edit", "--set", "TotalVisible=300"},
+                                                                  {"edit", "--seconds", "1"},
+                                                                  {"edit", "a", "b"},
+                                                                  {"edit", "--bogus"},
+                                                                  {"scroll", "--seconds", "-1"},
+                                                                  {"scroll", "--seconds", "soon"},
+                                                                  {"scroll", "--set", "Scroll=1"},
+                                                                  {"scroll", "-o", "x.gif"}}) {
         const TRunResult R = RunTool(Args, "");
         EXPECT_EQ(R.Status, 2) << Args[0] << " " << Args[1];
         EXPECT_EQ(R.ErrLines().size(), 1U) << R.Err;
@@ -96,7 +100,8 @@ TEST(LiveCommands, BadArgumentsAreRefusedBeforeAnythingRuns) {
 // large enough for the picture.
 class TTmux {
 public:
-    explicit TTmux(const std::string& Script) : FSocket("vyrcli-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter)) {
+    explicit TTmux(const std::string& Script)
+        : FSocket("vyrcli-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter)) {
         Run("new-session -d -x 220 -y 60 -s main " + Quote("sh " + Quote(Script)));
     }
     ~TTmux() { Run("kill-server"); }
@@ -105,7 +110,9 @@ public:
 
     void Keys(const std::string& Keys) { Run("send-keys -t main " + Keys); }
     [[nodiscard]] std::string Screen() const { return Output("capture-pane -p -t main"); }
-    [[nodiscard]] std::string Format(const std::string& F) const { return Output("display-message -p -t main " + Quote(F)); }
+    [[nodiscard]] std::string Format(const std::string& F) const {
+        return Output("display-message -p -t main " + Quote(F));
+    }
 
     // Waits (bounded) until the screen shows Text.
     bool WaitFor(const std::string& Text, int TimeoutMs = 10000) const {
@@ -155,7 +162,8 @@ std::string LineBefore(const std::string& Screen, const std::string& Marker) {
     if (At == std::string::npos || At == 0) return "";
     const auto End = Screen.rfind('\n', At - 1);
     const auto Start = End == std::string::npos || End == 0 ? std::string::npos : Screen.rfind('\n', End - 1);
-    return Screen.substr(Start == std::string::npos ? 0 : Start + 1, End == std::string::npos ? 0 : End - (Start == std::string::npos ? 0 : Start + 1));
+    return Screen.substr(Start == std::string::npos ? 0 : Start + 1,
+                         End == std::string::npos ? 0 : End - (Start == std::string::npos ? 0 : Start + 1));
 }
 
 TEST(EditInTerminal, KeysEditTheTextAndTheTerminalIsRestored) {

@@ -40,19 +40,38 @@ TEST(StateJson, FreshControlHasEveryKeyInTheFixedOrder) {
     Session.PaintOnce();
     const TJson State = ParseJson(StateJson(Session.Matrix(), Session.Form()));
     ASSERT_EQ(State.Kind, TJson::TKind::Object);
-    const std::vector<std::string> Leading = {
-        "Text", "FCursorPos", "FFirstVisible", "FTextLength", "Width", "Height", "FTotalRefresh", "FMiniRefresh",
-        "FGeometryChanged", "FOnColor", "FOffColor", "FScrollOnColor", "FScrollOffColor", "FScrollBlinkOffColor",
-        "FBlinking", "FBlinkState", "FScrollHalted", "StreamHeads", "ScrollPos", "Focused", "FocusedTabOrder",
-        "CharTable"};
+    const std::vector<std::string> Leading = {"Text",
+                                              "FCursorPos",
+                                              "FFirstVisible",
+                                              "FTextLength",
+                                              "Width",
+                                              "Height",
+                                              "FTotalRefresh",
+                                              "FMiniRefresh",
+                                              "FGeometryChanged",
+                                              "FOnColor",
+                                              "FOffColor",
+                                              "FScrollOnColor",
+                                              "FScrollOffColor",
+                                              "FScrollBlinkOffColor",
+                                              "FBlinking",
+                                              "FBlinkState",
+                                              "FScrollHalted",
+                                              "StreamHeads",
+                                              "ScrollPos",
+                                              "Focused",
+                                              "FocusedTabOrder",
+                                              "CharTable"};
     ASSERT_GE(State.Keys.size(), Leading.size());
-    EXPECT_EQ(std::vector<std::string>(State.Keys.begin(), State.Keys.begin() + static_cast<long>(Leading.size())), Leading);
+    EXPECT_EQ(std::vector<std::string>(State.Keys.begin(), State.Keys.begin() + static_cast<long>(Leading.size())),
+              Leading);
     // Then the published properties, in the control's declared order, Text not repeated.
     std::vector<std::string> Published;
     for (const auto& Info : Session.Matrix().Properties()) {
         if (Info.Name != "Text") Published.emplace_back(Info.Name);
     }
-    EXPECT_EQ(std::vector<std::string>(State.Keys.begin() + static_cast<long>(Leading.size()), State.Keys.end()), Published);
+    EXPECT_EQ(std::vector<std::string>(State.Keys.begin() + static_cast<long>(Leading.size()), State.Keys.end()),
+              Published);
 }
 
 TEST(StateJson, CharTableIsTheGlyphTableAsLowercaseHex) {

@@ -141,8 +141,8 @@ TEST(RenderArguments, ValueAfterAnActionIsTakenAsItIsEvenWithDashes) {
 }
 
 TEST(RenderArguments, StepAndBlinkTakeACountOnlyWhenANumberFollows) {
-    const TJson State = StateOf({"--set", "Text=Hi", "--set", "Scroll=true", "--step", "--step", "2", "--blink", "3",
-                                 "--blink", "--state"});
+    const TJson State = StateOf(
+        {"--set", "Text=Hi", "--set", "Scroll=true", "--step", "--step", "2", "--blink", "3", "--blink", "--state"});
     EXPECT_EQ(Num(State, "ScrollPos"), 3);
     EXPECT_EQ(Flag(State, "FBlinkState"), false);  // four toggles
 }
@@ -229,8 +229,8 @@ TEST(RenderState, TextWithEveryKindOfCodeIsValidJson) {
 
 TEST(RenderState, SetValuesReachTheSettersIncludingClamping) {
     const TJson S = StateOf({"--set", "LEDShape=Circle", "--set", "LEDSize=4", "--set", "ActiveLEDOnColor=$00ff00",
-                             "--set", "BackgroundColor=0xFFFFFFFF", "--set", "Delay=-5", "--set", "TotalVisible=0", "--set", "TotalVisible=2",
-                             "--state"});
+                             "--set", "BackgroundColor=0xFFFFFFFF", "--set", "Delay=-5", "--set", "TotalVisible=0",
+                             "--set", "TotalVisible=2", "--state"});
     EXPECT_EQ(Str(S, "LEDShape"), U"Circle");
     EXPECT_EQ(Num(S, "LEDSize"), 3);
     EXPECT_EQ(Num(S, "ActiveLEDOnColor"), 0x00FF00);
@@ -333,9 +333,9 @@ TEST(RenderGlyphs, GlyphAndColumnChangeTheTable) {
 TEST(RenderPicture, PngAndPpmHoldTheSameExactPicture) {
     TScratchDir Dir;
     // An 'H' of our own, so that the picture does not depend on the built-in font.
-    const TRunResult R = RunTool(Render({"--glyph", "72=7f,08,08,08,7f", "--set", "Text=H", "--save", "out.png",
-                                         "--save", "out.ppm"}),
-                                 "", Dir.Path());
+    const TRunResult R =
+        RunTool(Render({"--glyph", "72=7f,08,08,08,7f", "--set", "Text=H", "--save", "out.png", "--save", "out.ppm"}),
+                "", Dir.Path());
     ASSERT_EQ(R.Status, 0) << R.Err;
     const TRgbImage Png = ReadPng(Dir.File("out.png"));
     const TRgbImage Ppm = ReadPpm(Dir.File("out.ppm"));
@@ -415,14 +415,16 @@ TEST(RenderPicture, PrintDrawsTwoPixelRowsPerLine) {
 
 TEST(RenderFormStorage, SavedFormLoadsBackToTheSameState) {
     TScratchDir Dir;
-    const std::vector<std::string> Settings = {"--set", "Text=Hi \xC3\xA9", "--set", "LEDShape=Circle", "--set",
-                                               "ActiveLEDOffColor=$123456", "--set", "Delay=-7", "--set", "StepActive=true"};
+    const std::vector<std::string> Settings = {
+        "--set", "Text=Hi \xC3\xA9", "--set", "LEDShape=Circle", "--set", "ActiveLEDOffColor=$123456",
+        "--set", "Delay=-7",         "--set", "StepActive=true"};
     std::vector<std::string> Save = {"--save-form", Dir.File("a.dfm")};
     Save.insert(Save.end(), Settings.begin(), Settings.end());
     Save.push_back("--state");
     const TJson Saved = StateOf(Save);
     const TJson Loaded = StateOf({"--load-form", Dir.File("a.dfm"), "--state"});
-    for (const char* Key : {"Text", "LEDShape", "LEDSize", "ActiveLEDOffColor", "Delay", "StepActive", "Width", "Height"}) {
+    for (const char* Key :
+         {"Text", "LEDShape", "LEDSize", "ActiveLEDOffColor", "Delay", "StepActive", "Width", "Height"}) {
         const TJson& A = Saved.Object->at(Key);
         const TJson& B = Loaded.Object->at(Key);
         EXPECT_TRUE(A.Kind == B.Kind && A.Number == B.Number && A.Bool == B.Bool && A.String == B.String) << Key;
@@ -462,8 +464,8 @@ TEST(RenderFormStorage, UnreadableOrBrokenFormIsABadArgumentAndNothingRuns) {
         F << "object M: TEditMatrix\n  LEDSize = 300\nend\n";
     }
     for (const std::string& Form : {Dir.File("missing.dfm"), Dir.File("bad.dfm")}) {
-        const TRunResult R = RunTool(Render({"--load-form", Form, "--save-form", Dir.File("out.dfm"), "--state",
-                                             "--save", Dir.File("out.png")}));
+        const TRunResult R = RunTool(Render(
+            {"--load-form", Form, "--save-form", Dir.File("out.dfm"), "--state", "--save", Dir.File("out.png")}));
         EXPECT_EQ(R.Status, 2) << Form;
         ASSERT_EQ(R.ErrLines().size(), 1U) << R.Err;
         EXPECT_NE(R.Err.find(Form), std::string::npos) << R.Err;

@@ -36,7 +36,9 @@ public:
             Info.Kind = host::TTypeKind::String;
             Info.TypeName = "AnsiString";
             Info.Get = [](const TComponent& C) -> TPropValue { return static_cast<const TStringProbe&>(C).Data; };
-            Info.Set = [](TComponent& C, const TPropValue& V) { static_cast<TStringProbe&>(C).Data = std::get<host::AnsiString>(V); };
+            Info.Set = [](TComponent& C, const TPropValue& V) {
+                static_cast<TStringProbe&>(C).Data = std::get<host::AnsiString>(V);
+            };
             L.push_back(Info);
             return L;
         }();
@@ -72,9 +74,11 @@ TEST(FormWriting, FreshMatrixWritesOnlyWhatDiffersFromItsDeclaredDefaults) {
     Matrix.SetName("EditMatrix1");
     // TabStop: a new control is a tab stop while the declared default is false; Text has no
     // default and is always written.
-    EXPECT_EQ(host::WriteComponentText(Matrix), "object EditMatrix1: TEditMatrix\n  TabStop = True\n  Text = \"\"\nend\n");
+    EXPECT_EQ(host::WriteComponentText(Matrix),
+              "object EditMatrix1: TEditMatrix\n  TabStop = True\n  Text = \"\"\nend\n");
     TCharSet CharSet(nullptr);
-    EXPECT_EQ(host::WriteComponentText(CharSet), "object \"\": TCharSet\nend\n") << "a name that is no identifier is quoted";
+    EXPECT_EQ(host::WriteComponentText(CharSet), "object \"\": TCharSet\nend\n")
+        << "a name that is no identifier is quoted";
 }
 
 TEST(FormWriting, ReferenceToAComponentWithoutNameCannotBeWritten) {
@@ -200,7 +204,8 @@ TEST(FormStrings, EveryEightBitCodeRoundTripsAsPrintableText) {
     Probe.SetName("Probe");
     for (int C = 0; C < 256; ++C) Probe.Data += static_cast<char>(C);
     const std::string Text = host::WriteComponentText(Probe);
-    for (char C : Text) EXPECT_TRUE(C == '\n' || (C >= 32 && C <= 126)) << static_cast<int>(static_cast<unsigned char>(C));
+    for (char C : Text)
+        EXPECT_TRUE(C == '\n' || (C >= 32 && C <= 126)) << static_cast<int>(static_cast<unsigned char>(C));
 
     std::unique_ptr<TComponent> Read(host::ReadFormText(Text, "bytes.vfm", nullptr, nullptr));
     ASSERT_EQ(Read->ClassName(), "TStringProbe");
@@ -384,7 +389,8 @@ TEST(FormLoading, TargetIsUnchangedWhenAnyLaterPartIsBad) {
              TCase{"object M1: TEditMatrix\n  Delay = 7\n  LEDSize = 300\nend\n",
                    "t.vfm:3: the value 300 is out of range for LEDSize: expected an integer in 0..255 (Byte)"},
              TCase{"object M1: TEditMatrix\n  Delay = 7\nend\nobject C: TFoo\nend\n",
-                   "t.vfm:4: unknown class 'TFoo': expected a registered component class (TCharSet, TEditMatrix, TStringProbe)"},
+                   "t.vfm:4: unknown class 'TFoo': expected a registered component class (TCharSet, TEditMatrix, "
+                   "TStringProbe)"},
              TCase{"object M1: TCharSet\nend\n", "t.vfm:1: the object is a TCharSet: expected a TEditMatrix"},
          }) {
         TFormWithMatrix Form;
@@ -422,8 +428,10 @@ TEST(FormLoading, TargetKeepsItsNameWhenALaterComponentCannotBeCreated) {
     // The reader checks the text against a first instance and makes the real one second.
     TFailingProbe::Made = 0;
     TFailingProbe::FailAt = 2;
-    EXPECT_THROW(host::LoadComponentText(*Form.Matrix, "object M1: TEditMatrix\n  Delay = 7\nend\n"
-                                                       "object P: TFailingProbe\nend\n", "t.vfm"),
+    EXPECT_THROW(host::LoadComponentText(*Form.Matrix,
+                                         "object M1: TEditMatrix\n  Delay = 7\nend\n"
+                                         "object P: TFailingProbe\nend\n",
+                                         "t.vfm"),
                  std::runtime_error);
     TFailingProbe::FailAt = 0;
     EXPECT_TRUE(host::UnregisterComponentClass("TFailingProbe"));

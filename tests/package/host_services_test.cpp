@@ -49,7 +49,8 @@ std::vector<std::uint8_t> Good() {
     host::TPackageInfo Info;
     Info.Flags = 0x4C000001;
     Info.Requires = {{host::PackageNameHash("vcl40"), "vcl40"}};
-    Info.Contains = {{3, host::PackageNameHash("VyrComponents"), "VyrComponents"}, {0, host::PackageNameHash("CharSet"), "CharSet"}};
+    Info.Contains = {{3, host::PackageNameHash("VyrComponents"), "VyrComponents"},
+                     {0, host::PackageNameHash("CharSet"), "CharSet"}};
     return host::BuildPackageInfo(Info);
 }
 
@@ -118,7 +119,8 @@ void Down() {
 }
 
 TEST(UnitTable, StartUpFailureShutsDownWhatStartedAndReportsIt) {
-    const host::TPackageUnitEntry Entries[] = {{&Up<0>, &Down<0>}, {nullptr, nullptr}, {&Up<1>, &Down<1>}, {&Up<2>, &Down<2>}, {&Up<3>, &Down<3>}};
+    const host::TPackageUnitEntry Entries[] = {
+        {&Up<0>, &Down<0>}, {nullptr, nullptr}, {&Up<1>, &Down<1>}, {&Up<2>, &Down<2>}, {&Up<3>, &Down<3>}};
     const host::TPackageInfoTable Table{5, Entries};
     Trace.clear();
     EXPECT_THROW(host::PackageLoad(&Table), std::runtime_error);
@@ -161,12 +163,14 @@ TEST(Palette, ConflictingRegistrationChangesNothing) {
     host::RegisterComponents("Probes", {A});
     host::RegisterComponents("Probes", {A});  // the same class again: harmless
     // TProbeB would be fine, but a second factory under the name TProbeA is not.
-    EXPECT_THROW(host::RegisterComponents("Other", {B, host::TComponentClass{"TProbeA", B.Create}}), host::EComponentError);
+    EXPECT_THROW(host::RegisterComponents("Other", {B, host::TComponentClass{"TProbeA", B.Create}}),
+                 host::EComponentError);
     EXPECT_EQ(host::PaletteClasses("Probes"), std::vector<std::string>{"TProbeA"});
     EXPECT_TRUE(host::PaletteClasses("Other").empty());
     EXPECT_FALSE(host::FindComponentClass("TProbeB"));
     EXPECT_THROW(host::RegisterComponents("", {B}), host::EComponentError);
-    EXPECT_THROW(host::RegisterComponents("Probes", {host::TComponentClass{"TProbeC", nullptr}}), host::EComponentError);
+    EXPECT_THROW(host::RegisterComponents("Probes", {host::TComponentClass{"TProbeC", nullptr}}),
+                 host::EComponentError);
 
     host::RegisterComponents("Probes", {B});
     EXPECT_EQ(host::PaletteClasses("Probes"), (std::vector<std::string>{"TProbeA", "TProbeB"}));

@@ -71,7 +71,8 @@ public:
     // Index of the first event of kind E with handle H at or after From; -1 if none.
     [[nodiscard]] int Find(host::TModuleEvent E, host::HMODULE H, int From = 0) const {
         for (int I = From; I < static_cast<int>(Events.size()); ++I) {
-            if (Events[static_cast<std::size_t>(I)].Event == E && Events[static_cast<std::size_t>(I)].Handle == H) return I;
+            if (Events[static_cast<std::size_t>(I)].Event == E && Events[static_cast<std::size_t>(I)].Handle == H)
+                return I;
         }
         return -1;
     }

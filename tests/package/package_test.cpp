@@ -183,11 +183,14 @@ TEST(PackageUnits, StartInTableOrderAndShutDownInReverse) {
         const auto& Up = Steps[static_cast<std::size_t>(K)];
         EXPECT_TRUE(Up.Startup);
         EXPECT_EQ(Up.Index, K);
-        for (int J = 0; J < 32; ++J) EXPECT_EQ(Up.Counters[static_cast<std::size_t>(J)], J <= K ? -1 : 0) << "start-up " << K << ", unit " << J;
+        for (int J = 0; J < 32; ++J)
+            EXPECT_EQ(Up.Counters[static_cast<std::size_t>(J)], J <= K ? -1 : 0) << "start-up " << K << ", unit " << J;
         const auto& Down = Steps[static_cast<std::size_t>(32 + K)];
         EXPECT_FALSE(Down.Startup);
         EXPECT_EQ(Down.Index, 31 - K);
-        for (int J = 0; J < 32; ++J) EXPECT_EQ(Down.Counters[static_cast<std::size_t>(J)], J >= 31 - K ? 0 : -1) << "shut-down " << K << ", unit " << J;
+        for (int J = 0; J < 32; ++J)
+            EXPECT_EQ(Down.Counters[static_cast<std::size_t>(J)], J >= 31 - K ? 0 : -1)
+                << "shut-down " << K << ", unit " << J;
     }
     host::SetPackageUnitHook(Previous);
     host::FreeLibrary(Peek);
@@ -197,7 +200,8 @@ TEST(PackageUnits, LoadingTheSamePackageTwiceStartsItsUnitsOnce) {
     TPackageCopy Copy(false);
     int Startups = 0;
     int Shutdowns = 0;
-    auto Previous = host::SetPackageUnitHook([&](const host::TPackageInfoTable&, int, bool Startup) { ++(Startup ? Startups : Shutdowns); });
+    auto Previous = host::SetPackageUnitHook(
+        [&](const host::TPackageInfoTable&, int, bool Startup) { ++(Startup ? Startups : Shutdowns); });
     {
         TScopedPackage First(Copy.Path);
         TScopedPackage Second(Copy.Path);
@@ -321,8 +325,9 @@ TEST_P(PackageCharsetReference, ClearedWhenTheCharSetIsDestroyed) {
     EXPECT_EQ(Owner.ComponentCount(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Orders, PackageCharsetReference, testing::Values(true, false),
-                         [](const auto& Info) { return Info.param ? std::string("CharSetFirst") : std::string("MatrixFirst"); });
+INSTANTIATE_TEST_SUITE_P(Orders, PackageCharsetReference, testing::Values(true, false), [](const auto& Info) {
+    return Info.param ? std::string("CharSetFirst") : std::string("MatrixFirst");
+});
 
 // ---- Loader failures ------------------------------------------------------------------------------
 
@@ -338,9 +343,9 @@ TEST(PackageLoader, RefusesWhatIsNotALoadablePackageAndLeavesNothingLoaded) {
         std::string Path;
         std::string Message;
     };
-    for (const auto& Case : {TCase{Missing, Missing + ": cannot load the package: "},
-                              TCase{Text, Text + ": cannot load the package: "},
-                              TCase{Resources, Resources + ": not a package: the export \"Initialize\" is missing"}}) {
+    for (const auto& Case :
+         {TCase{Missing, Missing + ": cannot load the package: "}, TCase{Text, Text + ": cannot load the package: "},
+          TCase{Resources, Resources + ": not a package: the export \"Initialize\" is missing"}}) {
         TModuleEventLog Log;
         try {
             host::LoadPackage(Case.Path);

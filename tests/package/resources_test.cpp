@@ -14,13 +14,15 @@ namespace {
 using host::TColor;
 
 // The standard 16-colour palette as TColor values (red in the low byte).
-constexpr TColor Black = 0x000000, DarkRed = 0x000080, LightGrey = 0xC0C0C0, DarkGrey = 0x808080,
-                 Red = 0x0000FF, Magenta = 0xFF00FF, White = 0xFFFFFF;
+constexpr TColor Black = 0x000000, DarkRed = 0x000080, LightGrey = 0xC0C0C0, DarkGrey = 0x808080, Red = 0x0000FF,
+                 Magenta = 0xFF00FF, White = 0xFFFFFF;
 
 std::uint32_t U32(std::span<const std::uint8_t> D, std::size_t At) {
     return D[At] | (D[At + 1] << 8) | (D[At + 2] << 16) | (static_cast<std::uint32_t>(D[At + 3]) << 24);
 }
-std::uint16_t U16(std::span<const std::uint8_t> D, std::size_t At) { return static_cast<std::uint16_t>(D[At] | (D[At + 1] << 8)); }
+std::uint16_t U16(std::span<const std::uint8_t> D, std::size_t At) {
+    return static_cast<std::uint16_t>(D[At] | (D[At + 1] << 8));
+}
 
 class PackageResources : public testing::Test {
 protected:
@@ -46,8 +48,8 @@ TEST_F(PackageResources, EveryResourceIsThereWithItsTypeAndLanguage) {
     std::map<std::string, std::pair<std::string, int>> Found;
     for (const auto& R : host::EnumResources(Package.Module)) Found[R.Name] = {R.Type, R.Language};
     const std::map<std::string, std::pair<std::string, int>> Expected = {
-        {"TCHARSET", {"BITMAP", 1030}},      {"TEDITMATRIX", {"BITMAP", 1030}}, {"#1", {"ICON", 1030}},
-        {"MAINICON", {"GROUP_ICON", 1030}},  {"DESCRIPTION", {"RCDATA", 0}},    {"PACKAGEINFO", {"RCDATA", 0}},
+        {"TCHARSET", {"BITMAP", 1030}},     {"TEDITMATRIX", {"BITMAP", 1030}}, {"#1", {"ICON", 1030}},
+        {"MAINICON", {"GROUP_ICON", 1030}}, {"DESCRIPTION", {"RCDATA", 0}},    {"PACKAGEINFO", {"RCDATA", 0}},
         {"PACKAGEOPTIONS", {"RCDATA", 0}},
     };
     EXPECT_EQ(Found, Expected);
@@ -176,7 +178,8 @@ TEST_F(PackageResources, DataResourcesDescribeThePackage) {
     EXPECT_EQ(Info.Requires[0].Name, "vcl40");
     std::vector<std::pair<std::string, int>> Units;
     for (const auto& U : Info.Contains) Units.emplace_back(U.Name, U.Flags);
-    EXPECT_EQ(Units, (std::vector<std::pair<std::string, int>>{{"VyrComponents", 3}, {"CharSet", 0}, {"SysInit", 0}, {"EditMatrix", 0}}));
+    EXPECT_EQ(Units, (std::vector<std::pair<std::string, int>>{
+                         {"VyrComponents", 3}, {"CharSet", 0}, {"SysInit", 0}, {"EditMatrix", 0}}));
     EXPECT_EQ(host::GetPackageInfo(Package.Module).Contains.size(), 4U);
 
     const auto Options = Data("PACKAGEOPTIONS", host::RT_RCDATA);

@@ -14,7 +14,7 @@ namespace {
 constexpr TColor Red = 0x0000FF;
 constexpr TColor Green = 0x00FF00;
 constexpr TColor Blue = 0xFF0000;
-constexpr TColor DarkRed = 64;     // the default off colour
+constexpr TColor DarkRed = 64;          // the default off colour
 constexpr TColor BlinkDark = 0xFFFF00;  // a blink-off colour told apart from the off colour
 
 constexpr std::array<Byte, 5> Full = {0x7F, 0x7F, 0x7F, 0x7F, 0x7F};
@@ -127,9 +127,9 @@ TEST_F(ScrollFrame, DigitOffAndBlinkOffColoursTakeEffectRightOfTheCode) {
 struct BlinkCase {
     const char* Name;
     std::string Text;
-    bool BrightPhase;       // FBlinkState when the frame is drawn
-    const char* Row;        // 12 columns: two characters
-    bool BlinkingAfter;     // FBlinking after the frame
+    bool BrightPhase;    // FBlinkState when the frame is drawn
+    const char* Row;     // 12 columns: two characters
+    bool BlinkingAfter;  // FBlinking after the frame
 };
 
 std::ostream& operator<<(std::ostream& Out, const BlinkCase& Case) { return Out << Case.Name; }

@@ -96,8 +96,7 @@ TEST(StreamShape, EveryCharacterIsFiveGlyphColumnsAndABlankGap) {
         }
         EXPECT_EQ(Row, 7);
     }
-    EXPECT_EQ(Rows, (std::vector<std::string>{"X...X.", "X...X.", "X...X.", "XXXXX.", "X...X.", "X...X.",
-                                              "X...X."}));
+    EXPECT_EQ(Rows, (std::vector<std::string>{"X...X.", "X...X.", "X...X.", "XXXXX.", "X...X.", "X...X.", "X...X."}));
 }
 
 // Walks the stream and checks every link a column has and must not have.

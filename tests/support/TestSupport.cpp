@@ -21,17 +21,15 @@ TFormWithMatrix::TFormWithMatrix(int SiblingCount) {
 
 TFormWithMatrix::~TFormWithMatrix() = default;
 
-headless::THeadlessPeer& TFormWithMatrix::Peer() const {
-    return *headless::THeadlessWidgetSet::PeerOf(*Matrix);
-}
+headless::THeadlessPeer& TFormWithMatrix::Peer() const { return *headless::THeadlessWidgetSet::PeerOf(*Matrix); }
 
 void TFormWithMatrix::ResetCounters() {
     Matrix->Paints = 0;
     Peer().ResetCounters();
 }
 
-std::vector<std::string> LedPicture(const host::TBitmap& Bitmap, const TEditMatrix& Matrix,
-                                    int Columns, int Rows, TColor On, TColor Off) {
+std::vector<std::string> LedPicture(const host::TBitmap& Bitmap, const TEditMatrix& Matrix, int Columns, int Rows,
+                                    TColor On, TColor Off) {
     const int S = Matrix.LEDSize();
     const int D = Matrix.LEDDistance();
     const int P = S + D;
@@ -48,8 +46,8 @@ std::vector<std::string> LedPicture(const host::TBitmap& Bitmap, const TEditMatr
     return Picture;
 }
 
-std::vector<std::string> PixelPicture(const host::TBitmap& Bitmap, int Left, int Top, int Width,
-                                      int Height, const std::vector<std::pair<TColor, char>>& Mapping) {
+std::vector<std::string> PixelPicture(const host::TBitmap& Bitmap, int Left, int Top, int Width, int Height,
+                                      const std::vector<std::pair<TColor, char>>& Mapping) {
     std::vector<std::string> Picture;
     for (int y = Top; y < Top + Height; ++y) {
         std::string Row;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "vyr/headless/Headless.h"
 #include "vyr/EditMatrix.h"
+#include "vyr/headless/Headless.h"
 #include "vyr/host/Controls.h"
 
 namespace vyr::test {
@@ -31,7 +31,7 @@ struct TFormWithMatrix {
 
     headless::THeadlessWidgetSet WidgetSet;
     std::unique_ptr<host::TForm> Form;
-    TCountingMatrix* Matrix = nullptr;           // owned by Form
+    TCountingMatrix* Matrix = nullptr;            // owned by Form
     std::vector<host::TCustomControl*> Siblings;  // owned by Form
 
     // The matrix's window (spy counters, screen surface).
@@ -42,12 +42,12 @@ struct TFormWithMatrix {
 
 // The LED grid read back at each LED's anchor pixel (LEDSize/LEDDistance of the matrix): one
 // string per LED row, one char per LED column: 'X' for On, '.' for Off, '?' for anything else.
-std::vector<std::string> LedPicture(const host::TBitmap& Bitmap, const TEditMatrix& Matrix,
-                                    int Columns, int Rows, TColor On, TColor Off);
+std::vector<std::string> LedPicture(const host::TBitmap& Bitmap, const TEditMatrix& Matrix, int Columns, int Rows,
+                                    TColor On, TColor Off);
 
 // Rows of a bitmap region as text: Mapping gives the char for each colour met ('?' otherwise).
-std::vector<std::string> PixelPicture(const host::TBitmap& Bitmap, int Left, int Top, int Width,
-                                      int Height, const std::vector<std::pair<TColor, char>>& Mapping);
+std::vector<std::string> PixelPicture(const host::TBitmap& Bitmap, int Left, int Top, int Width, int Height,
+                                      const std::vector<std::pair<TColor, char>>& Mapping);
 
 // The 5 x 7 picture of a glyph from its five column bytes ('X' lit), seven rows top first.
 std::vector<std::string> GlyphPicture(const std::array<Byte, 5>& Columns);

@@ -18,8 +18,7 @@ namespace vyr::test {
 
 // Distinct printable characters, so that every index of a text can be told apart.
 inline std::string Letters(int Length) {
-    static const std::string Pool =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static const std::string Pool = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::string S;
     for (int i = 0; i < Length; ++i) S += Pool[static_cast<std::size_t>(i) % Pool.size()];
     return S;
@@ -28,8 +27,7 @@ inline std::string Letters(int Length) {
 // Sets the width and the text, then walks the cursor (single-step rules) to index P with the
 // window at F, and only then switches the step rules on. P and F must be reachable that way:
 // F <= P <= F + T - 1 and F <= max(0, L - T + 1).
-inline void Prepare(TEditMatrix& M, int T, const std::string& Text, int P, int F,
-                    bool Step = false, int S = 5) {
+inline void Prepare(TEditMatrix& M, int T, const std::string& Text, int P, int F, bool Step = false, int S = 5) {
     M.FSetTotalVisible(static_cast<Byte>(T));
     M.FSetStepActive(false);
     M.FSetText(Text);
@@ -79,8 +77,7 @@ inline ::testing::AssertionResult ListIsSound(const TEditMatrix& M, std::string*
                << "L = " << M.TextLength() << " but " << Read.size() << " nodes before the sentinel";
     }
     if (CursorIndex != M.CursorPos()) {
-        return ::testing::AssertionFailure()
-               << "cursor node has index " << CursorIndex << ", P = " << M.CursorPos();
+        return ::testing::AssertionFailure() << "cursor node has index " << CursorIndex << ", P = " << M.CursorPos();
     }
     if (VisibleIndex != M.FirstVisible()) {
         return ::testing::AssertionFailure()
@@ -111,8 +108,7 @@ struct TSnapshot {
             for (int x = 0; x < Width; ++x) Pixels.push_back(B.Pixel(x, y));
     }
     [[nodiscard]] TColor At(int X, int Y) const {
-        return Pixels[static_cast<std::size_t>(Y) * static_cast<std::size_t>(Width) +
-                      static_cast<std::size_t>(X)];
+        return Pixels[static_cast<std::size_t>(Y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(X)];
     }
     friend bool operator==(const TSnapshot&, const TSnapshot&) = default;
 };

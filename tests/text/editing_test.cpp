@@ -126,8 +126,7 @@ TEST(Editing, TypingIntoEmptyTenSlotControl) {
     EXPECT_EQ(M.VisibleNode()->Character, 'b');
     EXPECT_EQ(M.Text(), "abcdefghij");
     // The bar stands under the last cell.
-    EXPECT_EQ(LedPicture(*M.Bitmap(), M, 60, 9, M.OnColor(), M.OffColor())[8],
-              std::string(54, '.') + "XXXXX.");
+    EXPECT_EQ(LedPicture(*M.Bitmap(), M, 60, 9, M.OnColor(), M.OffColor())[8], std::string(54, '.') + "XXXXX.");
 }
 
 // With StepActive, typing at the end scrolls one character at a time; typing inside jumps.

@@ -38,14 +38,29 @@ struct TModel {
             case vk::Delete:
                 if (P < L()) Text.erase(static_cast<std::size_t>(P), 1);
                 break;
-            case vk::Left: P = std::max(0, P - 1); break;
-            case vk::Right: P = std::min(L(), P + 1); break;
-            case vk::Home: P = 0; break;
-            case vk::End: P = L(); break;
-            case vk::Prior: P = std::max(0, P - T); break;
-            case vk::Next: P = std::min(L(), P + T); break;
-            case vk::Insert: Overwrite = !Overwrite; break;
-            default: break;
+            case vk::Left:
+                P = std::max(0, P - 1);
+                break;
+            case vk::Right:
+                P = std::min(L(), P + 1);
+                break;
+            case vk::Home:
+                P = 0;
+                break;
+            case vk::End:
+                P = L();
+                break;
+            case vk::Prior:
+                P = std::max(0, P - T);
+                break;
+            case vk::Next:
+                P = std::min(L(), P + T);
+                break;
+            case vk::Insert:
+                Overwrite = !Overwrite;
+                break;
+            default:
+                break;
         }
     }
 };
@@ -72,7 +87,7 @@ std::string Stored(std::string S) {
 // model's, and the back buffer equals a full repaint of the state.
 TEST(TextInvariants, RandomEditingKeepsListWindowAndText) {
     std::mt19937 Rng(20240531);
-    const Word Keys[] = {vk::Back, vk::Prior, vk::Next, vk::End, vk::Home, vk::Left,
+    const Word Keys[] = {vk::Back,  vk::Prior,  vk::Next,   vk::End,  vk::Home,  vk::Left,
                          vk::Right, vk::Insert, vk::Delete, vk::Left, vk::Right, vk::Back};
     std::uniform_int_distribution<int> Pick(0, 99);
     std::uniform_int_distribution<std::size_t> KeyIndex(0, std::size(Keys) - 1);
@@ -124,8 +139,8 @@ TEST(TextInvariants, RandomEditingKeepsListWindowAndText) {
             std::string Read;
             const auto Sound = ListIsSound(M, &Read);
             ASSERT_TRUE(Sound) << "sequence " << Seq << ", event " << Ev << " (" << What
-                               << "), T = " << int(M.TotalVisible()) << ", step "
-                               << M.StepActive() << " S = " << int(M.StepToOutside());
+                               << "), T = " << int(M.TotalVisible()) << ", step " << M.StepActive()
+                               << " S = " << int(M.StepToOutside());
             ASSERT_EQ(Read, Model.Text) << "sequence " << Seq << ", event " << Ev;
             ASSERT_EQ(M.Text(), Model.Text) << "sequence " << Seq << ", event " << Ev;
             ASSERT_EQ(M.CursorPos(), Model.P) << "sequence " << Seq << ", event " << Ev << " (" << What << ")";

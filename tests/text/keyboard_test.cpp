@@ -107,9 +107,7 @@ TEST(Keyboard, InheritedHandlersRunAfterTheControlsOwnWork) {
     M.OnKeyDown = [&](host::TWinControl&, Word& Key, host::TShiftState) {
         Seen.push_back("down " + std::to_string(Key) + " P=" + std::to_string(M.CursorPos()));
     };
-    M.OnKeyPress = [&](host::TWinControl&, char& Key) {
-        Seen.push_back(std::string("press ") + Key + " " + M.Text());
-    };
+    M.OnKeyPress = [&](host::TWinControl&, char& Key) { Seen.push_back(std::string("press ") + Key + " " + M.Text()); };
     M.OnClick = [&](host::TControl&) { Seen.push_back(M.Focused() ? "click focused" : "click"); };
     M.OnEnter = [&](host::TWinControl&) { Seen.push_back(M.ActiveLED() ? "enter on" : "enter off"); };
     M.OnExit = [&](host::TWinControl&) { Seen.push_back(M.ActiveLED() ? "exit on" : "exit off"); };
@@ -119,8 +117,7 @@ TEST(Keyboard, InheritedHandlersRunAfterTheControlsOwnWork) {
     M.FSetActiveLED(false);
     host::SendClick(M);
     Form.Siblings[0]->SetFocus();
-    EXPECT_EQ(Seen, (std::vector<std::string>{"down 37 P=2", "press z abzc", "enter on", "click focused",
-                                              "exit off"}));
+    EXPECT_EQ(Seen, (std::vector<std::string>{"down 37 P=2", "press z abzc", "enter on", "click focused", "exit off"}));
 }
 
 // ---- Focus and colours ---------------------------------------------------------------------
@@ -173,7 +170,7 @@ struct TWalkCase {
     int Siblings;  // plain focusable controls after the matrix
     int TabOrder;  // the matrix's tab order
     Word Key;
-    int Focused;  // tab order of the control that has the focus afterwards
+    int Focused;                   // tab order of the control that has the focus afterwards
     int LastSiblingTabOrder = -1;  // moves the last child in tab order (-1: leave it last)
 };
 
@@ -296,9 +293,9 @@ TEST(Messages, NextDialogControlMovesTheFocusAsTheHostDoes) {
 // ---- UpcaseDK ------------------------------------------------------------------------------
 
 TEST(UpcaseDK, UpperCaseWithThreeNordicLetters) {
-    const std::vector<std::pair<int, int>> Cases = {
-        {229, 197}, {230, 198}, {248, 216}, {'a', 'A'}, {'b', 'B'}, {'z', 'Z'}, {'A', 'A'},
-        {'1', '1'}, {'@', '@'}, {'{', '{'}, {233, 233}, {197, 197}, {255, 255}, {0, 0}};
+    const std::vector<std::pair<int, int>> Cases = {{229, 197}, {230, 198}, {248, 216}, {'a', 'A'}, {'b', 'B'},
+                                                    {'z', 'Z'}, {'A', 'A'}, {'1', '1'}, {'@', '@'}, {'{', '{'},
+                                                    {233, 233}, {197, 197}, {255, 255}, {0, 0}};
     for (const auto& [In, Out] : Cases) {
         EXPECT_EQ(static_cast<Byte>(TEditMatrix::UpcaseDK(static_cast<char>(In))), Out) << In;
     }

@@ -13,12 +13,24 @@ enum class EMove { Right, Left, Home, End, PageUp, PageDown };
 
 void Apply(TEditMatrix& M, EMove Move) {
     switch (Move) {
-        case EMove::Right: M.GoRight(); break;
-        case EMove::Left: M.GoLeft(); break;
-        case EMove::Home: M.GoHome(); break;
-        case EMove::End: M.GoEnd(); break;
-        case EMove::PageUp: M.GoPageUp(); break;
-        case EMove::PageDown: M.GoPageDown(); break;
+        case EMove::Right:
+            M.GoRight();
+            break;
+        case EMove::Left:
+            M.GoLeft();
+            break;
+        case EMove::Home:
+            M.GoHome();
+            break;
+        case EMove::End:
+            M.GoEnd();
+            break;
+        case EMove::PageUp:
+            M.GoPageUp();
+            break;
+        case EMove::PageDown:
+            M.GoPageDown();
+            break;
     }
 }
 
@@ -73,8 +85,8 @@ TEST_P(MovementCase, MovesCursorAndWindowAndRedrawsOnlyWhatChanged) {
                 const std::set<TLed> NewBar = BarLeds(M.CursorPos() - M.FirstVisible());
                 Allowed.insert(NewBar.begin(), NewBar.end());
                 for (const TLed& Led : ChangedLeds(Before, After, M)) {
-                    EXPECT_TRUE(Allowed.count(Led)) << "step " << StepNo << ": LED (" << Led.first
-                                                    << ", " << Led.second << ") changed";
+                    EXPECT_TRUE(Allowed.count(Led))
+                        << "step " << StepNo << ": LED (" << Led.first << ", " << Led.second << ") changed";
                 }
             }
             Form.Matrix->SetTotalRefresh();

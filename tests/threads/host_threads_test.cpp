@@ -70,9 +70,7 @@ TEST(HostThread, NothingRunsBeforeResume) {
 
 TEST(HostThread, ANeverStartedThreadEndsAtOnce) {
     const auto Start = std::chrono::steady_clock::now();
-    {
-        TStepper T(60'000);
-    }
+    { TStepper T(60'000); }
     EXPECT_LT(std::chrono::steady_clock::now() - Start, 5s);
 }
 

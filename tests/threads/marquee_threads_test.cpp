@@ -48,9 +48,7 @@ int HeadIndex(const TEditMatrix& M) {
     return -1;
 }
 
-double SecondsSince(Clock::time_point Start) {
-    return std::chrono::duration<double>(Clock::now() - Start).count();
-}
+double SecondsSince(Clock::time_point Start) { return std::chrono::duration<double>(Clock::now() - Start).count(); }
 
 TEST(MarqueeThreads, AControlThatNeverScrollsStartsNoThread) {
     TFormWithMatrix Form;
@@ -109,10 +107,9 @@ TEST(MarqueeThreads, DestroyingEndsThreadsWhateverTheyAreDoing) {
         bool Scroll;
         bool PumpFirst;  // let the first steps run, so that the workers are pausing
     };
-    for (const Case C : {Case{"never started", 10'000, false, false},
-                         Case{"pausing for 10 s", 10'000, true, true},
-                         Case{"step waiting in the queue", 0, true, false},
-                         Case{"negative delay paused as 0", -5, true, true}}) {
+    for (const Case C :
+         {Case{"never started", 10'000, false, false}, Case{"pausing for 10 s", 10'000, true, true},
+          Case{"step waiting in the queue", 0, true, false}, Case{"negative delay paused as 0", -5, true, true}}) {
         SCOPED_TRACE(C.Name);
         TFormWithMatrix Form;
         TCountingMatrix& M = *Form.Matrix;
@@ -164,8 +161,7 @@ TEST(MarqueeThreads, StopScrollQuietensBothThreadsUntilStartScroll) {
     ASSERT_TRUE(PumpUntil([&] { return HeadIndex(M) >= 2; }));
     M.StopScroll();
     // Steps queued before the suspension still run; then nothing more comes.
-    while (CheckSynchronize(200ms)) {
-    }
+    while (CheckSynchronize(200ms)) {}
     const int Position = HeadIndex(M);
     EXPECT_FALSE(CheckSynchronize(200ms));
     EXPECT_EQ(HeadIndex(M), Position);

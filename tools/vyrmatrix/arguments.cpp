@@ -120,7 +120,8 @@ TRenderPlan ParseRenderArguments(const std::vector<std::string>& Args) {
             if (SeenSiblings) throw TBadArgument(Option, "given more than once");
             SeenSiblings = true;
             const auto& Value = Cursor.Value(Option, "the number of siblings");
-            Plan.Siblings = static_cast<int>(Checked(Option, Value, [](const std::string& V) { return ParseCount(V, MaxSiblings); }));
+            Plan.Siblings = static_cast<int>(
+                Checked(Option, Value, [](const std::string& V) { return ParseCount(V, MaxSiblings); }));
         } else if (Option == "--load-form" || Option == "--save-form") {
             Cursor.Next();
             auto& Slot = Option == "--load-form" ? Plan.LoadForm : Plan.SaveForm;

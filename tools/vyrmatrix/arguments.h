@@ -32,21 +32,35 @@ enum class TImageFormat { Ppm, Png };
 std::optional<TImageFormat> ImageFormatOf(const std::string& Path);
 
 enum class TActionKind {
-    Set, Key, Type, Focus, Blur, Click, Step, Blink, Paint, Glyph, Column, Wait, Save, Print, State,
+    Set,
+    Key,
+    Type,
+    Focus,
+    Blur,
+    Click,
+    Step,
+    Blink,
+    Paint,
+    Glyph,
+    Column,
+    Wait,
+    Save,
+    Print,
+    State,
 };
 
 // One action of `render`, with its parsed value. Only the fields of its kind are meaningful.
 struct TAction {
     TActionKind Kind = TActionKind::Paint;
-    TAssignment Assignment;               // Set
-    std::uint16_t Key = 0;                // Key
-    std::string Text;                     // Type: 8-bit codes
-    std::int64_t Count = 1;               // Step, Blink: repetitions; Wait: milliseconds
-    std::uint8_t Code = 0;                // Glyph, Column: the character code
-    std::array<std::uint8_t, 5> Glyph{};  // Glyph
-    std::uint8_t Column = 0;              // Column
-    std::uint8_t ColumnValue = 0;         // Column
-    std::string Path;                     // Save
+    TAssignment Assignment;                   // Set
+    std::uint16_t Key = 0;                    // Key
+    std::string Text;                         // Type: 8-bit codes
+    std::int64_t Count = 1;                   // Step, Blink: repetitions; Wait: milliseconds
+    std::uint8_t Code = 0;                    // Glyph, Column: the character code
+    std::array<std::uint8_t, 5> Glyph{};      // Glyph
+    std::uint8_t Column = 0;                  // Column
+    std::uint8_t ColumnValue = 0;             // Column
+    std::string Path;                         // Save
     TImageFormat Format = TImageFormat::Png;  // Save
 };
 

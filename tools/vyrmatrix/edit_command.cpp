@@ -27,7 +27,9 @@ constexpr int IdleSliceMs = 20;
 
 std::string Status(const TSession& Session) {
     const TEditMatrix& Matrix = Session.Matrix();
-    std::string Focus = Matrix.Focused() ? "matrix focused" : Session.Form().ActiveControl() ? "other control focused" : "nothing focused";
+    std::string Focus = Matrix.Focused()                 ? "matrix focused"
+                        : Session.Form().ActiveControl() ? "other control focused"
+                                                         : "nothing focused";
     return "\x1b[0m" + Focus + " | cursor " + std::to_string(Matrix.CursorPos()) + "/" +
            std::to_string(Matrix.TextLength()) + (Matrix.Overwrite() ? " | overwrite" : " | insert") +
            " | Tab: focus  Esc: quit";

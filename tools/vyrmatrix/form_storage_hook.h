@@ -11,8 +11,7 @@ class TSession;
 
 // Throws TBadArgument when a form option is given that this build cannot honour (checked with
 // the other arguments, before anything is built).
-void CheckFormStorageOptions(const std::optional<std::string>& LoadForm,
-                             const std::optional<std::string>& SaveForm);
+void CheckFormStorageOptions(const std::optional<std::string>& LoadForm, const std::optional<std::string>& SaveForm);
 
 // Throw TRunError with a message naming the file when reading or writing fails.
 void LoadForm(TSession& Session, const std::string& Path);

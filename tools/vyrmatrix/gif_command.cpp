@@ -57,8 +57,10 @@ TRgbImage Padded(const TShot& Shot, int Width, int Height) {
     Out.Pixels.resize(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height) * 3);
     for (int y = 0; y < Height; ++y) {
         for (int x = 0; x < Width; ++x) {
-            const host::TColor C = (x < Shot.Image.Width && y < Shot.Image.Height) ? Shot.Image.At(x, y) : Shot.Background;
-            const std::size_t I = (static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)) * 3;
+            const host::TColor C =
+                (x < Shot.Image.Width && y < Shot.Image.Height) ? Shot.Image.At(x, y) : Shot.Background;
+            const std::size_t I =
+                (static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)) * 3;
             Out.Pixels[I] = static_cast<std::uint8_t>(C & 0xFF);
             Out.Pixels[I + 1] = static_cast<std::uint8_t>((C >> 8) & 0xFF);
             Out.Pixels[I + 2] = static_cast<std::uint8_t>((C >> 16) & 0xFF);

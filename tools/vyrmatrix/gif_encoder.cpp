@@ -279,7 +279,10 @@ void WriteGif(const std::string& Path, const std::vector<TGifFrame>& Frames) {
         const auto Pixels = Indexed(Frame.Image, Global.empty() ? Local : Global);
         Gif.Check(EGifPutImageDesc(Gif.Get(), 0, 0, Width, Height, false, LocalMap.get()));
         for (int y = 0; y < Height; ++y) {
-            Gif.Check(EGifPutLine(Gif.Get(), const_cast<GifByteType*>(Pixels.data()) + static_cast<std::size_t>(y) * static_cast<std::size_t>(Width), Width));
+            Gif.Check(EGifPutLine(
+                Gif.Get(),
+                const_cast<GifByteType*>(Pixels.data()) + static_cast<std::size_t>(y) * static_cast<std::size_t>(Width),
+                Width));
         }
     }
     Gif.Close();

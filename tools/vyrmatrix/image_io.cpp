@@ -10,7 +10,8 @@
 namespace vyr::cli {
 
 host::TColor TRgbImage::At(int X, int Y) const {
-    const std::size_t I = (static_cast<std::size_t>(Y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(X)) * 3;
+    const std::size_t I =
+        (static_cast<std::size_t>(Y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(X)) * 3;
     return static_cast<host::TColor>(Pixels[I]) | (static_cast<host::TColor>(Pixels[I + 1]) << 8) |
            (static_cast<host::TColor>(Pixels[I + 2]) << 16);
 }

@@ -34,7 +34,9 @@ private:
 
 std::string Bool(bool Value) { return Value ? "true" : "false"; }
 template <typename T>
-std::string Number(T Value) { return std::to_string(Value); }
+std::string Number(T Value) {
+    return std::to_string(Value);
+}
 
 // Column heads of the stream, and the index of FScrollPos among them. The heads are chained
 // through Next from StreamHead to StreamTail; the walk stops at the tail, at a null link, or on

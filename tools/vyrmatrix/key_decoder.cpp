@@ -9,26 +9,42 @@ using TKind = TKeyEvent::TKind;
 // Final byte of "ESC [ ... X" or "ESC O X" for the keys that have one.
 std::uint16_t KeyOfFinal(std::uint8_t Final) {
     switch (Final) {
-        case 'A': return host::vk::Up;
-        case 'B': return host::vk::Down;
-        case 'C': return host::vk::Right;
-        case 'D': return host::vk::Left;
-        case 'H': return host::vk::Home;
-        case 'F': return host::vk::End;
-        default: return 0;
+        case 'A':
+            return host::vk::Up;
+        case 'B':
+            return host::vk::Down;
+        case 'C':
+            return host::vk::Right;
+        case 'D':
+            return host::vk::Left;
+        case 'H':
+            return host::vk::Home;
+        case 'F':
+            return host::vk::End;
+        default:
+            return 0;
     }
 }
 
 // Number of "ESC [ N ~".
 std::uint16_t KeyOfTilde(int Number) {
     switch (Number) {
-        case 1: case 7: return host::vk::Home;
-        case 2: return host::vk::Insert;
-        case 3: return host::vk::Delete;
-        case 4: case 8: return host::vk::End;
-        case 5: return host::vk::Prior;
-        case 6: return host::vk::Next;
-        default: return 0;
+        case 1:
+        case 7:
+            return host::vk::Home;
+        case 2:
+            return host::vk::Insert;
+        case 3:
+            return host::vk::Delete;
+        case 4:
+        case 8:
+            return host::vk::End;
+        case 5:
+            return host::vk::Prior;
+        case 6:
+            return host::vk::Next;
+        default:
+            return 0;
     }
 }
 

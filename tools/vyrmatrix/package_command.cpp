@@ -44,9 +44,15 @@ std::string DescribeFlags(std::uint32_t Flags) {
     using namespace vyr::host;
     std::string Text;
     switch (Flags & pfModuleTypeMask) {
-        case pfPackageModule: Text = "package module"; break;
-        case pfLibraryModule: Text = "library module"; break;
-        default: Text = "program module"; break;
+        case pfPackageModule:
+            Text = "package module";
+            break;
+        case pfLibraryModule:
+            Text = "library module";
+            break;
+        default:
+            Text = "program module";
+            break;
     }
     if (Flags & pfNeverBuild) Text += ", rebuilt only on request";
     if (Flags & pfDesignOnly) {
@@ -76,7 +82,8 @@ std::string DescribeUnitFlags(std::uint8_t Flags) {
 std::string Summary(const vyr::host::TResource& R) {
     const auto& D = R.Data;
     auto U32 = [&](std::size_t At) {
-        return static_cast<std::uint32_t>(D[At] | (D[At + 1] << 8) | (D[At + 2] << 16) | (static_cast<std::uint32_t>(D[At + 3]) << 24));
+        return static_cast<std::uint32_t>(D[At] | (D[At + 1] << 8) | (D[At + 2] << 16) |
+                                          (static_cast<std::uint32_t>(D[At + 3]) << 24));
     };
     auto U16 = [&](std::size_t At) { return static_cast<unsigned>(D[At] | (D[At + 1] << 8)); };
     std::ostringstream Out;
@@ -89,7 +96,8 @@ std::string Summary(const vyr::host::TResource& R) {
         Out << U16(4) << " image(s)";
     } else if (R.Name == "DESCRIPTION") {
         std::string Text;
-        for (std::size_t I = 0; I + 1 < D.size() && U16(I) != 0; I += 2) Text += U16(I) < 128 ? static_cast<char>(U16(I)) : '?';
+        for (std::size_t I = 0; I + 1 < D.size() && U16(I) != 0; I += 2)
+            Text += U16(I) < 128 ? static_cast<char>(U16(I)) : '?';
         Out << "\"" << Text << "\" (UTF-16LE)";
     } else if (R.Name == "PACKAGEINFO") {
         Out << "package information";
@@ -138,7 +146,8 @@ int RunPackageCommand(int argc, char** argv) {
         (Startup ? Started : Stopped).push_back(Index);
     });
     std::vector<std::pair<host::TModuleEvent, HMODULE>> Events;
-    auto OldModuleHook = host::SetModuleEventHook([&](host::TModuleEvent E, const host::TLibModule*, HMODULE H) { Events.emplace_back(E, H); });
+    auto OldModuleHook = host::SetModuleEventHook(
+        [&](host::TModuleEvent E, const host::TLibModule*, HMODULE H) { Events.emplace_back(E, H); });
     struct TRestore {
         host::TUnitHook& Units;
         host::TModuleEventHook& Modules;
@@ -170,7 +179,8 @@ int RunPackageCommand(int argc, char** argv) {
     Out << "Package      " << host::ModuleFileName(Package) << '\n';
     Out << "Description  " << host::GetModuleDescription(Package) << '\n';
     Out << "Module       " << (Record != nullptr ? "registered with the host" : "NOT registered") << "; resources from "
-        << (Resources == Package ? std::string("the package itself") : host::ModuleFileName(Resources) + " (resource module)")
+        << (Resources == Package ? std::string("the package itself")
+                                 : host::ModuleFileName(Resources) + " (resource module)")
         << '\n';
     const host::TPackageInfo Info = host::GetPackageInfo(Package);
     Out << "Flags        " << Hex(Info.Flags, 8) << ": " << DescribeFlags(Info.Flags) << '\n';
@@ -233,7 +243,8 @@ int RunPackageCommand(int argc, char** argv) {
     bool Released = false;  // after the module was unregistered
     for (std::size_t I = UnloadFrom; I < Events.size(); ++I) {
         if (Events[I].first == host::TModuleEvent::Unregister && Events[I].second == Package) Unregistered = true;
-        if (Events[I].first == host::TModuleEvent::FreeLibrary && Events[I].second == Resources && Resources != Package) {
+        if (Events[I].first == host::TModuleEvent::FreeLibrary && Events[I].second == Resources &&
+            Resources != Package) {
             Released = Unregistered;
         }
     }
@@ -246,7 +257,8 @@ int RunPackageCommand(int argc, char** argv) {
         Faults.emplace_back("its units did not shut down in the reverse order of their start-up");
     }
     if (!Unregistered) Faults.emplace_back("its module was not unregistered when it was unloaded");
-    if (Resources != Package && !Released) Faults.emplace_back("its resource module was not released after the module was unregistered");
+    if (Resources != Package && !Released)
+        Faults.emplace_back("its resource module was not released after the module was unregistered");
     if (!Faults.empty()) {
         std::string Message;
         for (const auto& F : Faults) Message += (Message.empty() ? "" : "; ") + F;

@@ -84,7 +84,8 @@ int RunScrollCommand(const std::vector<std::string>& Args) {
             Session.WidgetSet().RunFor(std::chrono::milliseconds(std::min<long long>(SliceMs, Left)));
             if (Show && Session.Peer().CopyCount() != CopiesSeen) {
                 CopiesSeen = Session.Peer().CopyCount();
-                View.Draw(ImageFromBitmap(Session.Peer().Surface()), Keys ? "\x1b[0mq or Esc: quit" : "\x1b[0mCtrl-C: quit");
+                View.Draw(ImageFromBitmap(Session.Peer().Surface()),
+                          Keys ? "\x1b[0mq or Esc: quit" : "\x1b[0mCtrl-C: quit");
             }
             if (Keys) {
                 std::uint8_t Buffer[64];

@@ -34,8 +34,7 @@ void TSession::PaintOnce() { host::SendPaint(*FMatrix); }
 void TSession::Apply(const TAssignment& Assignment) {
     const host::TPropInfo* Info = FMatrix->FindProperty(Assignment.Property->Name);
     if (!Info || !Info->Set) {
-        throw TRunError("the control does not publish a settable property " +
-                        std::string(Assignment.Property->Name));
+        throw TRunError("the control does not publish a settable property " + std::string(Assignment.Property->Name));
     }
     Info->Set(*FMatrix, Assignment.Value);
 }

@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "vyr/headless/Headless.h"
 #include "values.h"
 #include "vyr/EditMatrix.h"
+#include "vyr/headless/Headless.h"
 #include "vyr/host/Controls.h"
 
 namespace vyr::cli {

@@ -29,9 +29,7 @@ int SequenceLength(std::uint8_t Lead) {
     return 1;
 }
 
-char CodeOf(std::uint32_t CodePoint) {
-    return CodePoint <= 0xFF ? static_cast<char>(CodePoint) : '?';
-}
+char CodeOf(std::uint32_t CodePoint) { return CodePoint <= 0xFF ? static_cast<char>(CodePoint) : '?'; }
 
 }  // namespace
 

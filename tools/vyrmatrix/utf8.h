@@ -26,8 +26,8 @@ public:
 private:
     void EmitPendingBytes(std::string& Out);
     std::uint8_t FBytes[4] = {};
-    int FCount = 0;     // bytes held of the current sequence
-    int FNeeded = 0;    // total length of the current sequence
+    int FCount = 0;   // bytes held of the current sequence
+    int FNeeded = 0;  // total length of the current sequence
     std::uint32_t FCodePoint = 0;
 };
 

@@ -47,8 +47,7 @@ bool ParseBool(std::string_view Text) {
     throw TBadValue("expected true or false, got " + Quoted(Text));
 }
 
-std::int64_t ParseNumber(std::string_view Text, std::int64_t Min, std::int64_t Max,
-                         std::string_view TypeName) {
+std::int64_t ParseNumber(std::string_view Text, std::int64_t Min, std::int64_t Max, std::string_view TypeName) {
     bool Negative = false;
     std::optional<std::uint64_t> Magnitude;
     if (Text.starts_with("$")) {
@@ -68,8 +67,8 @@ std::int64_t ParseNumber(std::string_view Text, std::int64_t Min, std::int64_t M
     }
     const auto Value = Negative ? -static_cast<std::int64_t>(*Magnitude) : static_cast<std::int64_t>(*Magnitude);
     if (Value < Min || Value > Max) {
-        throw TBadValue(Quoted(Text) + " is outside " + std::string(TypeName) + " (" +
-                        std::to_string(Min) + ".." + std::to_string(Max) + ")");
+        throw TBadValue(Quoted(Text) + " is outside " + std::string(TypeName) + " (" + std::to_string(Min) + ".." +
+                        std::to_string(Max) + ")");
     }
     return Value;
 }
@@ -102,16 +101,26 @@ std::uint8_t ParseHexByte(std::string_view Text) {
 
 std::uint16_t ParseKey(std::string_view Text) {
     static constexpr std::array<std::pair<std::string_view, std::uint16_t>, 14> Names{{
-        {"Backspace", 8}, {"Tab", 9}, {"Enter", 13}, {"Escape", 27}, {"PageUp", 33},
-        {"PageDown", 34}, {"End", 35}, {"Home", 36}, {"Left", 37}, {"Up", 38}, {"Right", 39},
-        {"Down", 40}, {"Insert", 45}, {"Delete", 46},
+        {"Backspace", 8},
+        {"Tab", 9},
+        {"Enter", 13},
+        {"Escape", 27},
+        {"PageUp", 33},
+        {"PageDown", 34},
+        {"End", 35},
+        {"Home", 36},
+        {"Left", 37},
+        {"Up", 38},
+        {"Right", 39},
+        {"Down", 40},
+        {"Insert", 45},
+        {"Delete", 46},
     }};
     for (const auto& [Name, Code] : Names) {
         if (Text == Name) return Code;
     }
     if (Text.empty() || !(Text[0] == '$' || (Text[0] >= '0' && Text[0] <= '9'))) {
-        throw TBadValue("unknown key " + Quoted(Text) +
-                        " (a name such as Left or Backspace, or a code 0..65535)");
+        throw TBadValue("unknown key " + Quoted(Text) + " (a name such as Left or Backspace, or a code 0..65535)");
     }
     return static_cast<std::uint16_t>(ParseNumber(Text, 0, 65535, "a key code"));
 }

@@ -29,8 +29,7 @@ bool ParseBool(std::string_view Text);
 // A whole number: decimal with an optional leading '-', or hexadecimal as "$1A2B" or "0x1a2b"
 // (digits of either case, no sign). The value must lie in Min..Max; TypeName names the type in
 // the message ("byte (0..255)").
-std::int64_t ParseNumber(std::string_view Text, std::int64_t Min, std::int64_t Max,
-                         std::string_view TypeName);
+std::int64_t ParseNumber(std::string_view Text, std::int64_t Min, std::int64_t Max, std::string_view TypeName);
 
 // Plain decimal digits only (no sign, no prefix), at most Max. For counts and milliseconds.
 std::int64_t ParseCount(std::string_view Text, std::int64_t Max);

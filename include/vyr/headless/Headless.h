@@ -43,8 +43,8 @@ public:
     [[nodiscard]] host::TWinControl& Control() const { return FControl; }
 
     // Spy counters since the window was made (or since ResetCounters).
-    [[nodiscard]] int CopyCount() const { return FCopyCount; }        // Draw calls
-    [[nodiscard]] int FillCount() const { return FFillCount; }        // FillRect calls
+    [[nodiscard]] int CopyCount() const { return FCopyCount; }  // Draw calls
+    [[nodiscard]] int FillCount() const { return FFillCount; }  // FillRect calls
     [[nodiscard]] int InvalidateCount() const { return FInvalidateCount; }
     [[nodiscard]] bool HasFocus() const { return FHasFocus; }
     void ResetCounters();

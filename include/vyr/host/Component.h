@@ -42,12 +42,12 @@ using TPropValue = std::variant<bool, std::int64_t, AnsiString, TComponent*>;
 struct TPropInfo {
     std::string_view Name;
     TTypeKind Kind = TTypeKind::Integer;
-    std::string_view TypeName;                  // the declared type, e.g. "TColor", "EShape"
-    std::optional<TPropValue> Default;          // none: the property has no declared default
-    std::int64_t Min = 0;                       // range of the type (ordinal kinds)
+    std::string_view TypeName;          // the declared type, e.g. "TColor", "EShape"
+    std::optional<TPropValue> Default;  // none: the property has no declared default
+    std::int64_t Min = 0;               // range of the type (ordinal kinds)
     std::int64_t Max = 0;
-    std::vector<std::string_view> EnumNames;    // Enum: the names of the ordinals, in order
-    std::string_view Getter;                    // names of the accessors, for documentation
+    std::vector<std::string_view> EnumNames;  // Enum: the names of the ordinals, in order
+    std::string_view Getter;                  // names of the accessors, for documentation
     std::string_view Setter;
     std::function<TPropValue(const TComponent&)> Get;
     std::function<void(TComponent&, const TPropValue&)> Set;

@@ -30,13 +30,13 @@ class TWidgetSet;
 using TControlStyle = std::uint32_t;
 inline constexpr TControlStyle csAcceptsControls = 1U << 0;  // other controls may be placed on it
 inline constexpr TControlStyle csCaptureMouse = 1U << 1;
-inline constexpr TControlStyle csClickEvents = 1U << 2;      // receives clicks
-inline constexpr TControlStyle csFramed = 1U << 3;           // takes a frame in the 3-D look
-inline constexpr TControlStyle csSetCaption = 1U << 4;       // designer sets caption to the name
-inline constexpr TControlStyle csOpaque = 1U << 5;           // paints its whole area itself
-inline constexpr TControlStyle csDoubleClicks = 1U << 6;     // receives double clicks
+inline constexpr TControlStyle csClickEvents = 1U << 2;   // receives clicks
+inline constexpr TControlStyle csFramed = 1U << 3;        // takes a frame in the 3-D look
+inline constexpr TControlStyle csSetCaption = 1U << 4;    // designer sets caption to the name
+inline constexpr TControlStyle csOpaque = 1U << 5;        // paints its whole area itself
+inline constexpr TControlStyle csDoubleClicks = 1U << 6;  // receives double clicks
 inline constexpr TControlStyle csFixedWidth = 1U << 7;
-inline constexpr TControlStyle csFixedHeight = 1U << 8;      // height kept when scaling
+inline constexpr TControlStyle csFixedHeight = 1U << 8;  // height kept when scaling
 
 // A control without a window of its own (the host's graphic controls derive from it).
 class TControl : public TComponent {

@@ -67,11 +67,10 @@ void SaveComponentsToFile(const std::vector<const TComponent*>& Components, cons
 // names an object of the same text or a component that Owner already owns. FileName is used in
 // messages only. Returns the components created, in file order. Throws EFormError; then nothing
 // was created.
-std::vector<TComponent*> ReadFormObjects(std::string_view Text, std::string_view FileName,
-                                         TComponent* Owner, TWinControl* Parent);
+std::vector<TComponent*> ReadFormObjects(std::string_view Text, std::string_view FileName, TComponent* Owner,
+                                         TWinControl* Parent);
 // As ReadFormObjects; returns the first component created (a form text holds at least one).
-TComponent* ReadFormText(std::string_view Text, std::string_view FileName, TComponent* Owner,
-                         TWinControl* Parent);
+TComponent* ReadFormText(std::string_view Text, std::string_view FileName, TComponent* Owner, TWinControl* Parent);
 // Reads the file at Path with ReadFormText. A file that cannot be opened is an EFormError.
 TComponent* ReadComponentFromFile(const std::string& Path, TComponent* Owner, TWinControl* Parent);
 

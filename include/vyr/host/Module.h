@@ -40,11 +40,11 @@ inline constexpr std::uint32_t DLL_THREAD_DETACH = 3;
 // The record a library registers with the host while it is loaded. Owned by the library; the
 // host keeps a pointer to it between RegisterModule and UnregisterModule.
 struct TLibModule {
-    TLibModule* Next = nullptr;   // maintained by the host
-    HMODULE Instance = 0;         // the library's own module
-    HMODULE CodeInstance = 0;     // always 0 on this host
-    HMODULE DataInstance = 0;     // always 0 on this host
-    HMODULE ResInstance = 0;      // the module that supplies the library's resources
+    TLibModule* Next = nullptr;  // maintained by the host
+    HMODULE Instance = 0;        // the library's own module
+    HMODULE CodeInstance = 0;    // always 0 on this host
+    HMODULE DataInstance = 0;    // always 0 on this host
+    HMODULE ResInstance = 0;     // the module that supplies the library's resources
     std::intptr_t Reserved = 0;
 };
 

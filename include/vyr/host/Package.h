@@ -69,7 +69,7 @@ TUnitHook SetPackageUnitHook(TUnitHook Hook);
 //   int32  ContainsCount, then per contained unit:   uint8 Flags, uint8 HashCode, name, NUL
 
 // Package flags.
-inline constexpr std::uint32_t pfNeverBuild = 0x00000001;      // rebuilt only on explicit request
+inline constexpr std::uint32_t pfNeverBuild = 0x00000001;  // rebuilt only on explicit request
 inline constexpr std::uint32_t pfDesignOnly = 0x00000002;
 inline constexpr std::uint32_t pfRunOnly = 0x00000004;
 inline constexpr std::uint32_t pfIgnoreDupUnits = 0x00000008;
@@ -77,7 +77,7 @@ inline constexpr std::uint32_t pfModuleTypeMask = 0xC0000000;
 inline constexpr std::uint32_t pfExeModule = 0x00000000;
 inline constexpr std::uint32_t pfPackageModule = 0x40000000;
 inline constexpr std::uint32_t pfLibraryModule = 0x80000000;
-inline constexpr std::uint32_t pfProducerMask = 0x0C000000;     // the producing tool chain
+inline constexpr std::uint32_t pfProducerMask = 0x0C000000;  // the producing tool chain
 
 // Unit flags.
 inline constexpr std::uint8_t ufMainUnit = 0x01;

@@ -36,9 +36,7 @@ TColor CodeValue(const _Pixel* Head, TLink Link) {
 
 }  // namespace
 
-void TEditMatrix::GoToNextPixel(_Pixel*& Head) const {
-    Head = Head->Next != nullptr ? Head->Next : FStreamHead;
-}
+void TEditMatrix::GoToNextPixel(_Pixel*& Head) const { Head = Head->Next != nullptr ? Head->Next : FStreamHead; }
 
 // The next LED column, skipping codes and wrapping. A stream with no LED column at all cannot come
 // from the text; should one be built by hand, the walk stops after one round instead of looping.
@@ -49,13 +47,9 @@ void TEditMatrix::GoToNextNoActionPixel(_Pixel*& Head) const {
     } while (Head->Value > 1 && Head != Start);
 }
 
-void TEditMatrix::GoToPastPixel(_Pixel*& Head) const {
-    Head = Head == FStreamHead ? FStreamTail : Head->Prev;
-}
+void TEditMatrix::GoToPastPixel(_Pixel*& Head) const { Head = Head == FStreamHead ? FStreamTail : Head->Prev; }
 
-bool TEditMatrix::IsCharInString(char Ch, const AnsiString& S) {
-    return S.find(Ch) != AnsiString::npos;
-}
+bool TEditMatrix::IsCharInString(char Ch, const AnsiString& S) { return S.find(Ch) != AnsiString::npos; }
 
 // True when the code is the left-edge head, or when exactly one LED column stands between the
 // left edge and the code (the left edge included): the step just before the code leaves.
@@ -73,8 +67,7 @@ bool TEditMatrix::OnlyOnePixelDataLeft(_Pixel* Code, _Pixel* Left) const {
     return LEDs == 1;
 }
 
-void TEditMatrix::RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, TColor& BlinkOff, TColor& On,
-                               TColor& Off) {
+void TEditMatrix::RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, TColor& BlinkOff, TColor& On, TColor& Off) {
     const TColor Value = CodeValue(Code, &_Pixel::Up);
     const Byte High = static_cast<Byte>(Value >> 16);
     switch (Code->Value) {

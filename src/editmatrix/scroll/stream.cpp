@@ -16,7 +16,7 @@ namespace vyr {
 
 namespace {
 
-constexpr int ColumnRows = 7;   // LED rows of a column
+constexpr int ColumnRows = 7;      // LED rows of a column
 constexpr int ColumnsPerChar = 6;  // five glyph columns and one gap
 
 // The characters that may follow "@" to start a control code.

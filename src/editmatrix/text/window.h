@@ -56,8 +56,7 @@ inline void ShowBar(TEditMatrix& M) {
 // of the back buffer to the screen.
 inline void FinishFrame(TEditMatrix& M) {
     assert(M.TotalVisible() == 0 ||
-           (M.FirstVisible() <= M.CursorPos() &&
-            M.CursorPos() < M.FirstVisible() + M.TotalVisible()));
+           (M.FirstVisible() <= M.CursorPos() && M.CursorPos() < M.FirstVisible() + M.TotalVisible()));
     ShowBar(M);
     if (M.TotalRefresh()) M.TotalRedraw(false, false);
     M.RedrawDisplay();

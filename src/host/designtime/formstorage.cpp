@@ -75,22 +75,33 @@ struct TRange {
 TRange RangeOf(const TPropInfo& Info) {
     if (Info.Max > Info.Min) return {Info.Min, Info.Max};
     switch (Info.Kind) {
-        case TTypeKind::Byte: return {0, 255};
-        case TTypeKind::Color: return {0, 0xFFFFFFFFLL};
-        case TTypeKind::Enum: return {0, static_cast<std::int64_t>(Info.EnumNames.size()) - 1};
-        default: return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
+        case TTypeKind::Byte:
+            return {0, 255};
+        case TTypeKind::Color:
+            return {0, 0xFFFFFFFFLL};
+        case TTypeKind::Enum:
+            return {0, static_cast<std::int64_t>(Info.EnumNames.size()) - 1};
+        default:
+            return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
     }
 }
 
 const char* KindName(TTypeKind Kind) {
     switch (Kind) {
-        case TTypeKind::Boolean: return "Boolean";
-        case TTypeKind::Integer: return "Integer";
-        case TTypeKind::Byte: return "Byte";
-        case TTypeKind::Color: return "TColor";
-        case TTypeKind::Enum: return "enumeration";
-        case TTypeKind::String: return "string";
-        case TTypeKind::Component: return "component reference";
+        case TTypeKind::Boolean:
+            return "Boolean";
+        case TTypeKind::Integer:
+            return "Integer";
+        case TTypeKind::Byte:
+            return "Byte";
+        case TTypeKind::Color:
+            return "TColor";
+        case TTypeKind::Enum:
+            return "enumeration";
+        case TTypeKind::String:
+            return "string";
+        case TTypeKind::Component:
+            return "component reference";
     }
     return "value";
 }
@@ -102,20 +113,24 @@ std::string TypeLabel(const TPropInfo& Info) {
 // What a property expects, for messages.
 std::string Expected(const TPropInfo& Info) {
     switch (Info.Kind) {
-        case TTypeKind::Boolean: return "True or False";
+        case TTypeKind::Boolean:
+            return "True or False";
         case TTypeKind::Integer:
         case TTypeKind::Byte:
         case TTypeKind::Color: {
             const auto R = RangeOf(Info);
-            return "an integer in " + std::to_string(R.Min) + ".." + std::to_string(R.Max) + " (" + TypeLabel(Info) + ")";
+            return "an integer in " + std::to_string(R.Min) + ".." + std::to_string(R.Max) + " (" + TypeLabel(Info) +
+                   ")";
         }
         case TTypeKind::Enum: {
             std::string Names;
             for (const auto& Name : Info.EnumNames) Names += (Names.empty() ? "" : ", ") + std::string(Name);
             return "one of " + Names;
         }
-        case TTypeKind::String: return "a quoted string";
-        case TTypeKind::Component: return "the name of a " + TypeLabel(Info) + " or nil";
+        case TTypeKind::String:
+            return "a quoted string";
+        case TTypeKind::Component:
+            return "the name of a " + TypeLabel(Info) + " or nil";
     }
     return "a value";
 }
@@ -128,22 +143,25 @@ std::string HexColor(std::int64_t V) {
     return Buffer;
 }
 
-std::string WriteName(std::string_view Name) {
-    return IsIdentifier(Name) ? std::string(Name) : QuoteFormString(Name);
-}
+std::string WriteName(std::string_view Name) { return IsIdentifier(Name) ? std::string(Name) : QuoteFormString(Name); }
 
 std::string WriteValue(const TComponent& Owner, const TPropInfo& Info, const TPropValue& Value) {
     switch (Info.Kind) {
-        case TTypeKind::Boolean: return std::get<bool>(Value) ? "True" : "False";
+        case TTypeKind::Boolean:
+            return std::get<bool>(Value) ? "True" : "False";
         case TTypeKind::Integer:
-        case TTypeKind::Byte: return std::to_string(std::get<std::int64_t>(Value));
-        case TTypeKind::Color: return HexColor(std::get<std::int64_t>(Value));
+        case TTypeKind::Byte:
+            return std::to_string(std::get<std::int64_t>(Value));
+        case TTypeKind::Color:
+            return HexColor(std::get<std::int64_t>(Value));
         case TTypeKind::Enum: {
             const auto V = std::get<std::int64_t>(Value);
-            if (V >= 0 && static_cast<std::size_t>(V) < Info.EnumNames.size()) return std::string(Info.EnumNames[static_cast<std::size_t>(V)]);
+            if (V >= 0 && static_cast<std::size_t>(V) < Info.EnumNames.size())
+                return std::string(Info.EnumNames[static_cast<std::size_t>(V)]);
             return std::to_string(V);
         }
-        case TTypeKind::String: return QuoteFormString(std::get<AnsiString>(Value));
+        case TTypeKind::String:
+            return QuoteFormString(std::get<AnsiString>(Value));
         case TTypeKind::Component: {
             const TComponent* Ref = std::get<TComponent*>(Value);
             if (Ref->Name().empty()) {
@@ -218,29 +236,39 @@ enum class TTok { Ident, Integer, String, Colon, Equals, End };
 
 struct TToken {
     TTok Kind = TTok::End;
-    std::string Text;        // identifier, string contents, or the number as written
-    std::int64_t Int = 0;    // Integer
-    bool Overflow = false;   // Integer: beyond 64 bits
+    std::string Text;       // identifier, string contents, or the number as written
+    std::int64_t Int = 0;   // Integer
+    bool Overflow = false;  // Integer: beyond 64 bits
 };
 
 const char* TokName(TTok Kind) {
     switch (Kind) {
-        case TTok::Ident: return "a name";
-        case TTok::Integer: return "an integer";
-        case TTok::String: return "a string";
-        case TTok::Colon: return "':'";
-        case TTok::Equals: return "'='";
-        case TTok::End: return "the end of the line";
+        case TTok::Ident:
+            return "a name";
+        case TTok::Integer:
+            return "an integer";
+        case TTok::String:
+            return "a string";
+        case TTok::Colon:
+            return "':'";
+        case TTok::Equals:
+            return "'='";
+        case TTok::End:
+            return "the end of the line";
     }
     return "something";
 }
 
 std::string Found(const TToken& T) {
     switch (T.Kind) {
-        case TTok::Ident: return "'" + T.Text + "'";
-        case TTok::Integer: return "the number " + T.Text;
-        case TTok::String: return "a string";
-        default: return TokName(T.Kind);
+        case TTok::Ident:
+            return "'" + T.Text + "'";
+        case TTok::Integer:
+            return "the number " + T.Text;
+        case TTok::String:
+            return "a string";
+        default:
+            return TokName(T.Kind);
     }
 }
 
@@ -286,7 +314,8 @@ private:
                 return T;
             }
             if (C == '\\') {
-                if (FPos + 1 >= FLine.size()) Fail("unterminated string: expected a closing '\"' before the end of the line");
+                if (FPos + 1 >= FLine.size())
+                    Fail("unterminated string: expected a closing '\"' before the end of the line");
                 const char E = FLine[FPos + 1];
                 if (E == '"' || E == '\\') {
                     T.Text += E;
@@ -304,7 +333,8 @@ private:
                 Fail("unknown escape \\" + std::string(1, E) + " in a string: expected \\\", \\\\ or \\xHH");
             }
             if (C < 32 || C > 126) {
-                Fail("the byte " + ShowByte(C) + " in a string: expected printable ASCII, other codes written as \\xHH");
+                Fail("the byte " + ShowByte(C) +
+                     " in a string: expected printable ASCII, other codes written as \\xHH");
             }
             T.Text += static_cast<char>(C);
             ++FPos;
@@ -324,7 +354,8 @@ private:
         if (FPos < FLine.size() && FLine[FPos] == '$') {
             Base = 16;
             ++FPos;
-        } else if (FPos + 1 < FLine.size() && FLine[FPos] == '0' && (FLine[FPos + 1] == 'x' || FLine[FPos + 1] == 'X')) {
+        } else if (FPos + 1 < FLine.size() && FLine[FPos] == '0' &&
+                   (FLine[FPos + 1] == 'x' || FLine[FPos + 1] == 'X')) {
             Base = 16;
             FPos += 2;
         }
@@ -340,7 +371,8 @@ private:
         const auto End = FPos;
         while (FPos < FLine.size() && !IsSpace(FLine[FPos])) ++FPos;
         T.Text = std::string(FLine.substr(Start, FPos - Start));
-        if (DigitsAt == End || End != FPos) Fail("malformed number '" + T.Text + "': expected decimal digits or $ and hexadecimal digits");
+        if (DigitsAt == End || End != FPos)
+            Fail("malformed number '" + T.Text + "': expected decimal digits or $ and hexadecimal digits");
         if (Value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) T.Overflow = true;
         if (!T.Overflow) T.Int = Negative ? -static_cast<std::int64_t>(Value) : static_cast<std::int64_t>(Value);
         return T;
@@ -365,7 +397,7 @@ struct TParsedProp {
 struct TParsedObject {
     int Line = 0;
     std::string Name;
-    std::string ClassName;        // as registered (or Target's)
+    std::string ClassName;  // as registered (or Target's)
     TComponentFactory Create = nullptr;
     std::vector<TParsedProp> Props;
 };
@@ -409,7 +441,8 @@ public:
                 Lex.Fail("expected 'end' to close object " + Open->Name + " (line " + std::to_string(Open->Line) +
                          ") before the next object");
             }
-            if (First.Kind != TTok::Ident) Lex.Fail("expected a line 'PROPERTY = VALUE' or 'end', found " + Found(First));
+            if (First.Kind != TTok::Ident)
+                Lex.Fail("expected a line 'PROPERTY = VALUE' or 'end', found " + Found(First));
             Open->Props.push_back(Property(Lex, LineNo, *Open, *Props, First.Text));
         }
         const int LastLine = std::max(LineNo, 1);
@@ -418,7 +451,8 @@ public:
                              "unexpected end of file: expected 'end' to close object " + Open->Name + " (line " +
                                  std::to_string(Open->Line) + ")");
         }
-        if (Form.Objects.empty()) throw EFormError(FFile, LastLine, "unexpected end of file: expected 'object NAME: CLASS'");
+        if (Form.Objects.empty())
+            throw EFormError(FFile, LastLine, "unexpected end of file: expected 'object NAME: CLASS'");
         return Form;
     }
 
@@ -493,7 +527,8 @@ private:
         return Prototype->Properties();
     }
 
-    TParsedProp Property(TLexer& Lex, int LineNo, const TParsedObject& Object, const TPropList& Props, const std::string& Name) {
+    TParsedProp Property(TLexer& Lex, int LineNo, const TParsedObject& Object, const TPropList& Props,
+                         const std::string& Name) {
         TParsedProp Prop;
         Prop.Line = LineNo;
         for (const auto& Info : Props) {
@@ -502,24 +537,28 @@ private:
         if (Prop.Info == nullptr) {
             std::string Known;
             for (const auto& Info : Props) {
-                if (Info.Set && !SameText(Info.Name, "Name")) Known += (Known.empty() ? "" : ", ") + std::string(Info.Name);
+                if (Info.Set && !SameText(Info.Name, "Name"))
+                    Known += (Known.empty() ? "" : ", ") + std::string(Info.Name);
             }
             Lex.Fail("unknown property '" + Name + "' of " + Object.ClassName + ": expected one of " + Known);
         }
         const TPropInfo& Info = *Prop.Info;
-        if (SameText(Info.Name, "Name")) Lex.Fail("the name is given on the object line: expected any property but Name");
+        if (SameText(Info.Name, "Name"))
+            Lex.Fail("the name is given on the object line: expected any property but Name");
         if (!Info.Set) Lex.Fail("the property " + std::string(Info.Name) + " is read-only");
         if (const TToken Eq = Lex.Next(); Eq.Kind != TTok::Equals) {
             Lex.Fail("expected '=' after " + std::string(Info.Name) + ", found " + Found(Eq));
         }
         const TToken V = Lex.Next();
         auto Wrong = [&]() {
-            Lex.Fail("wrong value for " + std::string(Info.Name) + ": expected " + Expected(Info) + ", found " + Found(V));
+            Lex.Fail("wrong value for " + std::string(Info.Name) + ": expected " + Expected(Info) + ", found " +
+                     Found(V));
         };
         auto InRange = [&]() {
             const auto R = RangeOf(Info);
             if (V.Overflow || V.Int < R.Min || V.Int > R.Max) {
-                Lex.Fail("the value " + V.Text + " is out of range for " + std::string(Info.Name) + ": expected " + Expected(Info));
+                Lex.Fail("the value " + V.Text + " is out of range for " + std::string(Info.Name) + ": expected " +
+                         Expected(Info));
             }
             return V.Int;
         };
@@ -592,7 +631,8 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
     TFormParser Parser(Text, FileName, Target);
     TParsedForm Form = Parser.Parse();
     if (SingleObject && Form.Objects.size() > 1) {
-        throw EFormError(File, Form.Objects[1].Line, "a second object: expected one object, as no owner takes the others");
+        throw EFormError(File, Form.Objects[1].Line,
+                         "a second object: expected one object, as no owner takes the others");
     }
 
     // Names: a new component may not take the name of one its owner already has; references
@@ -609,7 +649,8 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
         const auto& Object = Form.Objects[I];
         if (Object.Name.empty()) continue;
         if (Existing.count(Upper(Object.Name)) != 0) {
-            throw EFormError(File, Object.Line, "a component named " + Object.Name + " already exists: expected a new name");
+            throw EFormError(File, Object.Line,
+                             "a component named " + Object.Name + " already exists: expected a new name");
         }
         FileNames.emplace(Upper(Object.Name), I);
     }
@@ -625,12 +666,13 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
             } else {
                 throw EFormError(File, Prop.Line,
                                  "unknown component '" + Prop.Reference + "' for " + std::string(Prop.Info->Name) +
-                                     ": expected the name of a " + TypeLabel(*Prop.Info) + " in this file or on the form");
+                                     ": expected the name of a " + TypeLabel(*Prop.Info) +
+                                     " in this file or on the form");
             }
             if (!ClassFits(*Prop.Info, RefClass)) {
                 throw EFormError(File, Prop.Line,
-                                 "wrong component for " + std::string(Prop.Info->Name) + ": expected a " + TypeLabel(*Prop.Info) +
-                                     ", " + Prop.Reference + " is a " + RefClass);
+                                 "wrong component for " + std::string(Prop.Info->Name) + ": expected a " +
+                                     TypeLabel(*Prop.Info) + ", " + Prop.Reference + " is a " + RefClass);
             }
         }
     }
@@ -653,7 +695,8 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
             TComponent* C = Form.Objects[I].Create(Owner);
             Created.push_back(C);
             Components.push_back(C);
-            if (auto* Control = dynamic_cast<TControl*>(C); Control != nullptr && Parent != nullptr) Control->SetParent(Parent);
+            if (auto* Control = dynamic_cast<TControl*>(C); Control != nullptr && Parent != nullptr)
+                Control->SetParent(Parent);
         }
         for (std::size_t I = 0; I < Form.Objects.size(); ++I) Components[I]->SetName(Form.Objects[I].Name);
         for (std::size_t I = 0; I < Form.Objects.size(); ++I) {

@@ -119,9 +119,7 @@ std::uint32_t ReadU32(const std::uint8_t* P) {
     return static_cast<std::uint32_t>(P[0]) | (static_cast<std::uint32_t>(P[1]) << 8) |
            (static_cast<std::uint32_t>(P[2]) << 16) | (static_cast<std::uint32_t>(P[3]) << 24);
 }
-std::uint16_t ReadU16(const std::uint8_t* P) {
-    return static_cast<std::uint16_t>(P[0] | (P[1] << 8));
-}
+std::uint16_t ReadU16(const std::uint8_t* P) { return static_cast<std::uint16_t>(P[0] | (P[1] << 8)); }
 
 }  // namespace
 
@@ -232,7 +230,8 @@ std::string LastLoadError() { return LastError; }
 std::string ModuleFileName(HMODULE Module) {
     if (Module == 0) return ProgramPath();
     Dl_info Info{};
-    if (dladdr(reinterpret_cast<const void*>(Module), &Info) == 0 || reinterpret_cast<HMODULE>(Info.dli_fbase) != Module) {
+    if (dladdr(reinterpret_cast<const void*>(Module), &Info) == 0 ||
+        reinterpret_cast<HMODULE>(Info.dli_fbase) != Module) {
         return {};
     }
     if (Info.dli_fname == nullptr || *Info.dli_fname == '\0') return ProgramPath();
@@ -328,7 +327,8 @@ std::optional<TResource> FindResource(HMODULE Module, std::string_view Name, std
     if (Directory == nullptr || Directory->Entries == nullptr) return std::nullopt;
     for (std::uint32_t I = 0; I < Directory->Count; ++I) {
         const auto& Entry = Directory->Entries[I];
-        if (Entry.Name != nullptr && Entry.Type != nullptr && SameText(Entry.Name, Name) && SameText(Entry.Type, Type)) {
+        if (Entry.Name != nullptr && Entry.Type != nullptr && SameText(Entry.Name, Name) &&
+            SameText(Entry.Type, Type)) {
             return ToResource(Entry);
         }
     }
@@ -360,7 +360,8 @@ bool LoadBitmapFromDib(std::span<const std::uint8_t> Dib, TBitmap& Bitmap) {
     std::uint32_t Colours = ReadU32(P + 32);
     if (HeaderSize < 40 || HeaderSize > Dib.size() || Planes != 1 || Compression != 0) return false;
     if (Bits != 1 && Bits != 4 && Bits != 8 && Bits != 24) return false;
-    if (Width <= 0 || Width > MaxExtent || RawHeight == 0 || RawHeight < -MaxExtent || RawHeight > MaxExtent) return false;
+    if (Width <= 0 || Width > MaxExtent || RawHeight == 0 || RawHeight < -MaxExtent || RawHeight > MaxExtent)
+        return false;
     const bool BottomUp = RawHeight > 0;
     const int Height = BottomUp ? RawHeight : -RawHeight;
     if (Bits <= 8) {

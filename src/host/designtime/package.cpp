@@ -47,9 +47,7 @@ void RunHook(const TPackageInfoTable& Table, int Index, bool Startup) {
     if (Hook) Hook(Table, Index, Startup);
 }
 
-int UnitCount(const TPackageInfoTable* Table) {
-    return Table->UnitInfo == nullptr ? 0 : std::max(Table->UnitCount, 0);
-}
+int UnitCount(const TPackageInfoTable* Table) { return Table->UnitInfo == nullptr ? 0 : std::max(Table->UnitCount, 0); }
 
 bool SameText(std::string_view A, std::string_view B) {
     return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
@@ -150,8 +148,7 @@ void PackageLoad(const TPackageInfoTable* Table) {
                 try {
                     if (Table->UnitInfo[J].FInit != nullptr) Table->UnitInfo[J].FInit();
                     RunHook(*Table, J, false);
-                } catch (...) {
-                }
+                } catch (...) {}
             }
             std::lock_guard Guard(State().Lock);
             State().Started.erase(Table);
@@ -264,7 +261,8 @@ HMODULE LoadPackage(const std::string& Path) {
         Package.Name = std::filesystem::path(Package.Path).stem().string();
         auto Export = [&](const char* Name) {
             void* Symbol = GetProcAddress(Module, Name);
-            if (Symbol == nullptr) throw EPackageError(std::string("not a package: the export \"") + Name + "\" is missing");
+            if (Symbol == nullptr)
+                throw EPackageError(std::string("not a package: the export \"") + Name + "\" is missing");
             return Symbol;
         };
         auto* Initialize = reinterpret_cast<TPackageProc>(Export("Initialize"));
@@ -287,7 +285,8 @@ HMODULE LoadPackage(const std::string& Path) {
             for (const auto& Name : HostPackages()) Present = Present || SameText(Name, Required.Name);
             {
                 std::lock_guard Guard(State().Lock);
-                for (const auto& [Other, Loaded] : State().Packages) Present = Present || SameText(Loaded.Name, Required.Name);
+                for (const auto& [Other, Loaded] : State().Packages)
+                    Present = Present || SameText(Loaded.Name, Required.Name);
             }
             if (!Present) throw EPackageError("requires the package \"" + Required.Name + "\", which is not loaded");
         }
@@ -329,10 +328,11 @@ void InstallPackage(HMODULE Package) {
             UnregisterModuleClasses(Package);
             {
                 std::lock_guard Guard(State().Lock);
-                if (auto It = State().Packages.find(Package); It != State().Packages.end()) It->second.Installed = false;
+                if (auto It = State().Packages.find(Package); It != State().Packages.end())
+                    It->second.Installed = false;
             }
-            throw EPackageError(Path + ": unit " + Unit + " could not register its components: " +
-                                Describe(std::current_exception()));
+            throw EPackageError(Path + ": unit " + Unit +
+                                " could not register its components: " + Describe(std::current_exception()));
         }
     }
 }

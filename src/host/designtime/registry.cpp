@@ -38,12 +38,14 @@ void RegisterComponents(std::string_view Page, std::span<const TComponentClass> 
     if (Page.empty()) throw EComponentError("RegisterComponents: the palette page has no name");
     for (const auto& Class : Classes) {
         if (Class.ClassName.empty() || Class.Create == nullptr) {
-            throw EComponentError("RegisterComponents: a class on page " + std::string(Page) + " has no name or no factory");
+            throw EComponentError("RegisterComponents: a class on page " + std::string(Page) +
+                                  " has no name or no factory");
         }
     }
     std::vector<TPaletteEntry> New;
     for (const auto& Class : Classes) {
-        New.push_back(TPaletteEntry{std::string(Page), std::string(Class.ClassName), Class.Create, ModuleOfFactory(Class.Create)});
+        New.push_back(TPaletteEntry{std::string(Page), std::string(Class.ClassName), Class.Create,
+                                    ModuleOfFactory(Class.Create)});
     }
 
     auto& P = Palette();

@@ -61,14 +61,17 @@ TPixelMap ReadPixelMap(const std::string& Path, bool AllowTransparent) {
         ++LineNo;
         if (Line.empty() || Line[0] == '#') continue;
         if (Map.Width == 0) Map.Width = static_cast<int>(Line.size());
-        if (static_cast<int>(Line.size()) != Map.Width) throw TError(Path + ":" + std::to_string(LineNo) + ": the rows differ in length");
+        if (static_cast<int>(Line.size()) != Map.Width)
+            throw TError(Path + ":" + std::to_string(LineNo) + ": the rows differ in length");
         for (char C : Line) {
             if (C == '-' && AllowTransparent) {
                 Map.Index.push_back(Transparent);
                 continue;
             }
             const char* P = C != '\0' ? std::strchr(Letters, C) : nullptr;
-            if (P == nullptr) throw TError(Path + ":" + std::to_string(LineNo) + ": unknown colour letter '" + std::string(1, C) + "'");
+            if (P == nullptr)
+                throw TError(Path + ":" + std::to_string(LineNo) + ": unknown colour letter '" + std::string(1, C) +
+                             "'");
             Map.Index.push_back(static_cast<int>(P - Letters));
         }
         ++Map.Height;
@@ -82,9 +85,9 @@ void DibHeader(Bytes& Out, const TPixelMap& Map, int StoredHeight, std::uint32_t
     U32(Out, 40);
     U32(Out, static_cast<std::uint32_t>(Map.Width));
     U32(Out, static_cast<std::uint32_t>(StoredHeight));
-    U16(Out, 1);   // planes
-    U16(Out, 4);   // bits a pixel
-    U32(Out, 0);   // no compression
+    U16(Out, 1);  // planes
+    U16(Out, 4);  // bits a pixel
+    U32(Out, 0);  // no compression
     U32(Out, ImageSize);
     U32(Out, 0);
     U32(Out, 0);
@@ -192,7 +195,8 @@ Bytes PackageInfo(const std::vector<std::string>& Args) {
             const auto Colon = A.find(':');
             if (Colon == std::string::npos) throw TError("a contained unit needs ':FLAGS'");
             const auto Name = A.substr(0, Colon);
-            Info.Contains.push_back({static_cast<std::uint8_t>(std::stoul(A.substr(Colon + 1), nullptr, 0)), PackageNameHash(Name), Name});
+            Info.Contains.push_back(
+                {static_cast<std::uint8_t>(std::stoul(A.substr(Colon + 1), nullptr, 0)), PackageNameHash(Name), Name});
         } else {
             throw TError("packageinfo: expected 'requires' or 'contains' before " + A);
         }
@@ -299,7 +303,8 @@ int main(int argc, char** argv) {
             } else if (Kind == "icon4") {
                 R.Data = Icon4(ReadPixelMap(Folder + "/" + Args.at(0), true));
             } else if (Kind == "icongroup") {
-                R.Data = IconGroup(static_cast<unsigned>(std::stoul(Args.at(0))), ReadPixelMap(Folder + "/" + Args.at(1), true));
+                R.Data = IconGroup(static_cast<unsigned>(std::stoul(Args.at(0))),
+                                   ReadPixelMap(Folder + "/" + Args.at(1), true));
             } else if (Kind == "utf16z") {
                 R.Data = Utf16z(Args.at(0));
             } else if (Kind == "packageinfo") {
@@ -341,7 +346,8 @@ int main(int argc, char** argv) {
     }
     Out << "};\n\nconst vyr::host::TResourceDirectory Directory{" << Resources.size()
         << ", Entries, VyrImageDescription};\n\n}  // namespace\n\n"
-        << "extern \"C\" __attribute__((visibility(\"default\"))) const vyr::host::TResourceDirectory* VyrResourceDirectory() {\n"
+        << "extern \"C\" __attribute__((visibility(\"default\"))) const vyr::host::TResourceDirectory* "
+           "VyrResourceDirectory() {\n"
         << "    return &Directory;\n}\n";
 
     std::ofstream File(argv[2], std::ios::trunc);
