@@ -16,6 +16,9 @@ export GTEST_COLOR=no
 
 step() { echo; echo "=== $*"; }
 
+step "format check"
+scripts/format.sh --check
+
 step "build (RelWithDebInfo)"
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_WERROR=ON
 step "tests"
