@@ -22,11 +22,13 @@ namespace {
 namespace fs = std::filesystem;
 using vyr::host::HMODULE;
 
-// The package next to the program: <bin>/../lib/VyrComponents.bpl or <bin>/VyrComponents.bpl.
+// The package next to the program: where it is installed (VYRMATRIX_PACKAGE_DIR, relative to the
+// program's folder), then <bin>/../lib/VyrComponents.bpl (a build tree) or <bin>/VyrComponents.bpl.
 std::string DefaultPackagePath(std::string& Looked) {
     const fs::path Program = vyr::host::ModuleFileName(0);
     const fs::path Bin = Program.parent_path();
-    for (const fs::path& Candidate : {Bin / ".." / "lib" / "VyrComponents.bpl", Bin / "VyrComponents.bpl"}) {
+    for (const fs::path& Candidate : {Bin / VYRMATRIX_PACKAGE_DIR / "VyrComponents.bpl",
+                                      Bin / ".." / "lib" / "VyrComponents.bpl", Bin / "VyrComponents.bpl"}) {
         std::error_code Error;
         if (fs::is_regular_file(Candidate, Error)) return Candidate.lexically_normal().string();
         Looked += (Looked.empty() ? "" : ", ") + Candidate.lexically_normal().string();

@@ -1,0 +1,120 @@
+# Installation: libraries, headers, the package, the tools, the CMake package (with components),
+# pkg-config files, the man page, and the Debian package made by CPack.
+#
+# Layout under the prefix (GNUInstallDirs; on Debian with prefix /usr, LIBDIR is
+# lib/<multiarch>):
+#   include/vyr/...                          public headers
+#   LIBDIR/libvyrhost.so.1                   the host library (SOVERSION 1)
+#   LIBDIR/libvyr_*.a                        component, charset, registration, backends
+#   LIBDIR/vyrcomponents/VyrComponents.bpl   the package and its resource module
+#   LIBDIR/cmake/VyrComponents/              VyrComponentsConfig.cmake and friends
+#   LIBDIR/pkgconfig/vyrcomponents-*.pc
+#   BINDIR/vyrmatrix, BINDIR/vyrmatrix-qt
+#   <Qt's plugin folder>/designer/           the Qt Designer plugin
+#   MANDIR/man1/vyrmatrix.1
+# Everything finds its neighbours relative to its own location (RPATH $ORIGIN, the package
+# folder relative to the tool), so an installed tree can be moved or unpacked anywhere.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(VYR_PACKAGE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/vyrcomponents)
+set(VYR_CMAKE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/VyrComponents)
+
+# vyr_install_rpath(<target> <install dir of the target>): the target finds the installed
+# libraries of LIBDIR relative to where it is installed.
+function(vyr_install_rpath TARGET DIR)
+  file(RELATIVE_PATH _rel ${CMAKE_INSTALL_PREFIX}/${DIR} ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR})
+  if(_rel STREQUAL "")
+    set(_rel ".")
+  endif()
+  set_target_properties(${TARGET} PROPERTIES INSTALL_RPATH "$ORIGIN/${_rel}")
+endfunction()
+
+set_target_properties(vyr_host PROPERTIES
+  VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} EXPORT_NAME host)
+set_target_properties(vyr_charset PROPERTIES EXPORT_NAME charset)
+set_target_properties(vyr_editmatrix PROPERTIES EXPORT_NAME editmatrix)
+set_target_properties(vyr_headless PROPERTIES EXPORT_NAME headless)
+
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+  COMPONENT Development
+  PATTERN "qt" EXCLUDE)
+
+install(TARGETS vyr_host EXPORT VyrComponentsTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development)
+install(TARGETS vyr_charset vyr_editmatrix EXPORT VyrComponentsTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
+install(TARGETS vyr_headless EXPORT VyrComponentsHeadlessTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
+
+install(EXPORT VyrComponentsTargets NAMESPACE vyr:: DESTINATION ${VYR_CMAKE_INSTALL_DIR}
+  COMPONENT Development)
+install(EXPORT VyrComponentsHeadlessTargets NAMESPACE vyr:: DESTINATION ${VYR_CMAKE_INSTALL_DIR}
+  COMPONENT Development)
+
+if(VYR_BUILD_PACKAGE)
+  set_target_properties(vyr_register PROPERTIES EXPORT_NAME register)
+  install(TARGETS vyr_register EXPORT VyrComponentsTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
+  install(TARGETS VyrComponents VyrComponentsDAN
+    LIBRARY DESTINATION ${VYR_PACKAGE_INSTALL_DIR} COMPONENT Runtime)
+  vyr_install_rpath(VyrComponents ${VYR_PACKAGE_INSTALL_DIR})
+endif()
+
+if(VYR_BUILD_TOOLS)
+  install(TARGETS vyrmatrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+  vyr_install_rpath(vyrmatrix ${CMAKE_INSTALL_BINDIR})
+  # The man page, made from the tool's own help.
+  find_program(VYR_HELP2MAN help2man REQUIRED)
+  set(_man ${CMAKE_BINARY_DIR}/man/vyrmatrix.1)
+  add_custom_command(OUTPUT ${_man}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND ${VYR_HELP2MAN} --no-info --no-discard-stderr
+            --name "the TEditMatrix LED display control on the command line"
+            --output ${_man} $<TARGET_FILE:vyrmatrix>
+    DEPENDS vyrmatrix
+    COMMENT "Writing the vyrmatrix man page"
+    VERBATIM)
+  add_custom_target(vyrmatrix_man ALL DEPENDS ${_man})
+  install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Runtime)
+endif()
+
+# The CMake package.
+if(NOT DEFINED VYR_CONFIG_QT_COMPONENT)
+  set(VYR_CONFIG_QT_COMPONENT "")
+endif()
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/VyrComponentsConfig.cmake.in
+  ${CMAKE_BINARY_DIR}/VyrComponentsConfig.cmake
+  INSTALL_DESTINATION ${VYR_CMAKE_INSTALL_DIR})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/VyrComponentsConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/VyrComponentsConfig.cmake ${CMAKE_BINARY_DIR}/VyrComponentsConfigVersion.cmake
+  DESTINATION ${VYR_CMAKE_INSTALL_DIR} COMPONENT Development)
+
+# pkg-config: the headless flavour (and the Qt flavour, with the Qt backend).
+set(VYR_PC_LIBDIR ${CMAKE_INSTALL_LIBDIR})
+file(RELATIVE_PATH VYR_PC_PREFIX_FROM_PCDIR ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+set(VYR_PC_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
+configure_file(${PROJECT_SOURCE_DIR}/cmake/vyrcomponents-headless.pc.in
+  ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-headless.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-headless.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+  DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT Runtime)
+
+# The Debian package: everything in one .deb; Depends from the libraries the binaries link
+# (dpkg-shlibdeps), so it names the Qt, libpng and giflib runtime packages it needs.
+set(CPACK_PACKAGE_NAME vyrcomponents)
+set(CPACK_PACKAGE_VENDOR "VyrComponents")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "LED dot-matrix display control for C++ and Qt 6, with its Qt Designer plugin")
+set(CPACK_PACKAGE_CONTACT "VyrComponents developers <dev@vyrcomponents.invalid>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEB_COMPONENT_INSTALL OFF)
+include(CPack)

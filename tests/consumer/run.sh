@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Installs a build tree into a scratch prefix, then builds and runs, against that prefix only,
+# the consumer programs of tests/consumer and the examples of examples/; the headless program is
+# compiled once more with pkg-config alone.
+#   tests/consumer/run.sh BUILD_DIR SCRATCH_DIR [qt]
+set -euo pipefail
+SRC=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD=$(cd "$1" && pwd)
+SCRATCH=$2
+WITH_QT=${3:-}
+rm -rf "$SCRATCH"
+mkdir -p "$SCRATCH"
+PREFIX=$SCRATCH/prefix
+cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
+
+# Nothing of the source or build tree may be needed from here on.
+build_project() {  # NAME SOURCE_DIR
+    echo "consumer: building $1"
+    cmake -S "$2" -B "$SCRATCH/$1" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$PREFIX" \
+        -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >"$SCRATCH/$1.configure.log" \
+        || { cat "$SCRATCH/$1.configure.log"; exit 1; }
+    cmake --build "$SCRATCH/$1" >"$SCRATCH/$1.build.log" || { cat "$SCRATCH/$1.build.log"; exit 1; }
+}
+
+export LD_LIBRARY_PATH=$PREFIX/lib:$(find "$PREFIX" -name 'libvyrhost.so*' -printf '%h\n' | head -1)
+
+build_project headless "$SRC/tests/consumer/headless"
+"$SCRATCH/headless/consumer_headless"
+
+build_project static-png "$SRC/examples/static-png"
+"$SCRATCH/static-png/static-png" "$SCRATCH/hello.png"
+test -s "$SCRATCH/hello.png"
+
+echo "consumer: building with pkg-config alone"
+PC_DIR=$(dirname "$(find "$PREFIX" -name vyrcomponents-headless.pc | head -1)")
+export PKG_CONFIG_PATH=$PC_DIR
+# shellcheck disable=SC2046
+g++ -o "$SCRATCH/consumer_headless_pc" "$SRC/tests/consumer/headless/main.cpp" \
+    $(pkg-config --cflags --libs vyrcomponents-headless) -lpthread
+"$SCRATCH/consumer_headless_pc"
+
+if [ "$WITH_QT" = qt ]; then
+    export QT_QPA_PLATFORM=offscreen
+    build_project qt "$SRC/tests/consumer/qt"
+    "$SCRATCH/qt/consumer_qt"
+    for example in edit-field marquee-ui; do
+        build_project "$example" "$SRC/examples/$example"
+        "$SCRATCH/$example/$example" --check
+    done
+fi
+echo "consumer: all passed"
