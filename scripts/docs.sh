@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Makes the README's pictures with the project's own tool:
+#   docs/static-square.png   a static frame with square LEDs
+#   docs/static-round.png    a static frame with round LEDs
+#   docs/marquee.gif         the marquee with colour, blink, shape, size and halting codes
+# All three are deterministic (render has no timers; gif runs on a simulated clock).
+#   scripts/docs.sh [VYRMATRIX] [OUT_DIR]     defaults build/bin/vyrmatrix, docs
+set -euo pipefail
+cd "$(dirname "$0")/.."
+VYRMATRIX=${1:-build/bin/vyrmatrix}
+OUT=${2:-docs}
+mkdir -p "$OUT"
+
+"$VYRMATRIX" render --set "Text=VyrComponents" --set TotalVisible=14 --set LEDSize=3 \
+    --save "$OUT/static-square.png"
+"$VYRMATRIX" render --set "Text=Round LEDs" --set TotalVisible=12 --set LEDShape=Circle --set LEDSize=5 \
+    --set ActiveLED=false --set InactiveLEDOnColor=0x00C0FF --set InactiveLEDOffColor=0x002838 \
+    --save "$OUT/static-round.png"
+"$VYRMATRIX" gif "Vyr LED @200FF00green @200C0FFamber @0010000blink@0000000 @S000001@L000004round@S000000@L000002 square @20000FFhalt@4000000" \
+    --set TotalVisible=16 --set Delay=60 --set BlinkDelay=240 -o "$OUT/marquee.gif" >/dev/null
+echo "docs: pictures written to $OUT"
