@@ -16,7 +16,7 @@ using text::Advance;
 using text::Retreat;
 
 void TEditMatrix::InsertChar(Byte Character) {
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     // The rule is chosen before the text changes: typing at the end of the text always scrolls
@@ -34,10 +34,7 @@ void TEditMatrix::InsertChar(Byte Character) {
     const std::int32_t L = FTextLength;
     const std::int32_t P = FCursorPos;
     const std::int32_t F = FFirstVisible;
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    } else if (StepRule) {
+    if (StepRule) {
         // The cursor is in the last slot or just past it.
         if (P - F >= T - 1 && T <= L) {
             const std::int32_t S = text::StepWidth(*this);
@@ -49,13 +46,12 @@ void TEditMatrix::InsertChar(Byte Character) {
                 Retreat(FVisibleNode, FFirstVisible, T - 1);
             }
         }
-    } else if (P - F >= T) {
+    } else if (T > 0 && P - F >= T) {
         // The cursor has just left the last slot.
         Advance(FVisibleNode, FFirstVisible, 1);
     }
 
-    FTotalRefresh = true;
-    text::FinishFrame(*this);
+    EndMove(true);
 }
 
 void TEditMatrix::DeleteChar() {
@@ -75,18 +71,14 @@ void TEditMatrix::DeleteChar() {
     Advance(FCursorNode, FCursorPos, 1);
     RemoveElement(Doomed);
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
+    KeepEmptyWindowAtCursor();
     TotalRedraw(false, false);
     RedrawDisplay();
 }
 
 void TEditMatrix::BackSpaceChar() {
     if (FCursorPos == 0) return;
-    text::HideBar(*this);
-    FTotalRefresh = false;
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t L = FTextLength;
@@ -129,12 +121,7 @@ void TEditMatrix::BackSpaceChar() {
         RemoveElement(Doomed);
     }
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FullRedraw;
-    text::FinishFrame(*this);
+    EndMove(FullRedraw);
 }
 
 }  // namespace vyr

@@ -16,10 +16,27 @@ namespace vyr {
 using text::Advance;
 using text::Retreat;
 
-void TEditMatrix::GoRight() {
-    if (FCursorNode == FEndNode) return;
+void TEditMatrix::BeginMove() {
     FTotalRefresh = false;
     text::HideBar(*this);
+}
+
+void TEditMatrix::EndMove(bool FullRedraw) {
+    KeepEmptyWindowAtCursor();
+    FTotalRefresh = FullRedraw;
+    text::FinishFrame(*this);
+}
+
+void TEditMatrix::KeepEmptyWindowAtCursor() {
+    if (FTotalVisible == 0) {
+        FVisibleNode = FCursorNode;
+        FFirstVisible = FCursorPos;
+    }
+}
+
+void TEditMatrix::GoRight() {
+    if (FCursorNode == FEndNode) return;
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t L = FTextLength;
@@ -42,18 +59,12 @@ void TEditMatrix::GoRight() {
     }
     Advance(FCursorNode, FCursorPos, 1);
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoLeft() {
     if (FCursorPos == 0) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t P = FCursorPos;
@@ -74,18 +85,12 @@ void TEditMatrix::GoLeft() {
     }
     Retreat(FCursorNode, FCursorPos, 1);
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoHome() {
     if (FCursorPos == 0) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t F = FFirstVisible;
     FVisibleNode = FFirstNode;
@@ -93,14 +98,12 @@ void TEditMatrix::GoHome() {
     FCursorNode = FFirstNode;
     FCursorPos = 0;
 
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoEnd() {
     if (FCursorNode == FEndNode) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t L = FTextLength;
@@ -115,14 +118,12 @@ void TEditMatrix::GoEnd() {
         Retreat(FVisibleNode, FFirstVisible, T - 1);
     }
 
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoPageUp() {
     if (FCursorNode == FFirstNode) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t P = FCursorPos;
@@ -144,18 +145,12 @@ void TEditMatrix::GoPageUp() {
         Retreat(FCursorNode, FCursorPos, T);
     }
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoPageDown() {
     if (FCursorNode == FEndNode) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t L = FTextLength;
@@ -184,12 +179,7 @@ void TEditMatrix::GoPageDown() {
         }
     }
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 }  // namespace vyr
