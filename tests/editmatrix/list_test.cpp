@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Fixtures.h"
+#include "fixtures.h"
 
 namespace vyr::test {
 namespace {

@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "support/TestSupport.h"
+#include "support/test_support.h"
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/Register.h"

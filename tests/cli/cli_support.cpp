@@ -1,4 +1,4 @@
-#include "CliSupport.h"
+#include "cli_support.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "support/TestSupport.h"
+#include "support/test_support.h"
 
 namespace vyr::test {
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/TestSupport.h"
+#include "support/test_support.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr::test {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/TestSupport.h"
+#include "support/test_support.h"
 
 namespace vyr::test {
 
