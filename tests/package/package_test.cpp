@@ -174,6 +174,8 @@ TEST(PackageUnits, StartInTableOrderAndShutDownInReverse) {
         const auto* Names = Export<const char* const* (*)()>(Package.Module, "GetPackageUnitNames")();
         EXPECT_STREQ(Names[30], "CharSet");
         EXPECT_STREQ(Names[31], "EditMatrix");
+        EXPECT_EQ(Export<std::int32_t (*)()>(Package.Module, "GetPackageUnitNameCount")(), 32)
+            << "the names and counters tables are as long as the unit table";
         const auto* Table = host::GetPackageUnitTable(Package.Module);
         ASSERT_EQ(Table->UnitCount, 32);
         EXPECT_EQ(Table, Export<const host::TPackageInfoTable* (*)()>(Package.Module, "GetPackageInfoTable")());
