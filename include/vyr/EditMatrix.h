@@ -53,6 +53,10 @@ struct _Pixel {
     _Pixel* Down = nullptr;
 };
 
+// LED rows of a glyph, of a column of the scroll stream and so of the marquee. The static frame
+// of edit mode has two rows more: a dark one and the cursor row.
+inline constexpr int GlyphRows = 7;
+
 // The digit alphabet of control codes: "0".."9" and "A".."F" (uppercase only).
 inline constexpr std::string_view HexStrNum = "0123456789";
 inline constexpr std::string_view HexStrAlfa = "ABCDEF";

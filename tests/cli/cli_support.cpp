@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include "vyr/host/Text.h"
+
 namespace vyr::cli::test {
 
 namespace {
@@ -178,16 +180,9 @@ private:
         if (FPos + 4 > FText.size()) Fail("short \\u escape");
         unsigned V = 0;
         for (int i = 0; i < 4; ++i) {
-            const char C = FText[FPos++];
-            V <<= 4;
-            if (C >= '0' && C <= '9')
-                V |= static_cast<unsigned>(C - '0');
-            else if (C >= 'a' && C <= 'f')
-                V |= static_cast<unsigned>(C - 'a' + 10);
-            else if (C >= 'A' && C <= 'F')
-                V |= static_cast<unsigned>(C - 'A' + 10);
-            else
-                Fail("bad hex digit");
+            const int Digit = host::HexValue(FText[FPos++]);
+            if (Digit < 0) Fail("bad hex digit");
+            V = (V << 4) | static_cast<unsigned>(Digit);
         }
         return V;
     }

@@ -10,6 +10,7 @@
 #include "package_fixture.h"
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
+#include "vyr/Register.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Registry.h"
 
@@ -223,11 +224,12 @@ TEST(PackageUnits, LoadingTheSamePackageTwiceStartsItsUnitsOnce) {
 TEST(PackagePalette, InstallingPutsBothClassesOnOnePageOnce) {
     TPackageCopy Copy(false);
     TScopedPackage Package(Copy.Path);
-    EXPECT_TRUE(host::PaletteClasses("Vyr-Components").empty()) << "loading alone registers nothing";
+    EXPECT_TRUE(host::PaletteClasses(PalettePage).empty()) << "loading alone registers nothing";
     host::InstallPackage(Package.Module);
     host::InstallPackage(Package.Module);
+    // The page's name as the designer shows it, spelled out here on purpose.
     EXPECT_EQ(host::PalettePages(), std::vector<std::string>{"Vyr-Components"});
-    EXPECT_EQ(host::PaletteClasses("Vyr-Components"), (std::vector<std::string>{"TCharSet", "TEditMatrix"}));
+    EXPECT_EQ(host::PaletteClasses(PalettePage), (std::vector<std::string>{"TCharSet", "TEditMatrix"}));
     for (const auto& Entry : host::PaletteEntries()) EXPECT_EQ(Entry.Module, Package.Module) << Entry.ClassName;
 
     // Each class shows with the bitmap named after it in upper case.

@@ -59,7 +59,8 @@ inline std::vector<std::string> ExpectedTokens(const TEditMatrix& Matrix, std::s
         for (int k = 0; k < 6; ++k) {
             const Byte Glyph = k < 5 ? Matrix.CharTable()[5U * Ch + static_cast<unsigned>(k)] : Byte{0};
             std::string Token = "L";
-            for (int Row = 0; Row < 7; ++Row) Token += static_cast<char>('0' + ((Glyph >> (6 - Row)) & 1));
+            for (int Row = 0; Row < GlyphRows; ++Row)
+                Token += static_cast<char>('0' + ((Glyph >> (GlyphRows - 1 - Row)) & 1));
             Tokens.push_back(Token);
         }
     }

@@ -68,10 +68,10 @@ std::vector<std::string> PixelPicture(const host::TBitmap& Bitmap, int Left, int
 }
 
 std::vector<std::string> GlyphPicture(const std::array<Byte, 5>& Columns) {
-    std::vector<std::string> Picture(7, std::string(5, '.'));
+    std::vector<std::string> Picture(GlyphRows, std::string(5, '.'));
     for (int c = 0; c < 5; ++c) {
-        for (int r = 0; r < 7; ++r) {
-            if ((Columns[static_cast<std::size_t>(c)] >> (6 - r)) & 1) {
+        for (int r = 0; r < GlyphRows; ++r) {
+            if ((Columns[static_cast<std::size_t>(c)] >> (GlyphRows - 1 - r)) & 1) {
                 Picture[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = 'X';
             }
         }

@@ -16,6 +16,7 @@
 
 #include "vyr/host/Controls.h"
 #include "vyr/host/Registry.h"
+#include "vyr/host/Text.h"
 
 namespace vyr::host {
 
@@ -27,25 +28,9 @@ EFormError::EFormError(std::string FileName, int Line, std::string Message)
 
 namespace {
 
-char Up(char C) { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 'a' + 'A') : C; }
-
-std::string Upper(std::string_view S) {
-    std::string R(S);
-    for (auto& C : R) C = Up(C);
-    return R;
-}
-
-bool SameText(std::string_view A, std::string_view B) { return A.size() == B.size() && Upper(A) == Upper(B); }
-
 bool IsIdentStart(char C) { return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_'; }
 bool IsIdentChar(char C) { return IsIdentStart(C) || (C >= '0' && C <= '9'); }
 bool IsSpace(char C) { return C == ' ' || C == '\t'; }
-int HexValue(char C) {
-    if (C >= '0' && C <= '9') return C - '0';
-    if (C >= 'a' && C <= 'f') return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F') return C - 'A' + 10;
-    return -1;
-}
 
 bool IsIdentifier(std::string_view S) {
     if (S.empty() || !IsIdentStart(S[0])) return false;
@@ -508,7 +493,7 @@ private:
             Object.Create = Entry->Create;
         }
         if (!Object.Name.empty()) {
-            auto [It, New] = FNames.emplace(Upper(Object.Name), Object.ClassName);
+            auto [It, New] = FNames.emplace(UpperCase(Object.Name), Object.ClassName);
             if (!New) Lex.Fail("a second component named " + Object.Name + ": expected every name once");
         }
         return Object;
@@ -670,23 +655,23 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
     if (Owner != nullptr) {
         for (int I = 0; I < Owner->ComponentCount(); ++I) {
             TComponent* C = Owner->Components(I);
-            if (C != Target && !C->Name().empty()) Existing.emplace(Upper(C->Name()), C);
+            if (C != Target && !C->Name().empty()) Existing.emplace(UpperCase(C->Name()), C);
         }
     }
     std::map<std::string, std::size_t> FileNames;
     for (std::size_t I = 0; I < Form.Objects.size(); ++I) {
         const auto& Object = Form.Objects[I];
         if (Object.Name.empty()) continue;
-        if (Existing.count(Upper(Object.Name)) != 0) {
+        if (Existing.count(UpperCase(Object.Name)) != 0) {
             throw EFormError(File, Object.Line,
                              "a component named " + Object.Name + " already exists: expected a new name");
         }
-        FileNames.emplace(Upper(Object.Name), I);
+        FileNames.emplace(UpperCase(Object.Name), I);
     }
     for (const auto& Object : Form.Objects) {
         for (const auto& Prop : Object.Props) {
             if (!Prop.IsReference) continue;
-            const auto Key = Upper(Prop.Reference);
+            const auto Key = UpperCase(Prop.Reference);
             std::string RefClass;
             if (auto It = FileNames.find(Key); It != FileNames.end()) {
                 RefClass = Form.Objects[It->second].ClassName;
@@ -742,7 +727,7 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
         for (std::size_t I = 0; I < Form.Objects.size(); ++I) {
             for (auto& Prop : Form.Objects[I].Props) {
                 if (Prop.IsReference) {
-                    const auto Key = Upper(Prop.Reference);
+                    const auto Key = UpperCase(Prop.Reference);
                     auto It = FileNames.find(Key);
                     Prop.Value = It != FileNames.end() ? Components[It->second] : Existing.at(Key);
                 }
