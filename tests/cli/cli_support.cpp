@@ -126,17 +126,6 @@ TRunResult RunTool(const std::vector<std::string>& Args, const std::string& Stdi
     return Result;
 }
 
-TScratchDir::TScratchDir() {
-    std::string Template = ::testing::TempDir() + "vyrcli-XXXXXX";
-    if (!::mkdtemp(Template.data())) throw std::runtime_error("mkdtemp failed");
-    FPath = Template;
-}
-
-TScratchDir::~TScratchDir() {
-    std::error_code Ignored;
-    std::filesystem::remove_all(FPath, Ignored);
-}
-
 bool FileExists(const std::string& Path) { return std::filesystem::exists(Path); }
 
 std::string ReadFile(const std::string& Path) {

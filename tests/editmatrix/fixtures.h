@@ -1,5 +1,5 @@
-// Helpers shared by the matrix tests: writable access to the back buffer, distinct frame
-// colours, and the list invariants.
+// Helpers shared by the matrix tests: writable access to the back buffer and distinct frame
+// colours.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,26 +26,5 @@ inline void UseTestColours(TEditMatrix& M) {
     M.FSetBackgroundColor(Back);
 }
 inline const std::vector<std::pair<TColor, char>> FrameMarks = {{Lit, 'X'}, {Unlit, 'o'}, {Back, '.'}};
-
-// Links, sentinel, counts and both positions; the cursor inside a window of max(T, 1) cells.
-inline ::testing::AssertionResult ListHolds(const TEditMatrix& M) {
-    std::int32_t Index = 0, Cursor = -1, Visible = -1;
-    const Node* Prev = nullptr;
-    const Node* N = M.FirstNode();
-    for (; N != nullptr && Index <= M.TextLength(); Prev = N, N = N->NextNode, ++Index) {
-        if (N->PrevNode != Prev) return ::testing::AssertionFailure() << "PrevNode broken at " << Index;
-        if (N == M.CursorNode()) Cursor = Index;
-        if (N == M.VisibleNode()) Visible = Index;
-        if (N == M.EndNode()) break;
-    }
-    if (N != M.EndNode() || Index != M.TextLength() || N->NextNode != nullptr || N->Character != 0)
-        return ::testing::AssertionFailure() << "no sentinel after TextLength nodes";
-    if (Cursor != M.CursorPos() || Visible != M.FirstVisible())
-        return ::testing::AssertionFailure() << "positions: node indices " << Cursor << "/" << Visible;
-    const int Cells = M.TotalVisible() == 0 ? 1 : M.TotalVisible();
-    if (M.FirstVisible() > M.CursorPos() || M.CursorPos() >= M.FirstVisible() + Cells)
-        return ::testing::AssertionFailure() << "cursor outside the window";
-    return ::testing::AssertionSuccess();
-}
 
 }  // namespace vyr::test

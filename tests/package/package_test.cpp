@@ -336,7 +336,7 @@ INSTANTIATE_TEST_SUITE_P(Orders, PackageCharsetReference, testing::Values(true, 
 // ---- Loader failures ------------------------------------------------------------------------------
 
 TEST(PackageLoader, RefusesWhatIsNotALoadablePackageAndLeavesNothingLoaded) {
-    TTempDir Dir;
+    TScratchDir Dir;
     const std::string Missing = (Dir.Path() / "Missing.bpl").string();
     const std::string Resources = (Dir.Path() / "VyrComponents.DAN").string();
     fs::copy_file(VYR_RESOURCE_MODULE_FILE, Resources);

@@ -1,9 +1,14 @@
 // Shared helpers for the tests: a shown headless form with a matrix on it, a matrix that counts
-// its repaints, and LED pictures read back from a bitmap as text rows.
+// its repaints, the character list's invariants, LED pictures read back from a bitmap as text
+// rows, and a scratch folder.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "vyr/EditMatrix.h"
@@ -40,16 +45,46 @@ struct TFormWithMatrix {
     void ResetCounters();
 };
 
-// The LED grid read back at each LED's anchor pixel (LEDSize/LEDDistance of the matrix): one
-// string per LED row, one char per LED column: 'X' for On, '.' for Off, '?' for anything else.
+// The four list invariants (links, sentinel, length, both positions; the cursor inside the
+// window, or F = P for a window of no slots), checked by walking the list from its first node
+// and never further than TextLength nodes past it. Returns the text read off the nodes
+// (sentinel excluded) through Text.
+::testing::AssertionResult ListIsSound(const TEditMatrix& M, std::string* Text = nullptr);
+
+// Colours and the marks they are shown as in a picture; a colour not listed shows as '?'. Only
+// the low 24 bits of a colour count.
+using TColourMarks = std::vector<std::pair<TColor, char>>;
+
+// The LED grid read back at each LED's anchor pixel (s div 2 + s mod 2 - 1 + d + (s + d) i, for
+// the matrix's LEDSize s and LEDDistance d): one string per LED row, one mark per LED column.
+std::vector<std::string> LedColours(const host::TBitmap& Bitmap, const TEditMatrix& Matrix, int Columns, int Rows,
+                                    const TColourMarks& Marks);
+// The same, read from the matrix's back buffer.
+std::vector<std::string> LedColours(const TEditMatrix& Matrix, int Columns, int Rows, const TColourMarks& Marks);
+// LedColours with 'X' for On and '.' for Off.
 std::vector<std::string> LedPicture(const host::TBitmap& Bitmap, const TEditMatrix& Matrix, int Columns, int Rows,
                                     TColor On, TColor Off);
 
-// Rows of a bitmap region as text: Mapping gives the char for each colour met ('?' otherwise).
+// Rows of a bitmap region as text, each pixel shown by its mark.
 std::vector<std::string> PixelPicture(const host::TBitmap& Bitmap, int Left, int Top, int Width, int Height,
-                                      const std::vector<std::pair<TColor, char>>& Mapping);
+                                      const TColourMarks& Marks);
 
 // The 5 x 7 picture of a glyph from its five column bytes ('X' lit), seven rows top first.
 std::vector<std::string> GlyphPicture(const std::array<Byte, 5>& Columns);
+
+// A fresh folder under the test temporary folder, removed with everything in it at the end.
+class TScratchDir {
+public:
+    TScratchDir();
+    ~TScratchDir();
+    TScratchDir(const TScratchDir&) = delete;
+    TScratchDir& operator=(const TScratchDir&) = delete;
+    [[nodiscard]] const std::filesystem::path& Path() const { return FPath; }
+    // The path of a file named Name in the folder.
+    [[nodiscard]] std::string File(const std::string& Name) const { return (FPath / Name).string(); }
+
+private:
+    std::filesystem::path FPath;
+};
 
 }  // namespace vyr::test
