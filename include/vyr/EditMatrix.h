@@ -321,6 +321,10 @@ private:
     void EndMove(bool FullRedraw);
     // A window of no slots has no place for the cursor: its start is the cursor (F = P).
     void KeepEmptyWindowAtCursor();
+    // The window at the start of the text (F = 0), or the end window (the end position in the
+    // last slot, F = L - T + 1, reached by walking T - 1 nodes back from the sentinel).
+    void ShowStartWindow();
+    void ShowEndWindow();
     // The start of every frame: with Resize, size the control and the back buffer and clear
     // them; else with Clear, clear them; then draw every LED of the window unlit.
     void PrepareFrame(bool Resize, bool Clear);

@@ -41,9 +41,7 @@ void TEditMatrix::InsertChar(Byte Character) {
             if (S < L - P - 1) {
                 Advance(FVisibleNode, FFirstVisible, S);
             } else {
-                FVisibleNode = FEndNode;
-                FFirstVisible = L;
-                Retreat(FVisibleNode, FFirstVisible, T - 1);
+                ShowEndWindow();
             }
         }
     } else if (T > 0 && P - F >= T) {
@@ -89,16 +87,14 @@ void TEditMatrix::BackSpaceChar() {
     if (T > L) {
         // The text is shorter than the window: show it from the start.
         RemoveElement(Doomed);
-        FVisibleNode = FFirstNode;
-        FFirstVisible = 0;
+        ShowStartWindow();
     } else if (FStepActive && T >= 3) {
         const std::int32_t S = text::StepWidth(*this);
         const std::int32_t F = FFirstVisible;
         if (P >= F + 2) {
             // The window stays (an end window then reaches one slot past the end).
         } else if (F < S) {
-            FVisibleNode = FFirstNode;
-            FFirstVisible = 0;
+            ShowStartWindow();
         } else {
             Retreat(FVisibleNode, FFirstVisible, S);
         }

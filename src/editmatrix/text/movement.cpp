@@ -34,6 +34,17 @@ void TEditMatrix::KeepEmptyWindowAtCursor() {
     }
 }
 
+void TEditMatrix::ShowStartWindow() {
+    FVisibleNode = FFirstNode;
+    FFirstVisible = 0;
+}
+
+void TEditMatrix::ShowEndWindow() {
+    FVisibleNode = FEndNode;
+    FFirstVisible = FTextLength;
+    Retreat(FVisibleNode, FFirstVisible, FTotalVisible - 1);
+}
+
 void TEditMatrix::GoRight() {
     if (FCursorNode == FEndNode) return;
     BeginMove();
@@ -50,9 +61,7 @@ void TEditMatrix::GoRight() {
         } else if (S < L - P - 1) {
             Advance(FVisibleNode, FFirstVisible, S);
         } else {
-            FVisibleNode = FEndNode;
-            FFirstVisible = L;
-            Retreat(FVisibleNode, FFirstVisible, T - 1);
+            ShowEndWindow();
         }
     } else if (P - F >= T - 1) {
         Advance(FVisibleNode, FFirstVisible, 1);
@@ -75,8 +84,7 @@ void TEditMatrix::GoLeft() {
         if (P >= F + 2) {
             // The cursor is not yet next to slot 0: the window stays.
         } else if (F < S) {
-            FVisibleNode = FFirstNode;
-            FFirstVisible = 0;
+            ShowStartWindow();
         } else {
             Retreat(FVisibleNode, FFirstVisible, S);
         }
@@ -93,8 +101,7 @@ void TEditMatrix::GoHome() {
     BeginMove();
 
     const std::int32_t F = FFirstVisible;
-    FVisibleNode = FFirstNode;
-    FFirstVisible = 0;
+    ShowStartWindow();
     FCursorNode = FFirstNode;
     FCursorPos = 0;
 
@@ -113,9 +120,7 @@ void TEditMatrix::GoEnd() {
     if (F <= L - T) {
         // The end position lies right of the window: show the end window (with no slots, the
         // end position itself).
-        FVisibleNode = FEndNode;
-        FFirstVisible = L;
-        Retreat(FVisibleNode, FFirstVisible, T - 1);
+        ShowEndWindow();
     }
 
     EndMove(FFirstVisible != F);
@@ -132,13 +137,11 @@ void TEditMatrix::GoPageUp() {
         FCursorNode = FFirstNode;
         FCursorPos = 0;
         if (F != 0) {
-            FVisibleNode = FFirstNode;
-            FFirstVisible = 0;
+            ShowStartWindow();
         }
     } else {
         if (F < T) {
-            FVisibleNode = FFirstNode;
-            FFirstVisible = 0;
+            ShowStartWindow();
         } else {
             Retreat(FVisibleNode, FFirstVisible, T);
         }
@@ -156,11 +159,6 @@ void TEditMatrix::GoPageDown() {
     const std::int32_t L = FTextLength;
     const std::int32_t P = FCursorPos;
     const std::int32_t F = FFirstVisible;
-    const auto ShowEndWindow = [&] {
-        FVisibleNode = FEndNode;
-        FFirstVisible = L;
-        Retreat(FVisibleNode, FFirstVisible, T - 1);
-    };
     if (F > L - T) {
         // The end position is already in the window.
         FCursorNode = FEndNode;
