@@ -257,14 +257,17 @@ void TThread::Run() {
     } catch (...) {
         // An exception escaping Execute ends the thread. It must not take the process down, and
         // nobody on this thread can handle it: it goes to the GUI thread, whose next pump reports
-        // it. The queue owns the report, so it outlives this thread object.
+        // it (below, once the thread counts as finished).
         FFatalException = std::current_exception();
+    }
+    FFinished.store(true, std::memory_order_release);
+    if (FFatalException) {
+        // The queue owns the report, so it outlives this thread object.
         TSyncQueue& Q = Queue();
         std::lock_guard Lock(Q.Mutex);
         Q.Errors.push_back(FFatalException);
         Q.Posted.notify_all();
     }
-    FFinished.store(true, std::memory_order_release);
 }
 
 }  // namespace vyr::host

@@ -198,23 +198,13 @@ private:
     TBody FBody;
 };
 
-// Waits, without pumping, until the thread has left Execute (bounded).
-bool WaitUntilFinished(const TThread& T) {
-    const auto Deadline = std::chrono::steady_clock::now() + 10s;
-    while (!T.Finished()) {
-        if (std::chrono::steady_clock::now() > Deadline) return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
-
 }  // namespace
 
 TEST(HostThreadErrors, AnExceptionEscapingExecuteIsReportedOnTheGuiThreadWhenItPumps) {
     TReportLog Log;
     TOnce T([](TOnce&) { throw std::runtime_error("the worker gave up"); });
     T.Resume();
-    ASSERT_TRUE(WaitUntilFinished(T));
+    T.WaitFor();  // joins: the thread has ended, and nothing was pumped
     // Kept with the thread, and waiting for the GUI thread, which has not pumped yet.
     ASSERT_TRUE(T.FatalException());
     EXPECT_EQ(PendingThreadErrorCount(), 1U);
@@ -248,8 +238,7 @@ TEST(HostThreadErrors, TheReportOutlivesTheThreadObjectAndNamesForeignExceptions
     {
         TOnce T([](TOnce&) { throw 42; });
         T.Resume();
-        ASSERT_TRUE(WaitUntilFinished(T));
-    }
+    }  // joined and destroyed before anything is pumped
     ASSERT_TRUE(PumpUntil([&] { return !Log.Messages.empty(); }));
     EXPECT_EQ(Log.Messages,
               std::vector<std::string>{"a worker thread ended with an exception that is not a std::exception"});
@@ -259,7 +248,7 @@ TEST(HostThreadErrors, AThreadThatEndsNormallyReportsNothing) {
     TReportLog Log;
     TOnce T([](TOnce&) {});
     T.Resume();
-    ASSERT_TRUE(WaitUntilFinished(T));
+    T.WaitFor();
     EXPECT_FALSE(T.FatalException());
     EXPECT_FALSE(CheckSynchronize());
     EXPECT_TRUE(Log.Messages.empty());
