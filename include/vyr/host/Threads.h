@@ -6,10 +6,9 @@
 // (CheckSynchronize, or a widget set's message loop). Nothing runs on a timer of its own.
 //
 // Errors: an exception that escapes Execute ends the thread. It is kept (FatalException) and
-// reported on the GUI thread: when Execute has ended, the exception is queued to the GUI thread
-// and the next CheckSynchronize (so a widget set's ProcessMessages or RunFor) hands it to
-// Application().HandleException, after the synchronised calls that pump runs; by then the
-// thread counts as Finished. The report
+// reported on the GUI thread: once the thread has finished, the exception is queued to the GUI
+// thread, and the next CheckSynchronize (so a widget set's ProcessMessages or RunFor) hands it
+// to Application().HandleException, after the synchronised calls that pump runs. The report
 // belongs to the queue, not to the thread object: it is delivered even when the thread object
 // has been destroyed in the meantime. An exception that is not a std::exception is reported as
 // a std::runtime_error saying so.
