@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
     Matrix->SetParent(&Form);
     Matrix->FSetLEDShape(vyr::EShape::Circle);
     Matrix->FSetLEDSize(5);
-    Matrix->FSetTotalVisible(12);  // one slot more than the text, for the cursor after it
-    Matrix->FSetActiveLED(false);  // the same colours with and without the focus
-    Matrix->FSetInactiveLEDOnColor(0x00FF00);   // TColor: low byte red, so this is green
+    Matrix->FSetTotalVisible(12);              // one slot more than the text, for the cursor after it
+    Matrix->FSetActiveLED(false);              // the same colours with and without the focus
+    Matrix->FSetInactiveLEDOnColor(0x00FF00);  // TColor: low byte red, so this is green
     Matrix->FSetInactiveLEDOffColor(0x003000);
     Matrix->FSetText("Hello, LEDs");
     Widgets.ProcessMessages();

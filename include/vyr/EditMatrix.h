@@ -53,34 +53,44 @@ struct _Pixel {
     _Pixel* Down = nullptr;
 };
 
+// LED rows of a glyph, of a column of the scroll stream and so of the marquee. The static frame
+// of edit mode has two rows more: a dark one and the cursor row.
+inline constexpr int GlyphRows = 7;
+
 // The digit alphabet of control codes: "0".."9" and "A".."F" (uppercase only).
 inline constexpr std::string_view HexStrNum = "0123456789";
 inline constexpr std::string_view HexStrAlfa = "ABCDEF";
 
-// Advances the marquee by one LED column every Delay milliseconds.
-class TDelayTimer : public host::TThread {
+// The loop both marquee threads share: until terminated, hand one step of the control to the GUI
+// thread (Synchronize, which waits for it), then pause for the control's delay as it is after the
+// step (negative delays pause as 0). Outside the step the thread reads only that delay.
+class TMatrixTimer : public host::TThread {
 public:
-    explicit TDelayTimer(TEditMatrix* AMatrix);
-    ~TDelayTimer() override;  // terminates, wakes and joins the thread; FMatrix := null
+    ~TMatrixTimer() override;  // terminates, wakes and joins the thread; FMatrix := null
 
 protected:
+    using TStep = void (TEditMatrix::*)();                           // runs on the GUI thread
+    using TPeriod = std::int32_t (TEditMatrix::*)() const;           // milliseconds, read on the worker
+    TMatrixTimer(TEditMatrix* AMatrix, TStep Step, TPeriod Period);  // created suspended
+
     void Execute() override;
 
 private:
     TEditMatrix* FMatrix;
+    TStep FStep;
+    TPeriod FPeriod;
 };
 
-// Flips the blink phase every BlinkDelay milliseconds.
-class TBlinkTimer : public host::TThread {
+// Advances the marquee by one LED column every Delay milliseconds (TryToScrollOnce).
+class TDelayTimer : public TMatrixTimer {
+public:
+    explicit TDelayTimer(TEditMatrix* AMatrix);
+};
+
+// Flips the blink phase every BlinkDelay milliseconds (TryToBlink).
+class TBlinkTimer : public TMatrixTimer {
 public:
     explicit TBlinkTimer(TEditMatrix* AMatrix);
-    ~TBlinkTimer() override;
-
-protected:
-    void Execute() override;
-
-private:
-    TEditMatrix* FMatrix;
 };
 
 class TEditMatrix : public host::TCustomControl {
@@ -303,6 +313,18 @@ private:
     // FGeometryChanged true).
     void Refresh();
     void GeometryRefresh();
+    // The frame of every cursor move and every edit at the cursor. BeginMove erases the cursor
+    // bar at the cursor's slot and clears FTotalRefresh. EndMove lets a window of no slots follow
+    // the cursor, draws the bar at the cursor's new slot, redraws the whole static frame when
+    // FullRedraw is true, and copies the back buffer to the screen once.
+    void BeginMove();
+    void EndMove(bool FullRedraw);
+    // A window of no slots has no place for the cursor: its start is the cursor (F = P).
+    void KeepEmptyWindowAtCursor();
+    // The window at the start of the text (F = 0), or the end window (the end position in the
+    // last slot, F = L - T + 1, reached by walking T - 1 nodes back from the sentinel).
+    void ShowStartWindow();
+    void ShowEndWindow();
     // The start of every frame: with Resize, size the control and the back buffer and clear
     // them; else with Clear, clear them; then draw every LED of the window unlit.
     void PrepareFrame(bool Resize, bool Clear);

@@ -148,7 +148,7 @@ void TEditMatrix::CalculateShape() {
     const I64 P = S + D;
     // At most 255 + 510 x 6 x 255: well inside int. The host caps what it actually takes.
     SetWidth(static_cast<int>(D + P * 6 * FTotalVisible));
-    SetHeight(static_cast<int>(D + P * (FScroll ? 7 : 9)));
+    SetHeight(static_cast<int>(D + P * (FScroll ? GlyphRows : GlyphRows + 2)));
 }
 
 void TEditMatrix::SetupDisplay() {
@@ -200,7 +200,7 @@ void TEditMatrix::ClearSegments(int First, int Last) {
     if (Last < First) {
         return;
     }
-    const int Rows = FScroll ? 7 : 9;
+    const int Rows = FScroll ? GlyphRows : GlyphRows + 2;
     for (int Cell = First; Cell <= Last; ++Cell) {
         for (int Column = 6 * Cell; Column <= 6 * Cell + 5; ++Column) {
             for (int Row = 0; Row < Rows; ++Row) {
@@ -217,8 +217,8 @@ void TEditMatrix::WriteText() {
     for (const Node* N = FVisibleNode; N != nullptr && Cell < FTotalVisible; N = N->NextNode, ++Cell) {
         const Byte* Glyph = &FCharTable[5 * std::size_t{N->Character}];
         for (int j = 0; j < 5; ++j) {
-            for (int r = 0; r < 7; ++r) {
-                const bool Lit = ((Glyph[j] >> (6 - r)) & 1) != 0;
+            for (int r = 0; r < GlyphRows; ++r) {
+                const bool Lit = ((Glyph[j] >> (GlyphRows - 1 - r)) & 1) != 0;
                 PutLED(6 * Cell + j, r, Lit ? FOnColor : FOffColor);
             }
         }

@@ -4,6 +4,8 @@
 
 #include "vyr/host/Threads.h"
 
+#include "vyr/host/Controls.h"
+
 namespace vyr::host {
 
 namespace {
@@ -24,7 +26,8 @@ struct TSyncQueue {
     std::mutex Mutex;
     std::condition_variable Posted;  // a call was queued
     std::deque<TSyncEntry*> Items;
-    std::vector<const TThread*> Closed;  // threads whose calls are refused (being joined)
+    std::vector<const TThread*> Closed;     // threads whose calls are refused (being joined)
+    std::deque<std::exception_ptr> Errors;  // exceptions that ended worker threads, to report
 };
 
 TSyncQueue& Queue() {
@@ -39,6 +42,18 @@ std::atomic<std::thread::id>& GuiThreadId() {
 
 // The thread that loads the library is the GUI thread until SetGuiThread says otherwise.
 const bool GuiThreadRecorded = (GuiThreadId(), true);
+
+// Hands an exception that escaped a worker's Execute to the GUI thread's message handling.
+void ReportOnGuiThread(const std::exception_ptr& Error) {
+    try {
+        std::rethrow_exception(Error);
+    } catch (const std::exception& E) {
+        Application().HandleException(E);
+    } catch (...) {
+        Application().HandleException(
+            std::runtime_error("a worker thread ended with an exception that is not a std::exception"));
+    }
+}
 
 bool IsClosed(const TSyncQueue& Q, const TThread* Thread) {
     for (const TThread* T : Q.Closed) {
@@ -61,6 +76,12 @@ std::size_t PendingSynchronizeCount() {
     return Q.Items.size();
 }
 
+std::size_t PendingThreadErrorCount() {
+    TSyncQueue& Q = Queue();
+    std::lock_guard Lock(Q.Mutex);
+    return Q.Errors.size();
+}
+
 bool CheckSynchronize(std::chrono::milliseconds Timeout) {
     (void)GuiThreadRecorded;
     if (!IsGuiThread()) {
@@ -68,8 +89,8 @@ bool CheckSynchronize(std::chrono::milliseconds Timeout) {
     }
     TSyncQueue& Q = Queue();
     std::unique_lock Lock(Q.Mutex);
-    if (Q.Items.empty() && Timeout.count() > 0) {
-        Q.Posted.wait_for(Lock, Timeout, [&Q] { return !Q.Items.empty(); });
+    if (Q.Items.empty() && Q.Errors.empty() && Timeout.count() > 0) {
+        Q.Posted.wait_for(Lock, Timeout, [&Q] { return !Q.Items.empty() || !Q.Errors.empty(); });
     }
     // Run the calls queued now, one at a time, so that a call queued meanwhile by a fast worker
     // waits for the next pump instead of keeping this one going for ever.
@@ -89,6 +110,14 @@ bool CheckSynchronize(std::chrono::milliseconds Timeout) {
         Ran = true;
         Entry->Finished.notify_one();
     }
+    // Then the threads that ended with an exception. The handler runs unlocked: it may pump.
+    std::deque<std::exception_ptr> Errors;
+    Errors.swap(Q.Errors);
+    Lock.unlock();
+    for (const auto& Error : Errors) {
+        ReportOnGuiThread(Error);
+        Ran = true;
+    }
     return Ran;
 }
 
@@ -105,6 +134,13 @@ TThread::~TThread() { WaitFor(); }
 bool TThread::Suspended() const {
     std::lock_guard Lock(FMutex);
     return !FStarted || FSuspended;
+}
+
+std::exception_ptr TThread::FatalException() const {
+    if (!Finished()) {
+        return nullptr;
+    }
+    return FFatalException;
 }
 
 bool TThread::Started() const {
@@ -219,10 +255,19 @@ void TThread::Run() {
     try {
         Execute();
     } catch (...) {
-        // An exception escaping Execute ends the thread; there is nobody to report it to on
-        // this thread, and it must not take the process down.
+        // An exception escaping Execute ends the thread. It must not take the process down, and
+        // nobody on this thread can handle it: it goes to the GUI thread, whose next pump reports
+        // it (below, once the thread counts as finished).
+        FFatalException = std::current_exception();
     }
     FFinished.store(true, std::memory_order_release);
+    if (FFatalException) {
+        // The queue owns the report, so it outlives this thread object.
+        TSyncQueue& Q = Queue();
+        std::lock_guard Lock(Q.Mutex);
+        Q.Errors.push_back(FFatalException);
+        Q.Posted.notify_all();
+    }
 }
 
 }  // namespace vyr::host

@@ -1,14 +1,21 @@
-// The EditMatrix unit's palette registration, and both units together for programs that link
-// the components statically.
+// The palette registration of both units, side by side: each unit's Register puts its own class
+// on the one palette page, and a program that links the components statically runs both.
 #include "vyr/Register.h"
+
+#include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/host/Registry.h"
 
 namespace vyr {
 
+void CharSetUnit::Register() {
+    const host::TComponentClass Classes[] = {host::ComponentClassOf<TCharSet>("TCharSet")};
+    host::RegisterComponents(PalettePage, Classes);
+}
+
 void EditMatrixUnit::Register() {
     const host::TComponentClass Classes[] = {host::ComponentClassOf<TEditMatrix>("TEditMatrix")};
-    host::RegisterComponents("Vyr-Components", Classes);
+    host::RegisterComponents(PalettePage, Classes);
 }
 
 void RegisterComponentUnits() {

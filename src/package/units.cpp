@@ -69,6 +69,8 @@ VYR_EXPORT void CharSet_Register() { vyr::CharSetUnit::Register(); }
 VYR_EXPORT void EditMatrix_Register() { vyr::EditMatrixUnit::Register(); }
 
 // For host tools: the names of the table's entries in start-up order ("" for a unit without
-// start-up work of its own) and their counters (0 at load, -1 while started).
+// start-up work of its own), their counters (0 at load, -1 while started), and how many entries
+// each of the two tables has (the unit table's count).
 VYR_EXPORT const char* const* GetPackageUnitNames() { return UnitNames; }
 VYR_EXPORT const std::int32_t* GetPackageUnitCounters() { return Counters; }
+VYR_EXPORT std::int32_t GetPackageUnitNameCount() { return UnitCount; }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Fixtures.h"
+#include "fixtures.h"
 
 namespace vyr::test {
 namespace {

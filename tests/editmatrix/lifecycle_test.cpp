@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "Fixtures.h"
+#include "fixtures.h"
 #include "vyr/CharSet.h"
 
 namespace vyr::test {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Fixtures.h"
+#include "fixtures.h"
 
 namespace vyr::test {
 namespace {
@@ -34,7 +34,7 @@ TEST_P(MatrixText, AssignmentStoresTheTextAndPutsTheCursorAtTheEnd) {
     EXPECT_EQ(M.FReadText(), Row.ReadBack);
     EXPECT_EQ(M.CursorPos(), static_cast<int>(Row.ReadBack.size()));
     EXPECT_EQ(M.FirstVisible(), Row.FirstVisible);
-    EXPECT_TRUE(ListHolds(M));
+    EXPECT_TRUE(ListIsSound(M));
 }
 
 // clang-format off
@@ -57,7 +57,7 @@ TEST(MatrixWindow, NarrowingMovesTheWindowToTheCursorWideningLeavesIt) {
     EXPECT_EQ(M.VisibleNode()->Character, 'E');
     M.FSetTotalVisible(10);
     EXPECT_EQ(M.FirstVisible(), 4);
-    EXPECT_TRUE(ListHolds(M));
+    EXPECT_TRUE(ListIsSound(M));
 }
 
 // A window of no cells cannot hold the cursor: it stands at the cursor, never past it, so its
@@ -69,11 +69,11 @@ TEST(MatrixWindow, NoCellsKeepsTheListSoundAndRecovers) {
     M.FSetTotalVisible(0);
     EXPECT_EQ(M.FirstVisible(), 4);
     EXPECT_EQ(M.Width(), 1);
-    EXPECT_TRUE(ListHolds(M));
+    EXPECT_TRUE(ListIsSound(M));
     M.ChangeChar('A', {1, 2, 3, 4, 5});
     M.FSetTotalVisible(10);
     EXPECT_EQ(M.FirstVisible(), 4);
-    EXPECT_TRUE(ListHolds(M));
+    EXPECT_TRUE(ListIsSound(M));
 
     // The cursor in slot 0 of a window that starts at 4: the new node takes the window's start.
     M.InsertElement('Z');
@@ -81,7 +81,7 @@ TEST(MatrixWindow, NoCellsKeepsTheListSoundAndRecovers) {
     EXPECT_EQ(M.FirstVisible(), 4);
     EXPECT_EQ(M.CursorPos(), 5);
     EXPECT_EQ(M.FReadText(), "ABCDZ");
-    EXPECT_TRUE(ListHolds(M));
+    EXPECT_TRUE(ListIsSound(M));
 }
 
 TEST(MatrixListPrimitives, RemovingTheFirstNodeMakesItsSuccessorFirst) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Fixtures.h"
+#include "fixtures.h"
 #include "vyr/CharSet.h"
 
 namespace vyr::test {

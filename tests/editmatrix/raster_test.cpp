@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "Fixtures.h"
+#include "fixtures.h"
 
 namespace vyr::test {
 namespace {

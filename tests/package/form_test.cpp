@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "support/TestSupport.h"
+#include "support/test_support.h"
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/Register.h"
@@ -438,6 +438,75 @@ TEST(FormLoading, TargetKeepsItsNameWhenALaterComponentCannotBeCreated) {
     EXPECT_EQ(Form.Matrix->Name(), "Original");
     EXPECT_EQ(Form.Matrix->Delay(), 100);
     EXPECT_EQ(Form.Form->ComponentCount(), Before);
+}
+
+// A matrix whose TotalVisible setter refuses 13, as a setter with a rule of its own might: the
+// reader's checks cannot see that coming, so the refusal comes while the form is being applied.
+class TRefusingMatrix : public TEditMatrix {
+public:
+    using TEditMatrix::TEditMatrix;
+    [[nodiscard]] const host::TPropList& Properties() const override {
+        static const host::TPropList List = [this] {
+            host::TPropList L = TEditMatrix::Properties();
+            for (auto& Info : L) {
+                if (Info.Name != "TotalVisible") continue;
+                Info.Set = [Inner = Info.Set](TComponent& C, const TPropValue& V) {
+                    if (std::get<std::int64_t>(V) == 13) throw std::invalid_argument("13 cells are unlucky");
+                    Inner(C, V);
+                };
+            }
+            return L;
+        }();
+        return List;
+    }
+};
+
+TEST(FormLoading, ASetterRefusingTheFifthPropertyUndoesTheFourBeforeIt) {
+    TFormWithMatrix Form;
+    auto* M = new TRefusingMatrix(Form.Form.get());
+    M->SetParent(Form.Form.get());
+    M->SetName("Original");
+    M->FSetText("Kept");
+    M->FSetLEDSize(4);
+    const int Before = Form.Form->ComponentCount();
+    const std::string Written = host::WriteComponentText(*M);
+
+    // Four properties are set (one of them a reference to a component the load creates, one a
+    // shape that also rounds the LED size) before the fifth is refused.
+    const std::string Text =
+        "object M1: TEditMatrix\n"
+        "  Delay = 7\n"
+        "  Charset = CS\n"
+        "  LEDShape = Circle\n"
+        "  Text = \"Changed\"\n"
+        "  TotalVisible = 13\n"
+        "end\n"
+        "object CS: TCharSet\n"
+        "end\n";
+    try {
+        host::LoadComponentText(*M, Text, "t.vfm");
+        ADD_FAILURE() << "accepted";
+    } catch (const EFormError& E) {
+        EXPECT_STREQ(E.what(), "t.vfm:6: the value of TotalVisible was refused: 13 cells are unlucky");
+        EXPECT_EQ(E.Line(), 6);
+    }
+    EXPECT_EQ(M->Name(), "Original");
+    EXPECT_EQ(M->Delay(), 100);
+    EXPECT_EQ(M->Charset(), nullptr);
+    EXPECT_EQ(M->LEDShape(), EShape::Square);
+    EXPECT_EQ(M->LEDSize(), 4) << "set back after the shape that had rounded it";
+    EXPECT_EQ(M->Text(), "Kept");
+    EXPECT_EQ(M->TotalVisible(), 10);
+    EXPECT_EQ(host::WriteComponentText(*M), Written);
+    EXPECT_EQ(Form.Form->ComponentCount(), Before) << "the TCharSet the load made is gone";
+
+    // The same text without the unlucky width loads in full.
+    const std::string Lucky = std::string(Text).replace(Text.find("13"), 2, "12");
+    host::LoadComponentText(*M, Lucky, "t.vfm");
+    EXPECT_EQ(M->Name(), "M1");
+    EXPECT_EQ(M->TotalVisible(), 12);
+    ASSERT_NE(M->Charset(), nullptr);
+    EXPECT_EQ(M->Charset()->Name(), "CS");
 }
 
 TEST(FormLoading, WithoutOwnerOnlyOneObjectIsAccepted) {

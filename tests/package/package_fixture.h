@@ -9,32 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
 #include "vyr/host/Module.h"
 #include "vyr/host/Package.h"
 
 namespace vyr::test {
 
 namespace fs = std::filesystem;
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempDir {
-public:
-    TTempDir() {
-        std::string Pattern = (fs::temp_directory_path() / "vyrpkg-XXXXXX").string();
-        if (mkdtemp(Pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        FPath = Pattern;
-    }
-    ~TTempDir() {
-        std::error_code Error;
-        fs::remove_all(FPath, Error);
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    [[nodiscard]] const fs::path& Path() const { return FPath; }
-
-private:
-    fs::path FPath;
-};
 
 // The package copied into a temporary folder (Sub below it), with or without its Danish
 // resource module next to it.
@@ -46,7 +27,7 @@ struct TPackageCopy {
         fs::copy_file(VYR_PACKAGE_FILE, Path);
         if (WithResourceModule) fs::copy_file(VYR_RESOURCE_MODULE_FILE, Folder / "VyrComponents.DAN");
     }
-    TTempDir Dir;
+    TScratchDir Dir;
     std::string Path;
 };
 

@@ -10,6 +10,7 @@
 #include "package_fixture.h"
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
+#include "vyr/Register.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Registry.h"
 
@@ -174,6 +175,8 @@ TEST(PackageUnits, StartInTableOrderAndShutDownInReverse) {
         const auto* Names = Export<const char* const* (*)()>(Package.Module, "GetPackageUnitNames")();
         EXPECT_STREQ(Names[30], "CharSet");
         EXPECT_STREQ(Names[31], "EditMatrix");
+        EXPECT_EQ(Export<std::int32_t (*)()>(Package.Module, "GetPackageUnitNameCount")(), 32)
+            << "the names and counters tables are as long as the unit table";
         const auto* Table = host::GetPackageUnitTable(Package.Module);
         ASSERT_EQ(Table->UnitCount, 32);
         EXPECT_EQ(Table, Export<const host::TPackageInfoTable* (*)()>(Package.Module, "GetPackageInfoTable")());
@@ -221,11 +224,12 @@ TEST(PackageUnits, LoadingTheSamePackageTwiceStartsItsUnitsOnce) {
 TEST(PackagePalette, InstallingPutsBothClassesOnOnePageOnce) {
     TPackageCopy Copy(false);
     TScopedPackage Package(Copy.Path);
-    EXPECT_TRUE(host::PaletteClasses("Vyr-Components").empty()) << "loading alone registers nothing";
+    EXPECT_TRUE(host::PaletteClasses(PalettePage).empty()) << "loading alone registers nothing";
     host::InstallPackage(Package.Module);
     host::InstallPackage(Package.Module);
+    // The page's name as the designer shows it, spelled out here on purpose.
     EXPECT_EQ(host::PalettePages(), std::vector<std::string>{"Vyr-Components"});
-    EXPECT_EQ(host::PaletteClasses("Vyr-Components"), (std::vector<std::string>{"TCharSet", "TEditMatrix"}));
+    EXPECT_EQ(host::PaletteClasses(PalettePage), (std::vector<std::string>{"TCharSet", "TEditMatrix"}));
     for (const auto& Entry : host::PaletteEntries()) EXPECT_EQ(Entry.Module, Package.Module) << Entry.ClassName;
 
     // Each class shows with the bitmap named after it in upper case.
@@ -332,7 +336,7 @@ INSTANTIATE_TEST_SUITE_P(Orders, PackageCharsetReference, testing::Values(true, 
 // ---- Loader failures ------------------------------------------------------------------------------
 
 TEST(PackageLoader, RefusesWhatIsNotALoadablePackageAndLeavesNothingLoaded) {
-    TTempDir Dir;
+    TScratchDir Dir;
     const std::string Missing = (Dir.Path() / "Missing.bpl").string();
     const std::string Resources = (Dir.Path() / "VyrComponents.DAN").string();
     fs::copy_file(VYR_RESOURCE_MODULE_FILE, Resources);

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "scroll/CellCounter.h"
+#include "scroll/cell_counter.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr::test {

@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "scroll/MarqueeSupport.h"
-#include "support/TestSupport.h"
+#include "scroll/marquee_support.h"
+#include "support/test_support.h"
 
 namespace vyr::test {
 namespace {

@@ -9,9 +9,9 @@
 #include <chrono>
 #include <new>
 
-#include "scroll/CellCounter.h"
-#include "scroll/MarqueeSupport.h"
-#include "support/TestSupport.h"
+#include "scroll/cell_counter.h"
+#include "scroll/marquee_support.h"
+#include "support/test_support.h"
 
 namespace vyr::test {
 namespace {

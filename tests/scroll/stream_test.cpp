@@ -4,8 +4,8 @@
 // No scroll step runs in these tests: the GUI queue is never pumped.
 #include <gtest/gtest.h>
 
-#include "scroll/MarqueeSupport.h"
-#include "support/TestSupport.h"
+#include "scroll/marquee_support.h"
+#include "support/test_support.h"
 
 namespace vyr::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "TextFixture.h"
+#include "text_fixture.h"
 
 namespace vyr::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "TextFixture.h"
+#include "text_fixture.h"
 
 namespace vyr::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "TextFixture.h"
+#include "text_fixture.h"
 
 namespace vyr::test {
 namespace {

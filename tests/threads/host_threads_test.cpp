@@ -2,13 +2,19 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "vyr/host/Controls.h"
 #include "vyr/host/Threads.h"
 
 using namespace std::chrono_literals;
 using vyr::host::CheckSynchronize;
 using vyr::host::PendingSynchronizeCount;
+using vyr::host::PendingThreadErrorCount;
 using vyr::host::TThread;
 
 namespace {
@@ -150,4 +156,100 @@ TEST(HostThread, ThreadsMustBeCreatedSuspended) {
         void Execute() override {}
     };
     EXPECT_THROW(TEager{}, std::invalid_argument);
+}
+
+namespace {
+
+// Records what the application's exception handler receives, and on which thread, for the scope.
+class TReportLog {
+public:
+    TReportLog() : FPrevious(vyr::host::Application().OnException) {
+        vyr::host::Application().OnException = [this](const std::exception& E) {
+            Messages.emplace_back(E.what());
+            Threads.push_back(std::this_thread::get_id());
+        };
+    }
+    ~TReportLog() {
+        vyr::host::Application().OnException = FPrevious;
+        vyr::host::Application().ClearLastException();
+    }
+    TReportLog(const TReportLog&) = delete;
+    TReportLog& operator=(const TReportLog&) = delete;
+
+    std::vector<std::string> Messages;
+    std::vector<std::thread::id> Threads;
+
+private:
+    std::function<void(const std::exception&)> FPrevious;
+};
+
+// Runs Body once on the worker.
+class TOnce : public TThread {
+public:
+    using TBody = std::function<void(TOnce&)>;
+    explicit TOnce(TBody Body) : TThread(true), FBody(std::move(Body)) {}
+    ~TOnce() override { WaitFor(); }
+    bool Step(const std::function<void()>& Method) { return Synchronize(Method); }
+
+protected:
+    void Execute() override { FBody(*this); }
+
+private:
+    TBody FBody;
+};
+
+}  // namespace
+
+TEST(HostThreadErrors, AnExceptionEscapingExecuteIsReportedOnTheGuiThreadWhenItPumps) {
+    TReportLog Log;
+    TOnce T([](TOnce&) { throw std::runtime_error("the worker gave up"); });
+    T.Resume();
+    T.WaitFor();  // joins: the thread has ended, and nothing was pumped
+    // Kept with the thread, and waiting for the GUI thread, which has not pumped yet.
+    ASSERT_TRUE(T.FatalException());
+    EXPECT_EQ(PendingThreadErrorCount(), 1U);
+    EXPECT_TRUE(Log.Messages.empty());
+
+    EXPECT_TRUE(CheckSynchronize());
+    ASSERT_EQ(Log.Messages, std::vector<std::string>{"the worker gave up"});
+    EXPECT_EQ(Log.Threads.front(), std::this_thread::get_id());
+    EXPECT_EQ(vyr::host::Application().LastExceptionMessage(), "the worker gave up");
+    EXPECT_EQ(PendingThreadErrorCount(), 0U);
+    EXPECT_FALSE(CheckSynchronize()) << "reported once";
+}
+
+TEST(HostThreadErrors, AFailedSynchronisedStepEndsTheWorkerAndIsReportedOnce) {
+    TReportLog Log;
+    std::atomic<int> StepsAfter{0};
+    TOnce T([&StepsAfter](TOnce& Self) {
+        Self.Step([] { throw std::logic_error("the step failed"); });
+        ++StepsAfter;  // not reached: the step's exception comes back to the worker
+    });
+    T.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return !Log.Messages.empty(); }));
+    EXPECT_EQ(Log.Messages, std::vector<std::string>{"the step failed"});
+    EXPECT_EQ(Log.Threads.front(), std::this_thread::get_id());
+    EXPECT_EQ(StepsAfter.load(), 0);
+    EXPECT_TRUE(T.Finished());
+}
+
+TEST(HostThreadErrors, TheReportOutlivesTheThreadObjectAndNamesForeignExceptions) {
+    TReportLog Log;
+    {
+        TOnce T([](TOnce&) { throw 42; });
+        T.Resume();
+    }  // joined and destroyed before anything is pumped
+    ASSERT_TRUE(PumpUntil([&] { return !Log.Messages.empty(); }));
+    EXPECT_EQ(Log.Messages,
+              std::vector<std::string>{"a worker thread ended with an exception that is not a std::exception"});
+}
+
+TEST(HostThreadErrors, AThreadThatEndsNormallyReportsNothing) {
+    TReportLog Log;
+    TOnce T([](TOnce&) {});
+    T.Resume();
+    T.WaitFor();
+    EXPECT_FALSE(T.FatalException());
+    EXPECT_FALSE(CheckSynchronize());
+    EXPECT_TRUE(Log.Messages.empty());
 }

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "support/TestSupport.h"
+#include "support/test_support.h"
 #include "vyr/host/Threads.h"
 
 using namespace std::chrono_literals;

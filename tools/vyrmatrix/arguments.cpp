@@ -1,9 +1,7 @@
 #include "arguments.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "utf8.h"
+#include "vyr/host/Text.h"
 
 namespace vyr::cli {
 
@@ -15,11 +13,9 @@ TBadArgument::TBadArgument(std::string Argument, std::string Reason)
 std::optional<TImageFormat> ImageFormatOf(const std::string& Path) {
     const auto Dot = Path.rfind('.');
     if (Dot == std::string::npos || Path.find('/', Dot) != std::string::npos) return std::nullopt;
-    std::string Extension = Path.substr(Dot + 1);
-    std::transform(Extension.begin(), Extension.end(), Extension.begin(),
-                   [](unsigned char Ch) { return static_cast<char>(std::tolower(Ch)); });
-    if (Extension == "ppm") return TImageFormat::Ppm;
-    if (Extension == "png") return TImageFormat::Png;
+    const std::string_view Extension = std::string_view(Path).substr(Dot + 1);
+    if (host::SameText(Extension, "ppm")) return TImageFormat::Ppm;
+    if (host::SameText(Extension, "png")) return TImageFormat::Png;
     return std::nullopt;
 }
 

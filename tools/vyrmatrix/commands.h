@@ -16,6 +16,7 @@ int RunRenderCommand(const std::vector<std::string>& Args);
 int RunScrollCommand(const std::vector<std::string>& Args);
 int RunEditCommand(const std::vector<std::string>& Args);
 int RunGifCommand(const std::vector<std::string>& Args);
+int RunPackageCommand(const std::vector<std::string>& Args);
 
 // Help texts, and the line for a bad argument: "vyrmatrix: COMMAND: MESSAGE".
 std::string MainUsage();

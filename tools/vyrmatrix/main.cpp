@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "commands.h"
-#include "package_command.h"
 
 #ifndef VYRMATRIX_VERSION
 #define VYRMATRIX_VERSION "unknown"
@@ -28,7 +27,6 @@ int RunCommand(int argc, char** argv) {
         std::cout << "vyrmatrix " << VYRMATRIX_VERSION << '\n';
         return ExitOk;
     }
-    if (Command == "package") return RunPackageCommand(argc - 2, argv + 2);
 
     const std::vector<std::string> Args(argv + 2, argv + argc);
     try {
@@ -36,6 +34,7 @@ int RunCommand(int argc, char** argv) {
         if (Command == "scroll") return RunScrollCommand(Args);
         if (Command == "edit") return RunEditCommand(Args);
         if (Command == "gif") return RunGifCommand(Args);
+        if (Command == "package") return RunPackageCommand(Args);
     } catch (const std::exception& E) {
         ReportError(Command, std::string("internal error: ") + E.what());
         return ExitFailure;

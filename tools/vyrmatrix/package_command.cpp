@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "session.h"
 #include "vyr/host/Module.h"
 #include "vyr/host/Package.h"
 #include "vyr/host/Registry.h"
@@ -114,13 +116,59 @@ int Fail(const std::string& Message) {
     return vyr::cli::ExitFailure;
 }
 
+// Unloads the package when the listing is left by an exception (the command then reports it).
+struct TLoadedPackage {
+    HMODULE Module = 0;
+    ~TLoadedPackage() {
+        if (Module == 0) return;
+        try {
+            vyr::host::UnloadPackage(Module);
+        } catch (...) {
+            // The error that left the listing is the one reported.
+        }
+    }
+};
+
 }  // namespace
 
-int RunPackageCommand(int argc, char** argv) {
-    using namespace vyr;
+namespace vyr::cli {
+
+void CheckUnitTableLength(std::string_view What, std::int64_t Count, std::int64_t UnitCount) {
+    if (UnitCount < 0 || UnitCount > MaxUnits) {
+        throw TRunError("the package's unit table has an impossible count of " + std::to_string(UnitCount) + " units");
+    }
+    if (Count != UnitCount) {
+        throw TRunError("the package's " + std::string(What) + " have " + std::to_string(Count) +
+                        " entries, but its unit table has " + std::to_string(UnitCount));
+    }
+}
+
+std::vector<std::string> ReadUnitNames(const char* const* Names, std::int64_t Count, std::int64_t UnitCount) {
+    CheckUnitTableLength("unit names", Count, UnitCount);
+    if (Names == nullptr && Count > 0) throw TRunError("the package's unit-name table is missing (null)");
+    std::vector<std::string> Read;
+    for (std::int64_t I = 0; I < Count; ++I) {
+        const char* Name = Names[I];
+        if (Name == nullptr) throw TRunError("the package's unit-name table has no name at entry " + std::to_string(I));
+        const std::size_t Length = strnlen(Name, MaxUnitNameLength + 1);
+        if (Length > MaxUnitNameLength) {
+            throw TRunError("the package's unit-name table has no name of at most " +
+                            std::to_string(MaxUnitNameLength) + " characters at entry " + std::to_string(I));
+        }
+        Read.emplace_back(Name, Length);
+    }
+    return Read;
+}
+
+namespace {
+
+int ListPackage(const std::string& Path);
+
+}  // namespace
+
+int RunPackageCommand(const std::vector<std::string>& Args) {
     std::string Path;
-    for (int I = 0; I < argc; ++I) {
-        const std::string Arg = argv[I];
+    for (const std::string& Arg : Args) {
         if (Arg == "--help" || Arg == "-h") {
             std::cout << cli::CommandUsage("package");
             return cli::ExitOk;
@@ -140,7 +188,22 @@ int RunPackageCommand(int argc, char** argv) {
         Path = DefaultPackagePath(Looked);
         if (Path.empty()) return Fail("no package next to the program (looked for " + Looked + "); give its PATH");
     }
+    try {
+        return ListPackage(Path);
+    } catch (const TRunError& E) {
+        std::cout << std::flush;
+        return Fail(E.what());
+    } catch (const host::EPackageError& E) {
+        std::cout << std::flush;
+        return Fail(E.what());
+    }
+}
 
+namespace {
+
+// Loads, lists and unloads the package at Path. Returns the exit status; a malformed package
+// that the listing meets raises TRunError or EPackageError, with the package unloaded again.
+int ListPackage(const std::string& Path) {
     // Trace the units and the module events while loading and unloading.
     std::vector<int> Started;
     std::vector<int> Stopped;
@@ -174,6 +237,7 @@ int RunPackageCommand(int argc, char** argv) {
         }
         return Fail(Message);
     }
+    TLoadedPackage Loaded{Package};
 
     std::ostream& Out = std::cout;
     const host::TLibModule* Record = host::FindModuleRecord(Package);
@@ -195,18 +259,38 @@ int RunPackageCommand(int argc, char** argv) {
     }
     Out << "\n\n";
 
+    // The unit names and counters, when the package offers them, are checked before anything of
+    // them is shown: a malformed table is reported, never read past its end.
+    const host::TPackageInfoTable* Table = host::GetPackageUnitTable(Package);
     using TNames = const char* const* (*)();
+    using TCount = std::int32_t (*)();
     using TCounters = const std::int32_t* (*)();
-    auto* Names = reinterpret_cast<TNames>(host::GetProcAddress(Package, "GetPackageUnitNames"));
-    auto* Counters = reinterpret_cast<TCounters>(host::GetProcAddress(Package, "GetPackageUnitCounters"));
+    auto* NamesExport = reinterpret_cast<TNames>(host::GetProcAddress(Package, "GetPackageUnitNames"));
+    auto* CountExport = reinterpret_cast<TCount>(host::GetProcAddress(Package, "GetPackageUnitNameCount"));
+    auto* CountersExport = reinterpret_cast<TCounters>(host::GetProcAddress(Package, "GetPackageUnitCounters"));
+    std::vector<std::string> Names;
+    const std::int32_t* Counters = nullptr;
+    if (NamesExport != nullptr || CountersExport != nullptr) {
+        if (CountExport == nullptr) {
+            throw TRunError("the package exports its unit names or counters but not GetPackageUnitNameCount");
+        }
+        const std::int32_t Count = CountExport();
+        if (NamesExport != nullptr) Names = cli::ReadUnitNames(NamesExport(), Count, Table->UnitCount);
+        if (CountersExport != nullptr) {
+            CheckUnitTableLength("unit counters", Count, Table->UnitCount);
+            Counters = CountersExport();
+            if (Counters == nullptr && Count > 0) throw TRunError("the package's unit counters are missing (null)");
+        }
+    }
     Out << "Units in start-up order (" << Started.size() << "; counter after start-up)\n";
     for (int Index : Started) {
-        std::string Name = Names != nullptr ? Names()[Index] : "";
+        const bool Known = Index >= 0 && Index < Table->UnitCount;
+        std::string Name = Known && !Names.empty() ? Names[static_cast<std::size_t>(Index)] : "";
         if (Name.empty()) Name = "(no start-up work)";
         char Line[80];
         std::snprintf(Line, sizeof Line, "  %2d  %-20s", Index, Name.c_str());
         Out << Line;
-        if (Counters != nullptr) Out << ' ' << Counters()[Index];
+        if (Known && Counters != nullptr) Out << ' ' << Counters[Index];
         Out << '\n';
     }
 
@@ -230,12 +314,12 @@ int RunPackageCommand(int argc, char** argv) {
     // listing.
     std::vector<std::string> Faults;
     if (Record == nullptr) Faults.emplace_back("its module was not registered with the host");
-    const host::TPackageInfoTable* Table = host::GetPackageUnitTable(Package);
     bool InTableOrder = static_cast<int>(Started.size()) == Table->UnitCount;
     for (std::size_t I = 0; I < Started.size() && InTableOrder; ++I) InTableOrder = Started[I] == static_cast<int>(I);
     if (!InTableOrder) Faults.emplace_back("its units did not start once each in table order");
 
     const auto UnloadFrom = Events.size();
+    Loaded.Module = 0;
     try {
         host::UnloadPackage(Package);
     } catch (const std::exception& E) {
@@ -269,3 +353,7 @@ int RunPackageCommand(int argc, char** argv) {
     }
     return cli::ExitOk;
 }
+
+}  // namespace
+
+}  // namespace vyr::cli

@@ -2,23 +2,10 @@
 
 namespace vyr::cli {
 
-TSession::TSession(int Siblings) {
-    FForm = std::make_unique<host::TForm>(nullptr, FWidgetSet);
-    FForm->SetWidth(800);
-    FForm->SetHeight(600);
-    FForm->Show();
-    FMatrix = new TEditMatrix(FForm.get());
+TSession::TSession(int Siblings)
+    : FForm(headless::MakeShownForm(FWidgetSet)), FMatrix(headless::PlaceOnForm<TEditMatrix>(*FForm)) {
     FMatrix->SetName("EditMatrix1");
-    FMatrix->SetParent(FForm.get());
-    for (int i = 0; i < Siblings; ++i) {
-        auto* Sibling = new host::TCustomControl(FForm.get());
-        Sibling->SetName("Control" + std::to_string(i + 1));
-        Sibling->SetTabStop(true);
-        Sibling->SetWidth(20);
-        Sibling->SetHeight(20);
-        Sibling->SetParent(FForm.get());
-        FSiblings.push_back(Sibling);
-    }
+    FSiblings = headless::AddPlainControls(*FForm, Siblings, "Control");
 }
 
 TSession::~TSession() = default;

@@ -5,19 +5,13 @@
 #include <utility>
 
 #include "utf8.h"
+#include "vyr/host/Text.h"
 
 namespace vyr::cli {
 
 namespace {
 
 using host::TTypeKind;
-
-int HexDigit(char Ch) {
-    if (Ch >= '0' && Ch <= '9') return Ch - '0';
-    if (Ch >= 'a' && Ch <= 'f') return Ch - 'a' + 10;
-    if (Ch >= 'A' && Ch <= 'F') return Ch - 'A' + 10;
-    return -1;
-}
 
 // Digits of Base (10 or 16) as a value; saturates far above any type's range, so that a long
 // string of digits is reported as out of range rather than wrapping.
@@ -26,7 +20,7 @@ std::optional<std::uint64_t> Digits(std::string_view Text, int Base) {
     constexpr std::uint64_t Ceiling = std::uint64_t{1} << 40;
     std::uint64_t Value = 0;
     for (const char Ch : Text) {
-        const int D = Base == 10 ? (Ch >= '0' && Ch <= '9' ? Ch - '0' : -1) : HexDigit(Ch);
+        const int D = Base == 10 ? (Ch >= '0' && Ch <= '9' ? Ch - '0' : -1) : host::HexValue(Ch);
         if (D < 0) return std::nullopt;
         Value = Value * static_cast<std::uint64_t>(Base) + static_cast<std::uint64_t>(D);
         if (Value > Ceiling) Value = Ceiling;

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "vyr/host/Backend.h"
@@ -85,5 +86,19 @@ private:
     std::vector<THeadlessPeer*> FPeers;
     std::atomic<bool> FQuit{false};
 };
+
+// The stage a headless tool or test sets up. MakeShownForm: a form of WidgetSet, 800 x 600 and
+// shown, so that a window control placed on it has its window at once (free the form before the
+// widget set). PlaceOnForm: a new control owned by Form and placed on it, after the controls it
+// has. AddPlainControls: Count plain focusable 20 x 20 controls placed likewise, so their tab
+// orders follow on; named NamePrefix1, NamePrefix2, ... when NamePrefix is not empty.
+std::unique_ptr<host::TForm> MakeShownForm(THeadlessWidgetSet& WidgetSet);
+template <class TControlClass>
+TControlClass* PlaceOnForm(host::TForm& Form) {
+    auto* Control = new TControlClass(&Form);
+    Control->SetParent(&Form);
+    return Control;
+}
+std::vector<host::TCustomControl*> AddPlainControls(host::TForm& Form, int Count, std::string_view NamePrefix = {});
 
 }  // namespace vyr::headless

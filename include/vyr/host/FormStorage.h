@@ -14,6 +14,14 @@
 // object, line by line in file order. Any fault is reported as EFormError and then nothing has
 // been created or changed.
 //
+// Should a constructor, a name or a setter be refused all the same while the properties are
+// applied (input the checks could not foresee), the load is undone before EFormError (file, the
+// line being applied, and the refusal's message) is raised: every component the load created is
+// freed, and a target (LoadComponentText) gets back its name and the value of every published
+// property that has a getter and a setter, set through the setters in declared order. What the
+// setters did besides their property's value is not undone: a restored Text of a TEditMatrix,
+// for instance, puts its cursor at the end. std::bad_alloc is passed on as it is, after the undo.
+//
 // Threads: GUI thread (setters repaint).
 #pragma once
 

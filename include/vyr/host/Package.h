@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "vyr/host/Module.h"
+#include "vyr/host/Text.h"
 #include "vyr/host/Types.h"
 
 namespace vyr::host {
@@ -91,8 +92,7 @@ inline constexpr std::uint8_t ufImplicitUnit = 0x10;
 constexpr std::uint8_t PackageNameHash(std::string_view Name) {
     std::uint8_t H = 0;
     for (char C : Name) {
-        auto U = static_cast<std::uint8_t>(C);
-        if (U >= 'a' && U <= 'z') U = static_cast<std::uint8_t>(U - 'a' + 'A');
+        const auto U = static_cast<std::uint8_t>(UpCase(C));
         H = static_cast<std::uint8_t>(((H << 5) | (H >> 3)) ^ U);
     }
     return H;

@@ -4,12 +4,21 @@
 // thread), unless SetGuiThread names another. Worker threads hand work to it with
 // TThread::Synchronize; the work runs only when the GUI thread pumps the queue
 // (CheckSynchronize, or a widget set's message loop). Nothing runs on a timer of its own.
+//
+// Errors: an exception that escapes Execute ends the thread. It is kept (FatalException) and
+// reported on the GUI thread: once the thread has finished, the exception is queued to the GUI
+// thread, and the next CheckSynchronize (so a widget set's ProcessMessages or RunFor) hands it
+// to Application().HandleException, after the synchronised calls that pump runs. The report
+// belongs to the queue, not to the thread object: it is delivered even when the thread object
+// has been destroyed in the meantime. An exception that is not a std::exception is reported as
+// a std::runtime_error saying so.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -44,6 +53,9 @@ public:
     [[nodiscard]] bool Suspended() const;
     [[nodiscard]] bool Started() const;
     [[nodiscard]] bool Finished() const { return FFinished.load(std::memory_order_acquire); }
+    // The exception that escaped Execute, or null. Read it once Finished() is true or WaitFor has
+    // returned; before that it is null.
+    [[nodiscard]] std::exception_ptr FatalException() const;
 
 protected:
     // The thread's work. Runs on the worker thread; loops until Terminated().
@@ -69,14 +81,18 @@ private:
     bool FJoined = false;
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{false};
+    std::exception_ptr FFatalException;  // written by the worker before FFinished is set
 };
 
-// GUI thread: runs every synchronised call queued now. When none is queued, waits up to Timeout
-// for one to arrive. Returns true if at least one ran.
+// GUI thread: runs every synchronised call queued now and reports every exception that ended a
+// worker thread (Application().HandleException). When nothing is queued, waits up to Timeout for
+// something to arrive. Returns true if at least one call ran or one exception was reported.
 bool CheckSynchronize(std::chrono::milliseconds Timeout = std::chrono::milliseconds(0));
 
-// Number of synchronised calls waiting in the queue.
+// Number of synchronised calls waiting in the queue (reports of ended threads not counted).
 std::size_t PendingSynchronizeCount();
+// Number of exceptions of ended worker threads waiting to be reported on the GUI thread.
+std::size_t PendingThreadErrorCount();
 
 [[nodiscard]] bool IsGuiThread();
 // Makes the calling thread the GUI thread.

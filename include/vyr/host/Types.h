@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "vyr/host/Text.h"
+
 namespace vyr::host {
 
 using Byte = std::uint8_t;
@@ -79,8 +81,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// 'a'..'z' become 'A'..'Z'; every other code is returned unchanged.
-char UpCase(char Ch);
+// UpCase: Text.h.
 
 // Pauses the calling thread for Milliseconds (0 gives up the rest of the time slice).
 void Sleep(std::uint32_t Milliseconds);

@@ -13,8 +13,6 @@ namespace vyr {
 
 namespace {
 
-constexpr int ColumnRows = 7;
-
 // Head kinds: a digit code carries its value along Up; a letter code has a code character
 // (always above 1) in its head; an LED column has 0 or 1 there.
 bool IsDigitCode(const _Pixel* Head) { return Head->Up != nullptr; }
@@ -194,7 +192,7 @@ void TEditMatrix::WriteScrollText() {
                 RunAlfaState(Head, Left, Steady, BlinkOff, On, Off);
             } else if (!IsLetterCode(Head)) {
                 const _Pixel* Cell = Head;
-                for (int Row = 0; Row < ColumnRows && Cell != nullptr; ++Row, Cell = Cell->Down) {
+                for (int Row = 0; Row < GlyphRows && Cell != nullptr; ++Row, Cell = Cell->Down) {
                     TColor Colour = Off;
                     if (Cell->Value == 1) Colour = Steady || (FBlinking && FBlinkState) ? On : BlinkOff;
                     PutLED(Column, Row, Colour);

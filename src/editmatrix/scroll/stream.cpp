@@ -11,24 +11,18 @@
 #include <cassert>
 
 #include "vyr/EditMatrix.h"
+#include "vyr/host/Text.h"
 
 namespace vyr {
 
 namespace {
 
-constexpr int ColumnRows = 7;      // LED rows of a column
 constexpr int ColumnsPerChar = 6;  // five glyph columns and one gap
 
 // The characters that may follow "@" to start a control code.
 constexpr std::string_view CodeCharacters = "012345678ABCDEFILS";
 
-// The value of one code digit ("0".."9", "A".."F"), or -1.
-int HexValue(char Ch) {
-    if (Ch >= '0' && Ch <= '9') return Ch - '0';
-    if (Ch >= 'A' && Ch <= 'F') return Ch - 'A' + 10;
-    return -1;
-}
-
+// Code digits are "0".."9" and "A".."F" only; lower-case letters make a code malformed.
 bool IsHexDigit(char Ch) {
     return HexStrNum.find(Ch) != std::string_view::npos || HexStrAlfa.find(Ch) != std::string_view::npos;
 }
@@ -126,7 +120,7 @@ public:
 
 private:
     TEditMatrix& FMatrix;
-    std::array<_Pixel*, ColumnRows> FCells{};
+    std::array<_Pixel*, GlyphRows> FCells{};
     int FCount = 0;
 };
 
@@ -186,7 +180,7 @@ bool TEditMatrix::CheckAlfaStr(const AnsiString& S) {
 void TEditMatrix::CheckAlfaAndAttachExtended(const AnsiString& S) {
     if (!CheckAlfaStr(S)) return;
     int Value = 0;
-    for (std::size_t i = 1; i < 7; ++i) Value = Value * 16 + HexValue(S[i]);
+    for (std::size_t i = 1; i < 7; ++i) Value = Value * 16 + host::HexValue(S[i]);
     AttachAlfaCode(static_cast<Byte>(S[0]), Value);
 }
 
@@ -225,8 +219,8 @@ void TEditMatrix::InitScroll() {
             TColumnBuilder Column(*this);
             _Pixel* Head = nullptr;
             _Pixel* Last = nullptr;
-            for (int Row = 0; Row < ColumnRows; ++Row) {
-                _Pixel* Cell = Column.Add(static_cast<Byte>((Glyph >> (6 - Row)) & 1));
+            for (int Row = 0; Row < GlyphRows; ++Row) {
+                _Pixel* Cell = Column.Add(static_cast<Byte>((Glyph >> (GlyphRows - 1 - Row)) & 1));
                 if (Last == nullptr) {
                     Head = Cell;
                 } else {

@@ -27,42 +27,33 @@ std::uint32_t PauseLength(std::int32_t Milliseconds) {
 
 }  // namespace
 
-TDelayTimer::TDelayTimer(TEditMatrix* AMatrix) : host::TThread(true), FMatrix(AMatrix) {}
+TMatrixTimer::TMatrixTimer(TEditMatrix* AMatrix, TStep Step, TPeriod Period)
+    : host::TThread(true), FMatrix(AMatrix), FStep(Step), FPeriod(Period) {}
 
 // Joins the thread before anything it uses goes; a thread never resumed ends at once.
-TDelayTimer::~TDelayTimer() {
+TMatrixTimer::~TMatrixTimer() {
     Terminate();
     WaitFor();
     FMatrix = nullptr;
 }
 
-void TDelayTimer::Execute() {
+void TMatrixTimer::Execute() {
     TEditMatrix* const Matrix = FMatrix;
     if (Matrix == nullptr) return;
+    const TStep Step = FStep;
+    const TPeriod Period = FPeriod;
     while (!Terminated()) {
-        Synchronize([Matrix] { Matrix->TryToScrollOnce(); });
+        Synchronize([Matrix, Step] { (Matrix->*Step)(); });
         if (Terminated()) break;
-        Pause(PauseLength(Matrix->Delay()));
+        Pause(PauseLength((Matrix->*Period)()));
     }
 }
 
-TBlinkTimer::TBlinkTimer(TEditMatrix* AMatrix) : host::TThread(true), FMatrix(AMatrix) {}
+TDelayTimer::TDelayTimer(TEditMatrix* AMatrix)
+    : TMatrixTimer(AMatrix, &TEditMatrix::TryToScrollOnce, &TEditMatrix::Delay) {}
 
-TBlinkTimer::~TBlinkTimer() {
-    Terminate();
-    WaitFor();
-    FMatrix = nullptr;
-}
-
-void TBlinkTimer::Execute() {
-    TEditMatrix* const Matrix = FMatrix;
-    if (Matrix == nullptr) return;
-    while (!Terminated()) {
-        Synchronize([Matrix] { Matrix->TryToBlink(); });
-        if (Terminated()) break;
-        Pause(PauseLength(Matrix->BlinkDelay()));
-    }
-}
+TBlinkTimer::TBlinkTimer(TEditMatrix* AMatrix)
+    : TMatrixTimer(AMatrix, &TEditMatrix::TryToBlink, &TEditMatrix::BlinkDelay) {}
 
 // Resumes the delay thread, then the blink thread. Resuming a running thread does nothing.
 void TEditMatrix::StartScroll() {

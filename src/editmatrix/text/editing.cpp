@@ -16,7 +16,7 @@ using text::Advance;
 using text::Retreat;
 
 void TEditMatrix::InsertChar(Byte Character) {
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     // The rule is chosen before the text changes: typing at the end of the text always scrolls
@@ -34,28 +34,22 @@ void TEditMatrix::InsertChar(Byte Character) {
     const std::int32_t L = FTextLength;
     const std::int32_t P = FCursorPos;
     const std::int32_t F = FFirstVisible;
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    } else if (StepRule) {
+    if (StepRule) {
         // The cursor is in the last slot or just past it.
         if (P - F >= T - 1 && T <= L) {
             const std::int32_t S = text::StepWidth(*this);
             if (S < L - P - 1) {
                 Advance(FVisibleNode, FFirstVisible, S);
             } else {
-                FVisibleNode = FEndNode;
-                FFirstVisible = L;
-                Retreat(FVisibleNode, FFirstVisible, T - 1);
+                ShowEndWindow();
             }
         }
-    } else if (P - F >= T) {
+    } else if (T > 0 && P - F >= T) {
         // The cursor has just left the last slot.
         Advance(FVisibleNode, FFirstVisible, 1);
     }
 
-    FTotalRefresh = true;
-    text::FinishFrame(*this);
+    EndMove(true);
 }
 
 void TEditMatrix::DeleteChar() {
@@ -75,18 +69,14 @@ void TEditMatrix::DeleteChar() {
     Advance(FCursorNode, FCursorPos, 1);
     RemoveElement(Doomed);
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
+    KeepEmptyWindowAtCursor();
     TotalRedraw(false, false);
     RedrawDisplay();
 }
 
 void TEditMatrix::BackSpaceChar() {
     if (FCursorPos == 0) return;
-    text::HideBar(*this);
-    FTotalRefresh = false;
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t L = FTextLength;
@@ -97,16 +87,14 @@ void TEditMatrix::BackSpaceChar() {
     if (T > L) {
         // The text is shorter than the window: show it from the start.
         RemoveElement(Doomed);
-        FVisibleNode = FFirstNode;
-        FFirstVisible = 0;
+        ShowStartWindow();
     } else if (FStepActive && T >= 3) {
         const std::int32_t S = text::StepWidth(*this);
         const std::int32_t F = FFirstVisible;
         if (P >= F + 2) {
             // The window stays (an end window then reaches one slot past the end).
         } else if (F < S) {
-            FVisibleNode = FFirstNode;
-            FFirstVisible = 0;
+            ShowStartWindow();
         } else {
             Retreat(FVisibleNode, FFirstVisible, S);
         }
@@ -129,12 +117,7 @@ void TEditMatrix::BackSpaceChar() {
         RemoveElement(Doomed);
     }
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FullRedraw;
-    text::FinishFrame(*this);
+    EndMove(FullRedraw);
 }
 
 }  // namespace vyr

@@ -16,10 +16,38 @@ namespace vyr {
 using text::Advance;
 using text::Retreat;
 
-void TEditMatrix::GoRight() {
-    if (FCursorNode == FEndNode) return;
+void TEditMatrix::BeginMove() {
     FTotalRefresh = false;
     text::HideBar(*this);
+}
+
+void TEditMatrix::EndMove(bool FullRedraw) {
+    KeepEmptyWindowAtCursor();
+    FTotalRefresh = FullRedraw;
+    text::FinishFrame(*this);
+}
+
+void TEditMatrix::KeepEmptyWindowAtCursor() {
+    if (FTotalVisible == 0) {
+        FVisibleNode = FCursorNode;
+        FFirstVisible = FCursorPos;
+    }
+}
+
+void TEditMatrix::ShowStartWindow() {
+    FVisibleNode = FFirstNode;
+    FFirstVisible = 0;
+}
+
+void TEditMatrix::ShowEndWindow() {
+    FVisibleNode = FEndNode;
+    FFirstVisible = FTextLength;
+    Retreat(FVisibleNode, FFirstVisible, FTotalVisible - 1);
+}
+
+void TEditMatrix::GoRight() {
+    if (FCursorNode == FEndNode) return;
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t L = FTextLength;
@@ -33,27 +61,19 @@ void TEditMatrix::GoRight() {
         } else if (S < L - P - 1) {
             Advance(FVisibleNode, FFirstVisible, S);
         } else {
-            FVisibleNode = FEndNode;
-            FFirstVisible = L;
-            Retreat(FVisibleNode, FFirstVisible, T - 1);
+            ShowEndWindow();
         }
     } else if (P - F >= T - 1) {
         Advance(FVisibleNode, FFirstVisible, 1);
     }
     Advance(FCursorNode, FCursorPos, 1);
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoLeft() {
     if (FCursorPos == 0) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t P = FCursorPos;
@@ -64,8 +84,7 @@ void TEditMatrix::GoLeft() {
         if (P >= F + 2) {
             // The cursor is not yet next to slot 0: the window stays.
         } else if (F < S) {
-            FVisibleNode = FFirstNode;
-            FFirstVisible = 0;
+            ShowStartWindow();
         } else {
             Retreat(FVisibleNode, FFirstVisible, S);
         }
@@ -74,33 +93,24 @@ void TEditMatrix::GoLeft() {
     }
     Retreat(FCursorNode, FCursorPos, 1);
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoHome() {
     if (FCursorPos == 0) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t F = FFirstVisible;
-    FVisibleNode = FFirstNode;
-    FFirstVisible = 0;
+    ShowStartWindow();
     FCursorNode = FFirstNode;
     FCursorPos = 0;
 
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoEnd() {
     if (FCursorNode == FEndNode) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t L = FTextLength;
@@ -110,19 +120,15 @@ void TEditMatrix::GoEnd() {
     if (F <= L - T) {
         // The end position lies right of the window: show the end window (with no slots, the
         // end position itself).
-        FVisibleNode = FEndNode;
-        FFirstVisible = L;
-        Retreat(FVisibleNode, FFirstVisible, T - 1);
+        ShowEndWindow();
     }
 
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoPageUp() {
     if (FCursorNode == FFirstNode) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t P = FCursorPos;
@@ -131,41 +137,28 @@ void TEditMatrix::GoPageUp() {
         FCursorNode = FFirstNode;
         FCursorPos = 0;
         if (F != 0) {
-            FVisibleNode = FFirstNode;
-            FFirstVisible = 0;
+            ShowStartWindow();
         }
     } else {
         if (F < T) {
-            FVisibleNode = FFirstNode;
-            FFirstVisible = 0;
+            ShowStartWindow();
         } else {
             Retreat(FVisibleNode, FFirstVisible, T);
         }
         Retreat(FCursorNode, FCursorPos, T);
     }
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 void TEditMatrix::GoPageDown() {
     if (FCursorNode == FEndNode) return;
-    FTotalRefresh = false;
-    text::HideBar(*this);
+    BeginMove();
 
     const std::int32_t T = FTotalVisible;
     const std::int32_t L = FTextLength;
     const std::int32_t P = FCursorPos;
     const std::int32_t F = FFirstVisible;
-    const auto ShowEndWindow = [&] {
-        FVisibleNode = FEndNode;
-        FFirstVisible = L;
-        Retreat(FVisibleNode, FFirstVisible, T - 1);
-    };
     if (F > L - T) {
         // The end position is already in the window.
         FCursorNode = FEndNode;
@@ -184,12 +177,7 @@ void TEditMatrix::GoPageDown() {
         }
     }
 
-    if (T == 0) {
-        FVisibleNode = FCursorNode;
-        FFirstVisible = FCursorPos;
-    }
-    FTotalRefresh = FFirstVisible != F;
-    text::FinishFrame(*this);
+    EndMove(FFirstVisible != F);
 }
 
 }  // namespace vyr

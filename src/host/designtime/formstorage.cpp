@@ -11,10 +11,12 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <new>
 #include <sstream>
 
 #include "vyr/host/Controls.h"
 #include "vyr/host/Registry.h"
+#include "vyr/host/Text.h"
 
 namespace vyr::host {
 
@@ -26,25 +28,9 @@ EFormError::EFormError(std::string FileName, int Line, std::string Message)
 
 namespace {
 
-char Up(char C) { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 'a' + 'A') : C; }
-
-std::string Upper(std::string_view S) {
-    std::string R(S);
-    for (auto& C : R) C = Up(C);
-    return R;
-}
-
-bool SameText(std::string_view A, std::string_view B) { return A.size() == B.size() && Upper(A) == Upper(B); }
-
 bool IsIdentStart(char C) { return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_'; }
 bool IsIdentChar(char C) { return IsIdentStart(C) || (C >= '0' && C <= '9'); }
 bool IsSpace(char C) { return C == ' ' || C == '\t'; }
-int HexValue(char C) {
-    if (C >= '0' && C <= '9') return C - '0';
-    if (C >= 'a' && C <= 'f') return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F') return C - 'A' + 10;
-    return -1;
-}
 
 bool IsIdentifier(std::string_view S) {
     if (S.empty() || !IsIdentStart(S[0])) return false;
@@ -507,7 +493,7 @@ private:
             Object.Create = Entry->Create;
         }
         if (!Object.Name.empty()) {
-            auto [It, New] = FNames.emplace(Upper(Object.Name), Object.ClassName);
+            auto [It, New] = FNames.emplace(UpperCase(Object.Name), Object.ClassName);
             if (!New) Lex.Fail("a second component named " + Object.Name + ": expected every name once");
         }
         return Object;
@@ -622,6 +608,34 @@ bool ClassFits(const TPropInfo& Info, std::string_view ClassName) {
     return Info.TypeName.empty() || SameText(Info.TypeName, "TComponent") || SameText(Info.TypeName, ClassName);
 }
 
+// One published property's value, kept to undo a load that failed.
+struct TSavedValue {
+    const TPropInfo* Info;
+    TPropValue Value;
+};
+
+std::vector<TSavedValue> SaveValues(const TComponent& Component) {
+    std::vector<TSavedValue> Values;
+    for (const auto& Info : Component.Properties()) {
+        if (Info.Get && Info.Set && !SameText(Info.Name, "Name")) Values.push_back({&Info, Info.Get(Component)});
+    }
+    return Values;
+}
+
+// Sets back, in declared order, every saved property whose value differs now. A setter may
+// change another property (a shape that rounds the LED size), so a second pass catches what the
+// first one left different. A setter that raises here is passed over: the error being reported
+// is the one that made the load fail.
+void RestoreValues(TComponent& Component, const std::vector<TSavedValue>& Values) {
+    for (int Pass = 0; Pass < 2; ++Pass) {
+        for (const auto& Saved : Values) {
+            try {
+                if (Saved.Info->Get(Component) != Saved.Value) Saved.Info->Set(Component, Saved.Value);
+            } catch (...) {}
+        }
+    }
+}
+
 // Reads Text. Target (may be null) takes the first object; the others are created owned by
 // Owner and placed on Parent. Existing components of Owner may be referred to.
 std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileName, TComponent* Target,
@@ -641,23 +655,23 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
     if (Owner != nullptr) {
         for (int I = 0; I < Owner->ComponentCount(); ++I) {
             TComponent* C = Owner->Components(I);
-            if (C != Target && !C->Name().empty()) Existing.emplace(Upper(C->Name()), C);
+            if (C != Target && !C->Name().empty()) Existing.emplace(UpperCase(C->Name()), C);
         }
     }
     std::map<std::string, std::size_t> FileNames;
     for (std::size_t I = 0; I < Form.Objects.size(); ++I) {
         const auto& Object = Form.Objects[I];
         if (Object.Name.empty()) continue;
-        if (Existing.count(Upper(Object.Name)) != 0) {
+        if (Existing.count(UpperCase(Object.Name)) != 0) {
             throw EFormError(File, Object.Line,
                              "a component named " + Object.Name + " already exists: expected a new name");
         }
-        FileNames.emplace(Upper(Object.Name), I);
+        FileNames.emplace(UpperCase(Object.Name), I);
     }
     for (const auto& Object : Form.Objects) {
         for (const auto& Prop : Object.Props) {
             if (!Prop.IsReference) continue;
-            const auto Key = Upper(Prop.Reference);
+            const auto Key = UpperCase(Prop.Reference);
             std::string RefClass;
             if (auto It = FileNames.find(Key); It != FileNames.end()) {
                 RefClass = Form.Objects[It->second].ClassName;
@@ -677,8 +691,9 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
         }
     }
 
-    // Apply. Nothing below fails on sound input. Should a constructor or setter raise all the
-    // same, the components created so far are freed again and the target gets its name back.
+    // Apply. Nothing below fails on sound input. Should a constructor, SetName or a setter raise
+    // all the same, the load is undone: the target's published properties are set back to what
+    // they were, the components created so far are freed, and the target gets its name back.
     // Every new component is made before the target is touched, so a constructor that raises
     // leaves the target as it was.
     std::vector<TComponent*> Created;
@@ -686,23 +701,33 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
     Created.reserve(Form.Objects.size());  // so that recording a new component cannot fail
     Components.reserve(Form.Objects.size());
     const AnsiString TargetName = Target != nullptr ? Target->Name() : AnsiString();
+    const std::vector<TSavedValue> TargetValues = Target != nullptr ? SaveValues(*Target) : std::vector<TSavedValue>();
+    int FailedLine = 0;  // where the apply phase is, for the message if it fails
+    std::string Doing;
     try {
         for (std::size_t I = 0; I < Form.Objects.size(); ++I) {
             if (I == 0 && Target != nullptr) {
                 Components.push_back(Target);
                 continue;
             }
-            TComponent* C = Form.Objects[I].Create(Owner);
+            const auto& Object = Form.Objects[I];
+            FailedLine = Object.Line;
+            Doing = "cannot create " + Object.Name + " (" + Object.ClassName + ")";
+            TComponent* C = Object.Create(Owner);
             Created.push_back(C);
             Components.push_back(C);
             if (auto* Control = dynamic_cast<TControl*>(C); Control != nullptr && Parent != nullptr)
                 Control->SetParent(Parent);
         }
-        for (std::size_t I = 0; I < Form.Objects.size(); ++I) Components[I]->SetName(Form.Objects[I].Name);
+        for (std::size_t I = 0; I < Form.Objects.size(); ++I) {
+            FailedLine = Form.Objects[I].Line;
+            Doing = "cannot name the component " + Form.Objects[I].Name;
+            Components[I]->SetName(Form.Objects[I].Name);
+        }
         for (std::size_t I = 0; I < Form.Objects.size(); ++I) {
             for (auto& Prop : Form.Objects[I].Props) {
                 if (Prop.IsReference) {
-                    const auto Key = Upper(Prop.Reference);
+                    const auto Key = UpperCase(Prop.Reference);
                     auto It = FileNames.find(Key);
                     Prop.Value = It != FileNames.end() ? Components[It->second] : Existing.at(Key);
                 }
@@ -710,13 +735,28 @@ std::vector<TComponent*> ReadForm(std::string_view Text, std::string_view FileNa
                 // prototype's).
                 const TPropInfo* Info = Components[I]->FindProperty(Prop.Info->Name);
                 if (Info == nullptr || !Info->Set) continue;
+                FailedLine = Prop.Line;
+                Doing = "the value of " + std::string(Info->Name) + " was refused";
                 Info->Set(*Components[I], Prop.Value);
             }
         }
     } catch (...) {
+        if (Target != nullptr) RestoreValues(*Target, TargetValues);
         for (auto It = Created.rbegin(); It != Created.rend(); ++It) delete *It;
-        if (Target != nullptr) Target->SetName(TargetName);
-        throw;
+        if (Target != nullptr) {
+            try {
+                Target->SetName(TargetName);
+            } catch (...) {
+                // The name it had was accepted before; nothing better can be done here.
+            }
+        }
+        try {
+            throw;
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const std::exception& E) {
+            throw EFormError(File, FailedLine, Doing + ": " + E.what());
+        }
     }
     return Created;
 }

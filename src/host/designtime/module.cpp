@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "vyr/host/Graphics.h"
+#include "vyr/host/Text.h"
 
 namespace vyr::host {
 
@@ -47,13 +48,6 @@ void Notify(TModuleEvent Event, const TLibModule* Module, HMODULE Handle) {
         Hook = State().Hook;
     }
     if (Hook) Hook(Event, Module, Handle);
-}
-
-bool SameText(std::string_view A, std::string_view B) {
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
-               auto Up = [](char C) { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 'a' + 'A') : C; };
-               return Up(X) == Up(Y);
-           });
 }
 
 std::string ProgramPath() {

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "vyr/host/Registry.h"
+#include "vyr/host/Text.h"
 
 namespace vyr::host {
 
@@ -48,13 +49,6 @@ void RunHook(const TPackageInfoTable& Table, int Index, bool Startup) {
 }
 
 int UnitCount(const TPackageInfoTable* Table) { return Table->UnitInfo == nullptr ? 0 : std::max(Table->UnitCount, 0); }
-
-bool SameText(std::string_view A, std::string_view B) {
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
-               auto Up = [](char C) { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 'a' + 'A') : C; };
-               return Up(X) == Up(Y);
-           });
-}
 
 std::string Hex(std::uint64_t Value) {
     char Buffer[24];

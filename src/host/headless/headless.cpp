@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <string>
 
 #include "vyr/headless/Headless.h"
 #include "vyr/host/Threads.h"
@@ -91,5 +92,27 @@ void THeadlessWidgetSet::RunFor(std::chrono::milliseconds Duration) {
 }
 
 void THeadlessWidgetSet::Quit() { FQuit.store(true); }
+
+std::unique_ptr<host::TForm> MakeShownForm(THeadlessWidgetSet& WidgetSet) {
+    auto Form = std::make_unique<host::TForm>(nullptr, WidgetSet);
+    Form->SetWidth(800);
+    Form->SetHeight(600);
+    Form->Show();
+    return Form;
+}
+
+std::vector<host::TCustomControl*> AddPlainControls(host::TForm& Form, int Count, std::string_view NamePrefix) {
+    std::vector<host::TCustomControl*> Controls;
+    for (int i = 0; i < Count; ++i) {
+        auto* Control = new host::TCustomControl(&Form);
+        if (!NamePrefix.empty()) Control->SetName(std::string(NamePrefix) + std::to_string(i + 1));
+        Control->SetTabStop(true);
+        Control->SetWidth(20);
+        Control->SetHeight(20);
+        Control->SetParent(&Form);
+        Controls.push_back(Control);
+    }
+    return Controls;
+}
 
 }  // namespace vyr::headless

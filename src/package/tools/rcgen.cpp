@@ -6,7 +6,8 @@
 //   rcgen SCRIPT OUTPUT.cpp
 //
 // Files named in the script are read relative to the script's folder. Any fault stops the build
-// with "SCRIPT:LINE: message".
+// with "SCRIPT:LINE: message". The package information is encoded by the host library itself
+// (BuildPackageInfo), so the package carries exactly what the host's package loader reads.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -201,22 +202,9 @@ Bytes PackageInfo(const std::vector<std::string>& Args) {
             throw TError("packageinfo: expected 'requires' or 'contains' before " + A);
         }
     }
-    // The layout of Package.h.
-    Bytes Out;
-    U32(Out, Info.Flags);
-    U32(Out, static_cast<std::uint32_t>(Info.Requires.size()));
-    for (const auto& R : Info.Requires) {
-        Out.push_back(R.HashCode);
-        Out.insert(Out.end(), R.Name.begin(), R.Name.end());
-        Out.push_back(0);
-    }
-    U32(Out, static_cast<std::uint32_t>(Info.Contains.size()));
-    for (const auto& U : Info.Contains) {
-        Out.push_back(U.Flags);
-        Out.push_back(U.HashCode);
-        Out.insert(Out.end(), U.Name.begin(), U.Name.end());
-        Out.push_back(0);
-    }
+    // The host's own encoder, and its decoder as the check that the host will accept the result.
+    Bytes Out = BuildPackageInfo(Info);
+    (void)ParsePackageInfo(Out);
     return Out;
 }
 

@@ -31,8 +31,7 @@ int main() {
     vyr::host::SendKeyPress(*Matrix, '!');
     Widgets.ProcessMessages();
 
-    Expect(Matrix->Text().size() == 3 && Matrix->Text().find('!') != std::string::npos,
-           "typing inserts the character");
+    Expect(Matrix->Text().size() == 3 && Matrix->Text().find('!') != std::string::npos, "typing inserts the character");
     const vyr::host::TBitmap& Shown = vyr::headless::THeadlessWidgetSet::PeerOf(*Matrix)->Surface();
     Expect(Shown.Width() == Matrix->Width() && Shown.Height() == Matrix->Height(),
            "the window shows exactly the control's size");

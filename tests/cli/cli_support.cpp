@@ -1,4 +1,4 @@
-#include "CliSupport.h"
+#include "cli_support.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -16,6 +16,8 @@
 #include <stdexcept>
 
 #include <gtest/gtest.h>
+
+#include "vyr/host/Text.h"
 
 namespace vyr::cli::test {
 
@@ -124,17 +126,6 @@ TRunResult RunTool(const std::vector<std::string>& Args, const std::string& Stdi
     return Result;
 }
 
-TScratchDir::TScratchDir() {
-    std::string Template = ::testing::TempDir() + "vyrcli-XXXXXX";
-    if (!::mkdtemp(Template.data())) throw std::runtime_error("mkdtemp failed");
-    FPath = Template;
-}
-
-TScratchDir::~TScratchDir() {
-    std::error_code Ignored;
-    std::filesystem::remove_all(FPath, Ignored);
-}
-
 bool FileExists(const std::string& Path) { return std::filesystem::exists(Path); }
 
 std::string ReadFile(const std::string& Path) {
@@ -178,16 +169,9 @@ private:
         if (FPos + 4 > FText.size()) Fail("short \\u escape");
         unsigned V = 0;
         for (int i = 0; i < 4; ++i) {
-            const char C = FText[FPos++];
-            V <<= 4;
-            if (C >= '0' && C <= '9')
-                V |= static_cast<unsigned>(C - '0');
-            else if (C >= 'a' && C <= 'f')
-                V |= static_cast<unsigned>(C - 'a' + 10);
-            else if (C >= 'A' && C <= 'F')
-                V |= static_cast<unsigned>(C - 'A' + 10);
-            else
-                Fail("bad hex digit");
+            const int Digit = host::HexValue(FText[FPos++]);
+            if (Digit < 0) Fail("bad hex digit");
+            V = (V << 4) | static_cast<unsigned>(Digit);
         }
         return V;
     }

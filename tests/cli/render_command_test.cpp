@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "CliSupport.h"
+#include "cli_support.h"
 #include "image_io.h"
 
 namespace vyr::cli {

@@ -1,5 +1,5 @@
-// Helpers for the marquee tests: the column stream as a list of readable tokens, the tokens a
-// description should give, and the colours of the LED grid read back at each LED's anchor pixel.
+// Helpers for the marquee tests: the column stream as a list of readable tokens and the tokens a
+// description should give. The LED grid is read back with LedColours (support/test_support.h).
 #pragma once
 
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/test_support.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr::test {
@@ -59,38 +60,12 @@ inline std::vector<std::string> ExpectedTokens(const TEditMatrix& Matrix, std::s
         for (int k = 0; k < 6; ++k) {
             const Byte Glyph = k < 5 ? Matrix.CharTable()[5U * Ch + static_cast<unsigned>(k)] : Byte{0};
             std::string Token = "L";
-            for (int Row = 0; Row < 7; ++Row) Token += static_cast<char>('0' + ((Glyph >> (6 - Row)) & 1));
+            for (int Row = 0; Row < GlyphRows; ++Row)
+                Token += static_cast<char>('0' + ((Glyph >> (GlyphRows - 1 - Row)) & 1));
             Tokens.push_back(Token);
         }
     }
     return Tokens;
-}
-
-// The LED grid as text: one string per LED row, one character per LED column, each LED's
-// anchor pixel mapped through Mapping ('?' for a colour not listed). The anchor of index i is
-// (s div 2) + (s mod 2) - 1 + d + (s + d) i for LED size s and spacing d.
-inline std::vector<std::string> LedColours(const TEditMatrix& Matrix, int Columns, int Rows,
-                                           const std::vector<std::pair<TColor, char>>& Mapping) {
-    const int S = Matrix.LEDSize();
-    const int D = Matrix.LEDDistance();
-    const auto Anchor = [S, D](int i) { return (S / 2) + (S % 2) - 1 + D + (S + D) * i; };
-    std::vector<std::string> Picture;
-    for (int r = 0; r < Rows; ++r) {
-        std::string Row;
-        for (int c = 0; c < Columns; ++c) {
-            const TColor Colour = Matrix.Bitmap()->Pixel(Anchor(c), Anchor(r));
-            char Mark = '?';
-            for (const auto& [Known, Ch] : Mapping) {
-                if ((Known & 0xFFFFFF) == Colour) {
-                    Mark = Ch;
-                    break;
-                }
-            }
-            Row += Mark;
-        }
-        Picture.push_back(Row);
-    }
-    return Picture;
 }
 
 // A row repeated: Repeat("RR.", 3) is "RR.RR.RR.".

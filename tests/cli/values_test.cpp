@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "support/TestSupport.h"
+#include "support/test_support.h"
 #include "values.h"
 
 namespace vyr::cli {

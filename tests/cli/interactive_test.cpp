@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "CliSupport.h"
+#include "cli_support.h"
 
 namespace vyr::cli {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "CliSupport.h"
+#include "cli_support.h"
 #include "gif_encoder.h"
 
 namespace vyr::cli {

@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "support/test_support.h"
+
 namespace vyr::cli::test {
 
 struct TRunResult {
@@ -25,19 +27,8 @@ struct TRunResult {
 TRunResult RunTool(const std::vector<std::string>& Args, const std::string& Stdin = "", const std::string& Cwd = "",
                    int TimeoutMs = 30000);
 
-// A fresh directory under the test temporary directory, removed with its files at the end.
-class TScratchDir {
-public:
-    TScratchDir();
-    ~TScratchDir();
-    TScratchDir(const TScratchDir&) = delete;
-    TScratchDir& operator=(const TScratchDir&) = delete;
-    [[nodiscard]] const std::string& Path() const { return FPath; }
-    [[nodiscard]] std::string File(const std::string& Name) const { return FPath + "/" + Name; }
-
-private:
-    std::string FPath;
-};
+// The scratch folder of every test (support/test_support.h).
+using vyr::test::TScratchDir;
 
 bool FileExists(const std::string& Path);
 std::string ReadFile(const std::string& Path);

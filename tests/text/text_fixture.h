@@ -1,6 +1,6 @@
 // Helpers for the text tests: a matrix on a shown headless form brought into a given cursor and
-// window state through its own movement operations, the list walked through the read-only
-// accessors, and back-buffer snapshots compared LED by LED.
+// window state through its own movement operations, and back-buffer snapshots compared LED by
+// LED. The list invariants are ListIsSound (support/test_support.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/TestSupport.h"
+#include "support/test_support.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr::test {
@@ -40,61 +40,6 @@ inline void Prepare(TEditMatrix& M, int T, const std::string& Text, int P, int F
     ASSERT_EQ(M.CursorPos(), P);
     ASSERT_EQ(M.FirstVisible(), F);
     ASSERT_EQ(M.TextLength(), static_cast<std::int32_t>(Text.size()));
-}
-
-// The four list invariants, checked by walking the list from its first node. Returns the
-// text read off the nodes (sentinel excluded) through Text.
-inline ::testing::AssertionResult ListIsSound(const TEditMatrix& M, std::string* Text = nullptr) {
-    const Node* First = M.FirstNode();
-    const Node* End = M.EndNode();
-    if (First == nullptr || End == nullptr) return ::testing::AssertionFailure() << "no list";
-    if (First->PrevNode != nullptr) return ::testing::AssertionFailure() << "first has a predecessor";
-    if (End->NextNode != nullptr) return ::testing::AssertionFailure() << "sentinel has a successor";
-    if (End->Character != 0) return ::testing::AssertionFailure() << "sentinel is not 0";
-
-    std::string Read;
-    std::int32_t Index = 0;
-    std::int32_t CursorIndex = -1;
-    std::int32_t VisibleIndex = -1;
-    const Node* Prev = nullptr;
-    bool ReachedEnd = false;
-    for (const Node* N = First; N != nullptr; Prev = N, N = N->NextNode, ++Index) {
-        if (N->PrevNode != Prev) {
-            return ::testing::AssertionFailure() << "PrevNode broken at index " << Index;
-        }
-        if (N == M.CursorNode()) CursorIndex = Index;
-        if (N == M.VisibleNode()) VisibleIndex = Index;
-        if (N == End) {
-            ReachedEnd = true;
-            break;
-        }
-        Read += static_cast<char>(N->Character);
-        if (Index > M.TextLength()) return ::testing::AssertionFailure() << "list longer than L";
-    }
-    if (!ReachedEnd) return ::testing::AssertionFailure() << "the walk never met the sentinel";
-    if (static_cast<std::int32_t>(Read.size()) != M.TextLength()) {
-        return ::testing::AssertionFailure()
-               << "L = " << M.TextLength() << " but " << Read.size() << " nodes before the sentinel";
-    }
-    if (CursorIndex != M.CursorPos()) {
-        return ::testing::AssertionFailure() << "cursor node has index " << CursorIndex << ", P = " << M.CursorPos();
-    }
-    if (VisibleIndex != M.FirstVisible()) {
-        return ::testing::AssertionFailure()
-               << "visible node has index " << VisibleIndex << ", F = " << M.FirstVisible();
-    }
-    const int T = M.TotalVisible();
-    const int P = M.CursorPos();
-    const int F = M.FirstVisible();
-    if (T >= 1 && !(F <= P && P <= F + T - 1)) {
-        return ::testing::AssertionFailure()
-               << "cursor outside the window: P = " << P << ", F = " << F << ", T = " << T;
-    }
-    if (T == 0 && F != P) {
-        return ::testing::AssertionFailure() << "empty window does not follow: P = " << P << ", F = " << F;
-    }
-    if (Text != nullptr) *Text = Read;
-    return ::testing::AssertionSuccess();
 }
 
 // A copy of a bitmap's pixels.

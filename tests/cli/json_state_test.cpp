@@ -1,7 +1,7 @@
 // The --state line: valid JSON, every 8-bit code round-trips, keys in their fixed order.
 #include <gtest/gtest.h>
 
-#include "CliSupport.h"
+#include "cli_support.h"
 #include "json_state.h"
 #include "session.h"
 
