@@ -446,8 +446,8 @@ TProgram RandomProgram(std::uint32_t Seed, std::size_t Ops) {
 
 TProgramRunner::TProgramRunner(const TProgramLayout& Layout, const TMatrixFactory& Make) {
     FForm = std::make_unique<host::TForm>(nullptr, FWidgetSet);
-    FForm->SetWidth(800);
-    FForm->SetHeight(600);
+    FForm->SetWidth(64);
+    FForm->SetHeight(32);
     FForm->Show();
     FMatrix = Make ? Make(FForm.get()) : new TEditMatrix(FForm.get());
     FMatrix->SetParent(FForm.get());
