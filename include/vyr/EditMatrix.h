@@ -178,8 +178,9 @@ public:
     void ChangeChar(Byte Character, const std::array<Byte, 5>& Glyph);
 
     // ---- Cursor movement -----------------------------------------------------------------
-    // Each keeps the cursor inside the window and redraws what changed; at the start (Left,
-    // Home, PageUp) or the end of the text (Right, End, PageDown) it does nothing.
+    // Each keeps the cursor inside the window (a window of no slots stands at the cursor) and
+    // redraws what changed; at the start (Left, Home, PageUp) or the end of the text (Right,
+    // End, PageDown) it does nothing.
     void GoRight();
     void GoLeft();
     void GoHome();
