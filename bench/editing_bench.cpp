@@ -10,10 +10,8 @@
 
 namespace {
 
-using vyr::TEditMatrix;
-
 struct TBench : vyr::bench::TShownMatrix {
-    TEditMatrix* M = Matrix;
+    vyr::bench::TBenchMatrix* M = Matrix;
 
     explicit TBench(int Length) {
         // The list is filled through its primitive (no column stream, no drawing per

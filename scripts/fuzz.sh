@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Builds the form reader's fuzz target with clang (libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) from just the sources it needs, then runs it over the corpus in
-# tests/fuzz/corpus for a bounded time. New inputs the fuzzer finds go to the build folder, not
-# into the repository; a crashing input is left there as crash-* and the script fails.
+# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer)
+# from just the sources they need, then runs each over its corpus for a bounded time:
+#   fuzz_form    the form reader            corpus tests/fuzz/corpus
+#   fuzz_matrix  programs of public matrix  corpus tests/fuzz/matrix_corpus
+#                operations (tests/support/MatrixProgram.h)
+# New inputs the fuzzer finds go to the build folder, not into the repository; a crashing input
+# is left there as <target>-crash-* and the script fails.
 #
-#   scripts/fuzz.sh [SECONDS]        default 60 (or $VYR_FUZZ_SECONDS)
+#   scripts/fuzz.sh [SECONDS] [TARGET...]   SECONDS per target, default 60 (or $VYR_FUZZ_SECONDS);
+#                                           targets default to both
 #
 # Needs clang++ and the libFuzzer runtime (Debian: apt-get install clang libclang-rt-14-dev).
 # Build folder: $VYR_FUZZ_BUILD, default build-fuzz; reused while the sources do not change.
@@ -13,6 +17,9 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 SECONDS_TO_RUN=${1:-${VYR_FUZZ_SECONDS:-60}}
+shift || true
+TARGETS=("$@")
+[[ ${#TARGETS[@]} -gt 0 ]] || TARGETS=(fuzz_form fuzz_matrix)
 OUT=${VYR_FUZZ_BUILD:-$ROOT/build-fuzz}
 CXX=${VYR_FUZZ_CXX:-clang++}
 JOBS=${VYR_FUZZ_JOBS:-2}
@@ -22,24 +29,57 @@ if ! command -v "$CXX" >/dev/null 2>&1; then
     exit 1
 fi
 
-SOURCES=(src/host/*.cpp src/host/designtime/*.cpp src/charset/*.cpp src/package/register.cpp tests/fuzz/fuzz_form.cpp)
-while IFS= read -r File; do SOURCES+=("$File"); done < <(find src/editmatrix -name '*.cpp' | sort)
+# The libraries every target links; each target adds its own sources.
+COMMON=(src/host/*.cpp src/host/designtime/*.cpp src/host/headless/*.cpp src/charset/*.cpp src/package/register.cpp)
+while IFS= read -r File; do COMMON+=("$File"); done < <(find src/editmatrix -name '*.cpp' | sort)
+declare -A OWN=(
+    [fuzz_form]="tests/fuzz/fuzz_form.cpp"
+    [fuzz_matrix]="tests/fuzz/fuzz_matrix.cpp tests/support/MatrixProgram.cpp"
+)
+declare -A CORPUS=([fuzz_form]=tests/fuzz/corpus [fuzz_matrix]=tests/fuzz/matrix_corpus)
+# Per-target options: the form reader has a dictionary; a matrix program may ask for a back
+# buffer of the host's largest size, which takes a while to paint under the sanitizers.
+declare -A EXTRA=([fuzz_form]="-max_len=4096 -timeout=20 -dict=tests/fuzz/form.dict"
+                  [fuzz_matrix]="-max_len=2048 -timeout=120")
 FLAGS=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
-       -fno-sanitize-recover=undefined -Iinclude)
+       -fno-sanitize-recover=undefined -Iinclude -Itests)
 
-mkdir -p "$OUT/obj" "$OUT/corpus"
+SOURCES=("${COMMON[@]}")
+for Target in "${TARGETS[@]}"; do
+    [[ -n "${OWN[$Target]:-}" ]] || { echo "fuzz.sh: no target $Target" >&2; exit 1; }
+    read -ra Own <<< "${OWN[$Target]}"
+    SOURCES+=("${Own[@]}")
+done
+
+mkdir -p "$OUT/obj"
 # Rebuild when any source, header or flag changed.
-STAMP=$( { printf '%s\n' "$CXX" "${FLAGS[@]}"; cat "${SOURCES[@]}" $(find include -name '*.h' | sort); } | sha1sum | cut -d' ' -f1)
-if [[ ! -x "$OUT/fuzz_form" || "$(cat "$OUT/stamp" 2>/dev/null)" != "$STAMP" ]]; then
-    echo "fuzz.sh: building $OUT/fuzz_form with $("$CXX" --version | head -1)"
-    rm -f "$OUT"/obj/*.o
-    printf '%s\n' "${SOURCES[@]}" | xargs -P "$JOBS" -I{} sh -c \
+STAMP=$( { printf '%s\n' "$CXX" "${FLAGS[@]}" "${SOURCES[@]}"; cat "${SOURCES[@]}" $(find include tests/support -name '*.h' | sort); } | sha1sum | cut -d' ' -f1)
+Object() { echo "$OUT/obj/$(echo "$1" | tr / _).o"; }
+Built() {
+    [[ "$(cat "$OUT/stamp" 2>/dev/null)" == "$STAMP" ]] || return 1
+    for T in "${TARGETS[@]}"; do [[ -x "$OUT/$T" ]] || return 1; done
+}
+if ! Built; then
+    echo "fuzz.sh: building ${TARGETS[*]} in $OUT with $("$CXX" --version | head -1)"
+    rm -f "$OUT"/obj/*.o "$OUT/stamp"
+    printf '%s\n' "${SOURCES[@]}" | sort -u | xargs -P "$JOBS" -I{} sh -c \
         'f="$1"; shift; exec "$@" -c "$f" -o "'"$OUT"'/obj/$(echo "$f" | tr / _).o"' _ {} "$CXX" "${FLAGS[@]}"
-    "$CXX" -fsanitize=fuzzer,address,undefined "$OUT"/obj/*.o -o "$OUT/fuzz_form" -ldl -lpthread
+    COMMON_OBJECTS=()
+    for File in "${COMMON[@]}"; do COMMON_OBJECTS+=("$(Object "$File")"); done
+    for Target in "${TARGETS[@]}"; do
+        read -ra Own <<< "${OWN[$Target]}"
+        OWN_OBJECTS=()
+        for File in "${Own[@]}"; do OWN_OBJECTS+=("$(Object "$File")"); done
+        "$CXX" -fsanitize=fuzzer,address,undefined "${COMMON_OBJECTS[@]}" "${OWN_OBJECTS[@]}" -o "$OUT/$Target" \
+            -ldl -lpthread
+    done
     echo "$STAMP" > "$OUT/stamp"
 fi
 
-echo "fuzz.sh: fuzzing the form reader for ${SECONDS_TO_RUN}s"
-"$OUT/fuzz_form" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 -timeout=20 -rss_limit_mb=4096 \
-    -print_final_stats=1 -dict=tests/fuzz/form.dict -artifact_prefix="$OUT/" \
-    "$OUT/corpus" tests/fuzz/corpus
+for Target in "${TARGETS[@]}"; do
+    mkdir -p "$OUT/corpus-$Target"
+    echo "fuzz.sh: fuzzing $Target for ${SECONDS_TO_RUN}s"
+    read -ra Extra <<< "${EXTRA[$Target]}"
+    "$OUT/$Target" -max_total_time="$SECONDS_TO_RUN" -rss_limit_mb=4096 -print_final_stats=1 "${Extra[@]}" \
+        -artifact_prefix="$OUT/$Target-" "$OUT/corpus-$Target" "${CORPUS[$Target]}"
+done

@@ -3,7 +3,7 @@
 #   1. the normal build and every test,
 #   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer,
 #   3. the thread tests under ThreadSanitizer,
-#   4. the form-reader fuzz target for a bounded time.
+#   4. the fuzz targets (form reader, whole control) for a bounded time each.
 # Any failure or sanitizer report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,7 +34,7 @@ scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_SANITIZE=thr
 step "thread tests under TSan"
 build-tsan/bin/test_threads --gtest_brief=1
 
-step "fuzzing the form reader"
+step "fuzzing the form reader and the whole control"
 scripts/fuzz.sh
 
 step "all test stages passed"

@@ -30,6 +30,11 @@ using host::Word;
 class TCharSet;
 class TEditMatrix;
 
+namespace detail {
+// The implementation's own helpers (src/editmatrix) reach protected steps through this.
+struct TMatrixAccess;
+}  // namespace detail
+
 // LED shape, one byte.
 enum class EShape : Byte { Square = 0, Circle = 1 };
 
@@ -174,8 +179,6 @@ public:
     void RedrawDisplay();
 
     // ---- Glyphs --------------------------------------------------------------------------
-    // Writes the 100 built-in glyphs; other codes keep theirs.
-    void InitCharset();
     // Column 0..4 of the code's glyph (bit 6 the top LED, bit 0 the bottom); 255 for a
     // column index of 5 or more.
     [[nodiscard]] Byte GetCharColumn(Byte Character, Byte Column) const;
@@ -183,6 +186,90 @@ public:
     void SetCharColumn(Byte Character, Byte Column, Byte Value);
     // Replaces a whole glyph and redraws when the code is in view.
     void ChangeChar(Byte Character, const std::array<Byte, 5>& Glyph);
+
+    // ---- Cursor movement -----------------------------------------------------------------
+    // Each keeps the cursor inside the window (a window of no slots stands at the cursor) and
+    // redraws what changed; at the start (Left, Home, PageUp) or the end of the text (Right,
+    // End, PageDown) it does nothing.
+    void GoRight();
+    void GoLeft();
+    void GoHome();
+    void GoEnd();
+    void GoPageUp();
+    void GoPageDown();
+
+    // ---- Insertion and deletion ----------------------------------------------------------
+    // Types one character at the cursor (inserting, or replacing with Overwrite). Any code is
+    // stored as given; the keyboard and InsertCharacter pass only codes 32 to 255.
+    void InsertChar(Byte Character);
+    // Removes the character under the cursor; nothing at the end of the text.
+    void DeleteChar();
+    // Removes the character before the cursor; nothing at the start of the text.
+    void BackSpaceChar();
+
+    // ---- Keyboard ------------------------------------------------------------------------
+    // Inserts a character as if typed, in either mode; codes below 32 are ignored.
+    void InsertCharacter(char Key);
+    // Upper case with three extra letters: 229->197, 230->198, 248->216.
+    [[nodiscard]] static char UpcaseDK(char Key);
+
+    // ---- Marquee steps -------------------------------------------------------------------
+    // Suspends both worker threads (the next switch to scroll mode resumes them).
+    void StopScroll();
+    // One scroll step / one blink toggle and the repaint, as the worker threads hand them to
+    // the GUI thread; nothing once destruction has begun.
+    void TryToScrollOnce();
+    void TryToBlink();
+    // The same steps for a timer of the application's own; nothing during construction.
+    void DelayTimerOnTimer(host::TComponent* Sender);
+    void BlinkOnTimer(host::TComponent* Sender);
+
+    // ---- Read-only views of the state, for applications, tools and tests ------------------
+    [[nodiscard]] bool Creating() const { return FCreating; }
+    [[nodiscard]] bool Destroying() const { return FDestroying; }
+    [[nodiscard]] bool TotalRefresh() const { return FTotalRefresh; }
+    [[nodiscard]] bool MiniRefresh() const { return FMiniRefresh; }
+    [[nodiscard]] bool GeometryChanged() const { return FGeometryChanged; }
+    [[nodiscard]] const host::TBitmap* Bitmap() const { return FBitmap.get(); }
+    [[nodiscard]] const std::array<Byte, 256 * 5>& CharTable() const { return FCharTable; }
+    [[nodiscard]] TColor OnColor() const { return FOnColor; }
+    [[nodiscard]] TColor OffColor() const { return FOffColor; }
+    [[nodiscard]] std::int32_t CursorPos() const { return FCursorPos; }
+    [[nodiscard]] std::int32_t FirstVisible() const { return FFirstVisible; }
+    [[nodiscard]] std::int32_t TextLength() const { return FTextLength; }
+    [[nodiscard]] const Node* FirstNode() const { return FFirstNode; }
+    [[nodiscard]] const Node* CursorNode() const { return FCursorNode; }
+    [[nodiscard]] const Node* VisibleNode() const { return FVisibleNode; }
+    [[nodiscard]] const Node* EndNode() const { return FEndNode; }
+    [[nodiscard]] const _Pixel* StreamHead() const { return FStreamHead; }
+    [[nodiscard]] const _Pixel* StreamTail() const { return FStreamTail; }
+    [[nodiscard]] const _Pixel* ScrollPos() const { return FScrollPos; }
+    [[nodiscard]] TColor ScrollOnColor() const { return FScrollOnColor; }
+    [[nodiscard]] TColor ScrollOffColor() const { return FScrollOffColor; }
+    [[nodiscard]] TColor ScrollBlinkOffColor() const { return FScrollBlinkOffColor; }
+    [[nodiscard]] bool BlinkState() const { return FBlinkState; }
+    [[nodiscard]] bool Blinking() const { return FBlinking; }
+    [[nodiscard]] bool ScrollHalted() const { return FScrollHalted; }
+    [[nodiscard]] const TDelayTimer* DelayTimer() const { return FDelayTimer.get(); }
+    [[nodiscard]] const TBlinkTimer* BlinkTimer() const { return FBlinkTimer.get(); }
+
+protected:
+    // The steps below assume the state the public operations keep (a live character list, a
+    // cursor inside the window, a back buffer of the control's size, a stream whose cells they
+    // were given); called in another state they may break it or crash. Derived classes (tests,
+    // benchmarks) may reach them.
+
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+    void Click() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void WndProc(host::TMessage& Message) override;
+    void Notification(host::TComponent* AComponent, host::TOperation Operation) override;
+
+    // ---- Glyphs --------------------------------------------------------------------------
+    // Writes the 100 built-in glyphs; other codes keep theirs.
+    void InitCharset();
 
     // ---- Character list ------------------------------------------------------------------
     Node* CreateNode(Byte Character);
@@ -192,27 +279,10 @@ public:
     void RemoveElement(Node* N);
     void CheckAndSetCursor();
 
-    // ---- Cursor movement -----------------------------------------------------------------
-    void GoRight();
-    void GoLeft();
-    void GoHome();
-    void GoEnd();
-    void GoPageUp();
-    void GoPageDown();
-
-    // ---- Insertion and deletion ----------------------------------------------------------
-    void InsertChar(Byte Character);
-    void DeleteChar();
-    void BackSpaceChar();
-
     // ---- Keyboard and focus --------------------------------------------------------------
     void GetSpecialKey(int Key);
     void GetCharKey(char Key);
-    // Inserts a character as if typed, in either mode; codes below 32 are ignored.
-    void InsertCharacter(char Key);
     void ExitComp(int Key);
-    // Upper case with three extra letters: 229->197, 230->198, 248->216.
-    [[nodiscard]] static char UpcaseDK(char Key);
 
     // ---- LED raster ----------------------------------------------------------------------
     // The primitives clip: nothing outside the back buffer is ever written.
@@ -257,55 +327,14 @@ public:
 
     // ---- Worker threads ------------------------------------------------------------------
     void StartScroll();
-    void StopScroll();
-    void TryToScrollOnce();
     void ScrollOnce();
-    void TryToBlink();
     void ShiftBlinkState() { FBlinkState = !FBlinkState; }
     void SleepVDelay() const;
     void SleepVBlinkDelay() const;
-    void DelayTimerOnTimer(host::TComponent* Sender);
-    void BlinkOnTimer(host::TComponent* Sender);
-
-    // ---- Read-only views of the state, for applications, tools and tests ------------------
-    [[nodiscard]] bool Creating() const { return FCreating; }
-    [[nodiscard]] bool Destroying() const { return FDestroying; }
-    [[nodiscard]] bool TotalRefresh() const { return FTotalRefresh; }
-    [[nodiscard]] bool MiniRefresh() const { return FMiniRefresh; }
-    [[nodiscard]] bool GeometryChanged() const { return FGeometryChanged; }
-    [[nodiscard]] const host::TBitmap* Bitmap() const { return FBitmap.get(); }
-    [[nodiscard]] const std::array<Byte, 256 * 5>& CharTable() const { return FCharTable; }
-    [[nodiscard]] TColor OnColor() const { return FOnColor; }
-    [[nodiscard]] TColor OffColor() const { return FOffColor; }
-    [[nodiscard]] std::int32_t CursorPos() const { return FCursorPos; }
-    [[nodiscard]] std::int32_t FirstVisible() const { return FFirstVisible; }
-    [[nodiscard]] std::int32_t TextLength() const { return FTextLength; }
-    [[nodiscard]] const Node* FirstNode() const { return FFirstNode; }
-    [[nodiscard]] const Node* CursorNode() const { return FCursorNode; }
-    [[nodiscard]] const Node* VisibleNode() const { return FVisibleNode; }
-    [[nodiscard]] const Node* EndNode() const { return FEndNode; }
-    [[nodiscard]] const _Pixel* StreamHead() const { return FStreamHead; }
-    [[nodiscard]] const _Pixel* StreamTail() const { return FStreamTail; }
-    [[nodiscard]] const _Pixel* ScrollPos() const { return FScrollPos; }
-    [[nodiscard]] TColor ScrollOnColor() const { return FScrollOnColor; }
-    [[nodiscard]] TColor ScrollOffColor() const { return FScrollOffColor; }
-    [[nodiscard]] TColor ScrollBlinkOffColor() const { return FScrollBlinkOffColor; }
-    [[nodiscard]] bool BlinkState() const { return FBlinkState; }
-    [[nodiscard]] bool Blinking() const { return FBlinking; }
-    [[nodiscard]] bool ScrollHalted() const { return FScrollHalted; }
-    [[nodiscard]] TDelayTimer* DelayTimer() const { return FDelayTimer.get(); }
-    [[nodiscard]] TBlinkTimer* BlinkTimer() const { return FBlinkTimer.get(); }
-
-protected:
-    void KeyDown(Word& Key, TShiftState Shift) override;
-    void KeyPress(char& Key) override;
-    void Click() override;
-    void DoEnter() override;
-    void DoExit() override;
-    void WndProc(host::TMessage& Message) override;
-    void Notification(host::TComponent* AComponent, host::TOperation Operation) override;
 
 private:
+    friend struct detail::TMatrixAccess;
+
     void WMEraseBkgnd(host::TMessage& Message);
     void WMGetDlgCode(host::TMessage& Message);
     void WMNextDlgCtl(host::TMessage& Message);

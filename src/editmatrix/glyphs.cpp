@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 
+#include "access.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr {
@@ -138,7 +139,7 @@ void RedrawIfVisible(TEditMatrix& Matrix, Byte Character) {
         }
     }
     if (Hit) {
-        Matrix.TotalRedraw(false, false);
+        detail::TMatrixAccess::TotalRedraw(Matrix, false, false);
         Matrix.RedrawDisplay();
     }
 }

@@ -41,7 +41,7 @@ TEST(MatrixFrame, PixelsOfTheTopLeftCornerShowMarginsGapsAndLEDs) {
 // are anchored at (25, 18).
 TEST(MatrixFrame, LEDBoxAndAnchorForBothShapes) {
     TFormWithMatrix F;
-    TEditMatrix& M = *F.Matrix;
+    TMatrixProbe& M = *F.Matrix;
     UseTestColours(M);
     M.FSetLEDSize(5);
     M.FSetLEDDistance(2);
@@ -62,7 +62,7 @@ TEST(MatrixFrame, LEDBoxAndAnchorForBothShapes) {
 
 TEST(MatrixFrame, LongTextShowsExactlyTheWindowWithTheSentinelCellLast) {
     TFormWithMatrix F;
-    TEditMatrix& M = *F.Matrix;
+    TMatrixProbe& M = *F.Matrix;
     M.FSetText("ABCDEFGHIJKL");  // P = 12, F = 3: cells show D..L and the end position
     ASSERT_EQ(M.FirstVisible(), 3);
     const std::vector<std::string> Rows = LedPicture(F.Peer().Surface(), M, 60, 9, 255, 64);
@@ -86,7 +86,7 @@ TEST(MatrixFrame, LongTextShowsExactlyTheWindowWithTheSentinelCellLast) {
 }
 
 TEST(MatrixFrame, ClearSegmentsDrawsNineRowsOfACellInEditModeSevenInScrollModeNoneWhenEmpty) {
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     M.Paint();
     FillBitmap(M, Marker);
     M.ClearSegments(5, 4);
@@ -107,7 +107,7 @@ TEST(MatrixFrame, ClearSegmentsDrawsNineRowsOfACellInEditModeSevenInScrollModeNo
 
 TEST(MatrixFrame, RedrawWithoutClearKeepsTheBackgroundWithClearRepaintsBufferAndWindow) {
     TFormWithMatrix F;
-    TEditMatrix& M = *F.Matrix;
+    TMatrixProbe& M = *F.Matrix;
     UseTestColours(M);
     FillBitmap(M, Marker);
     F.ResetCounters();
@@ -126,7 +126,7 @@ TEST(MatrixFrame, RedrawWithoutClearKeepsTheBackgroundWithClearRepaintsBufferAnd
 }
 
 TEST(MatrixFrame, CursorBarIsNeverDrawnInScrollModeOrOutsideTheWindow) {
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     M.FSetScroll(true);
     FillBitmap(M, Marker);
     M.MakeCursor(true);
@@ -136,7 +136,7 @@ TEST(MatrixFrame, CursorBarIsNeverDrawnInScrollModeOrOutsideTheWindow) {
               std::vector<std::string>(static_cast<std::size_t>(B.Height()),
                                        std::string(static_cast<std::size_t>(B.Width()), 'X')));
 
-    TEditMatrix N(nullptr);
+    TMatrixProbe N(nullptr);
     N.FSetText("ABC");
     N.FSetTotalVisible(0);
     N.Paint();
@@ -151,7 +151,7 @@ TEST(MatrixFrame, CursorBarIsNeverDrawnInScrollModeOrOutsideTheWindow) {
 // the width at its largest extent and the frame is drawn into what the control got.
 TEST(MatrixGeometry, HugeGridIsCappedByTheHostAndDrawnWithoutOverrun) {
     TFormWithMatrix F;
-    TEditMatrix& M = *F.Matrix;
+    TMatrixProbe& M = *F.Matrix;
     UseTestColours(M);
     M.FSetTotalVisible(255);
     M.FSetLEDSize(255);

@@ -53,7 +53,7 @@ std::string Hex(const TEditMatrix& M, int Code) {
 
 TEST(MatrixGlyphs, TableHoldsTheHundredBuiltInGlyphsAndBlankElsewhere) {
     ASSERT_EQ(Font.size(), 100U);
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     for (int Code = 0; Code < 256; ++Code) {
         const auto It = Font.find(Code);
         EXPECT_EQ(Hex(M, Code), It == Font.end() ? "00 00 00 00 00" : It->second) << "code " << Code;
@@ -66,7 +66,7 @@ TEST(MatrixGlyphs, TableHoldsTheHundredBuiltInGlyphsAndBlankElsewhere) {
 
 TEST(MatrixGlyphs, ColumnAccessOutsideTheGlyphReads255AndWritesNothing) {
     TFormWithMatrix F;
-    TEditMatrix& M = *F.Matrix;
+    TMatrixProbe& M = *F.Matrix;
     M.FSetText("AAA");
     const auto Before = M.CharTable();
     F.ResetCounters();
@@ -82,7 +82,7 @@ TEST(MatrixGlyphs, ColumnAccessOutsideTheGlyphReads255AndWritesNothing) {
 }
 
 TEST(MatrixGlyphs, InitCharsetRestoresBuiltInsKeepsOthersAndTablesAreNotShared) {
-    TEditMatrix M(nullptr), Other(nullptr);
+    TMatrixProbe M(nullptr), Other(nullptr);
     M.ChangeChar('A', {1, 2, 3, 4, 5});
     M.SetCharColumn(94, 0, 0x7F);
     EXPECT_EQ(Hex(Other, 'A'), "3F 48 48 48 3F");
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, MatrixGlyphRedraw,
 
 TEST(MatrixGlyphRedraw, NewGlyphReachesTheScreenBitSevenLightsNothingSentinelWaitsForAFullRedraw) {
     TFormWithMatrix F;
-    TEditMatrix& M = *F.Matrix;
+    TMatrixProbe& M = *F.Matrix;
     M.FSetText("AB");
     M.ChangeChar('A', {0x80, 0xC1, 0x7F, 0x80, 0xFF});
     EXPECT_EQ(LedPicture(F.Peer().Surface(), M, 6, 7, 255, 64),

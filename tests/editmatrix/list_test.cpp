@@ -27,7 +27,7 @@ class MatrixText : public ::testing::TestWithParam<TTextRow> {};
 
 TEST_P(MatrixText, AssignmentStoresTheTextAndPutsTheCursorAtTheEnd) {
     const TTextRow& Row = GetParam();
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     M.FSetTotalVisible(static_cast<Byte>(Row.TotalVisible));
     M.FSetText("previous text");
     M.FSetText(Row.Text);
@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
 // clang-format on
 
 TEST(MatrixWindow, NarrowingMovesTheWindowToTheCursorWideningLeavesIt) {
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     M.FSetText("ABCDEFGH");  // P = 8, F = 0
     M.FSetTotalVisible(5);
     EXPECT_EQ(M.FirstVisible(), 4);
@@ -64,7 +64,7 @@ TEST(MatrixWindow, NarrowingMovesTheWindowToTheCursorWideningLeavesIt) {
 // node always exists and a wider window shows the cursor again in its first cell.
 TEST(MatrixWindow, NoCellsKeepsTheListSoundAndRecovers) {
     TFormWithMatrix F;
-    TEditMatrix& M = *F.Matrix;
+    TMatrixProbe& M = *F.Matrix;
     M.FSetText("ABCD");
     M.FSetTotalVisible(0);
     EXPECT_EQ(M.FirstVisible(), 4);
@@ -85,7 +85,7 @@ TEST(MatrixWindow, NoCellsKeepsTheListSoundAndRecovers) {
 }
 
 TEST(MatrixListPrimitives, RemovingTheFirstNodeMakesItsSuccessorFirst) {
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     M.FSetText("AB");
     M.RemoveElement(const_cast<Node*>(M.CursorNode()->PrevNode));
     EXPECT_EQ(M.FReadText(), "A");

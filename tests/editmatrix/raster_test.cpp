@@ -53,7 +53,7 @@ void PrintTo(const TDiscRow& Row, std::ostream* Os) { *Os << "radius " << Row.Ra
 class MatrixDisc : public ::testing::TestWithParam<TDiscRow> {};
 
 TEST_P(MatrixDisc, IsBuiltOfSpansCentredOnItsCentre) {
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     const int R = GetParam().Radius;
     M.SPutCirc24bitmap(40, 13, R, White);
     const std::vector<TRowSpan> Rows = Spans(*M.Bitmap());
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Radii, MatrixDisc,
 // The top row of a disc of radius R gets the spans of every h with round(sqrt(R^2 - h^2)) = R,
 // that is h^2 < R: half-width ceil(sqrt(R)) - 1, which is 31622 for R = 10^9.
 TEST(MatrixDisc, HugeRadiusTopRowHasTheWidthOfItsSpans) {
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     const int R = 1000000000;
     M.SPutCirc24bitmap(100 - 31622, R, R, White);
     const TRowSpan Top = Spans(*M.Bitmap())[0];
@@ -98,7 +98,7 @@ void PrintTo(const TSquareRow& Row, std::ostream* Os) { *Os << "size " << Row.Si
 class MatrixSquare : public ::testing::TestWithParam<TSquareRow> {};
 
 TEST_P(MatrixSquare, CoversItsSizeWithTheExtraPixelRightAndBelowForEvenSizes) {
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     const TSquareRow& Row = GetParam();
     M.SPutRect24bitmap(Row.Anchor, Row.Anchor, Row.Size, White);
     const std::vector<TRowSpan> Rows = Spans(*M.Bitmap());
@@ -132,7 +132,7 @@ void PrintTo(const TColourRow& Row, std::ostream* Os) {
 class MatrixColourBytes : public ::testing::TestWithParam<TColourRow> {};
 
 TEST_P(MatrixColourBytes, EveryPrimitiveWritesBlueGreenRedAndIgnoresTheTopByte) {
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     const TColourRow& Row = GetParam();
     M.SPutpixel24bitmap(3, 4, Row.Color);
     M.SPutRect24bitmap(20, 4, 1, Row.Color);
@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(Colours, MatrixColourBytes,
 
 struct TClipRow {
     const char* Name;
-    std::function<void(TEditMatrix&)> Draw;
+    std::function<void(TMatrixProbe&)> Draw;
     int Lit;  // pixels lit inside the buffer
 };
 void PrintTo(const TClipRow& Row, std::ostream* Os) { *Os << Row.Name; }
@@ -164,7 +164,7 @@ void PrintTo(const TClipRow& Row, std::ostream* Os) { *Os << Row.Name; }
 class MatrixClipping : public ::testing::TestWithParam<TClipRow> {};
 
 TEST_P(MatrixClipping, DrawsOnlyThePartInsideTheBufferAndNeverTouchesRowPadding) {
-    TEditMatrix M(nullptr);
+    TMatrixProbe M(nullptr);
     host::TBitmap& B = MutableBitmap(M);
     ASSERT_EQ(B.RowStride(), 544U);  // 181 pixels: 543 bytes and one byte of padding a row
     for (int y = 0; y < B.Height(); ++y) B.ScanLine(y)[543] = 0x5A;
@@ -180,35 +180,35 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, MatrixClipping,
     ::testing::Values(
         TClipRow{"PixelsJustOutside",
-                 [](TEditMatrix& M) {
+                 [](TMatrixProbe& M) {
                      for (const auto& [X, Y] : {std::pair{-1, 0}, {181, 0}, {0, -1}, {0, 28}, {INT_MIN, INT_MAX}})
                          M.SPutpixel24bitmap(X, Y, White);
                  },
                  0},
         TClipRow{"PixelsAtTheCorners",
-                 [](TEditMatrix& M) {
+                 [](TMatrixProbe& M) {
                      M.SPutpixel24bitmap(0, 0, White);
                      M.SPutpixel24bitmap(180, 27, White);
                  },
                  2},
-        TClipRow{"SquareOverTopLeftCorner", [](TEditMatrix& M) { M.SPutRect24bitmap(0, 0, 5, White); }, 9},
-        TClipRow{"SquareOverBottomRightCorner", [](TEditMatrix& M) { M.SPutRect24bitmap(180, 27, 5, White); }, 9},
-        TClipRow{"SquareEntirelyOutside", [](TEditMatrix& M) { M.SPutRect24bitmap(-10, 10, 5, White); }, 0},
-        TClipRow{"SquareLargerThanTheBuffer", [](TEditMatrix& M) { M.SPutRect24bitmap(0, 0, INT_MAX, White); },
+        TClipRow{"SquareOverTopLeftCorner", [](TMatrixProbe& M) { M.SPutRect24bitmap(0, 0, 5, White); }, 9},
+        TClipRow{"SquareOverBottomRightCorner", [](TMatrixProbe& M) { M.SPutRect24bitmap(180, 27, 5, White); }, 9},
+        TClipRow{"SquareEntirelyOutside", [](TMatrixProbe& M) { M.SPutRect24bitmap(-10, 10, 5, White); }, 0},
+        TClipRow{"SquareLargerThanTheBuffer", [](TMatrixProbe& M) { M.SPutRect24bitmap(0, 0, INT_MAX, White); },
                  181 * 28},
         TClipRow{"SquareAtExtremeAnchors",
-                 [](TEditMatrix& M) {
+                 [](TMatrixProbe& M) {
                      M.SPutRect24bitmap(INT_MAX, INT_MAX, INT_MAX, White);
                      M.SPutRect24bitmap(INT_MIN, INT_MIN, INT_MAX, White);
                  },
                  0},
         // Half-widths 1, 2, 3, 3, 3, 2, 1 around column -1: 0..hw-1 stays inside.
-        TClipRow{"DiscOverTheLeftEdge", [](TEditMatrix& M) { M.SPutCirc24bitmap(-1, 14, 3, White); }, 15},
-        TClipRow{"DiscOverTheRightEdge", [](TEditMatrix& M) { M.SPutCirc24bitmap(181, 14, 3, White); }, 15},
-        TClipRow{"DiscOverTheBottomEdge", [](TEditMatrix& M) { M.SPutCirc24bitmap(90, 28, 1, White); }, 1},
-        TClipRow{"DiscEntirelyOutside", [](TEditMatrix& M) { M.SPutCirc24bitmap(INT_MIN, 0, INT_MAX, White); }, 0},
-        TClipRow{"DiscOfNegativeRadius", [](TEditMatrix& M) { M.SPutCirc24bitmap(20, 10, INT_MIN, White); }, 0},
-        TClipRow{"DiscCoveringTheBuffer", [](TEditMatrix& M) { M.SPutCirc24bitmap(90, 14, INT_MAX, White); },
+        TClipRow{"DiscOverTheLeftEdge", [](TMatrixProbe& M) { M.SPutCirc24bitmap(-1, 14, 3, White); }, 15},
+        TClipRow{"DiscOverTheRightEdge", [](TMatrixProbe& M) { M.SPutCirc24bitmap(181, 14, 3, White); }, 15},
+        TClipRow{"DiscOverTheBottomEdge", [](TMatrixProbe& M) { M.SPutCirc24bitmap(90, 28, 1, White); }, 1},
+        TClipRow{"DiscEntirelyOutside", [](TMatrixProbe& M) { M.SPutCirc24bitmap(INT_MIN, 0, INT_MAX, White); }, 0},
+        TClipRow{"DiscOfNegativeRadius", [](TMatrixProbe& M) { M.SPutCirc24bitmap(20, 10, INT_MIN, White); }, 0},
+        TClipRow{"DiscCoveringTheBuffer", [](TMatrixProbe& M) { M.SPutCirc24bitmap(90, 14, INT_MAX, White); },
                  181 * 28}),
     [](const ::testing::TestParamInfo<TClipRow>& Info) { return std::string(Info.param.Name); });
 // clang-format on

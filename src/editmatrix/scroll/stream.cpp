@@ -10,6 +10,7 @@
 #include <array>
 #include <cassert>
 
+#include "../access.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/host/Text.h"
 
@@ -108,10 +109,11 @@ public:
     TColumnBuilder(const TColumnBuilder&) = delete;
     TColumnBuilder& operator=(const TColumnBuilder&) = delete;
     ~TColumnBuilder() {
-        for (int i = 0; i < FCount; ++i) FMatrix.DeletePixelP(FCells[static_cast<std::size_t>(i)]);
+        for (int i = 0; i < FCount; ++i)
+            detail::TMatrixAccess::DeletePixelP(FMatrix, FCells[static_cast<std::size_t>(i)]);
     }
     _Pixel* Add(Byte Value) {
-        _Pixel* Cell = FMatrix.CreatePixelP(Value);
+        _Pixel* Cell = detail::TMatrixAccess::CreatePixelP(FMatrix, Value);
         FCells[static_cast<std::size_t>(FCount++)] = Cell;
         return Cell;
     }

@@ -7,6 +7,7 @@
 #include <cassert>
 #include <cstdint>
 
+#include "../access.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr::text {
@@ -44,11 +45,11 @@ inline bool CursorBarShown(const TEditMatrix& M) {
 }
 
 inline void HideBar(TEditMatrix& M) {
-    if (CursorBarShown(M)) M.HideCursor();
+    if (CursorBarShown(M)) detail::TMatrixAccess::HideCursor(M);
 }
 
 inline void ShowBar(TEditMatrix& M) {
-    if (CursorBarShown(M)) M.ShowCursor();
+    if (CursorBarShown(M)) detail::TMatrixAccess::ShowCursor(M);
 }
 
 // The end of every cursor move and edit: the bar at the cursor's new slot, the whole frame when
@@ -58,7 +59,7 @@ inline void FinishFrame(TEditMatrix& M) {
     assert(M.TotalVisible() == 0 ||
            (M.FirstVisible() <= M.CursorPos() && M.CursorPos() < M.FirstVisible() + M.TotalVisible()));
     ShowBar(M);
-    if (M.TotalRefresh()) M.TotalRedraw(false, false);
+    if (M.TotalRefresh()) detail::TMatrixAccess::TotalRedraw(M, false, false);
     M.RedrawDisplay();
 }
 
