@@ -327,25 +327,9 @@ private:
     void FastTotalRedraw(bool Resize, bool Clear);
     void FastTotalScrollRedraw(bool Recalc, bool Clear);
     void FastMakeCursor(bool Show);
-    // Frame-local knowledge that the back buffer is clean: every pixel outside the LEDs of the
-    // current geometry holds BackgroundColor. Set by a ClearDisplay that covered the whole
-    // buffer, forgotten by the primitives and when the outermost frame ends.
-    // FFrameSerial counts frames begun, so that a frame can tell whether its letter codes drew
-    // a nested frame.
-    void BeginFrame() {
-        ++FFrameDepth;
-        ++FFrameSerial;
-    }
-    void EndFrame() {
-        if (--FFrameDepth == 0) FBufferClean = false;
-    }
-    struct TFrameScope {
-        explicit TFrameScope(TEditMatrix& AMatrix) : Matrix(AMatrix) { Matrix.BeginFrame(); }
-        ~TFrameScope() { Matrix.EndFrame(); }
-        TFrameScope(const TFrameScope&) = delete;
-        TFrameScope& operator=(const TFrameScope&) = delete;
-        TEditMatrix& Matrix;
-    };
+    // FFrameSerial counts the frames begun, so that a frame can tell whether its letter codes
+    // drew a nested frame.
+    void BeginFrame() { ++FFrameSerial; }
     // The LED columns whose box starts inside the back buffer.
     [[nodiscard]] int VisibleLEDColumns() const;
     // Paints the LEDs of rows FirstRow.. FirstRow+Rows-1 and columns FirstColumn..
@@ -420,11 +404,13 @@ private:
     std::unique_ptr<TDelayTimer> FDelayTimer;
     std::unique_ptr<TBlinkTimer> FBlinkTimer;
     TSlabPool<_Pixel> FPixelPool;  // every cell of the stream
+    // Whether a letter code was attached since the stream was last emptied: without one the
+    // letter-code pass of a frame has nothing to do and is skipped. A column's kind is fixed
+    // when it is attached.
+    bool FStreamHasLetterCodes = false;
 
     // Renderer state
     bool FLiteralRenderer = false;
-    bool FBufferClean = false;
-    int FFrameDepth = 0;
     unsigned FFrameSerial = 0;
     std::vector<std::uint16_t> FFrameInk;
     std::vector<TColor> FFramePalette;

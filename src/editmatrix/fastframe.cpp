@@ -11,13 +11,15 @@
 //   whose ends depend only on the LED's size and shape (TLEDProfile), so a row of LEDs is a run
 //   of spans at a fixed pitch; each span is a copy from a run of its colour's bytes, done with a
 //   few fixed-size moves.
-// - Box rows whose span equals that of an earlier box row (every row of a square, the mirrored
-//   and the middle rows of a disc) are one memcpy of the whole grid row from that earlier row,
-//   when the buffer is known to be clean: every pixel outside the LEDs holds BackgroundColor,
-//   because the frame itself has just cleared the whole buffer (FBufferClean). A frame drawn
-//   over the buffer without clearing it (the scroll steps, TotalRedraw(false, false)) never knows
-//   that, and writes the spans of every row: the pixels between the LEDs are then never written,
-//   whatever they hold.
+// - Box rows whose span equals that of an earlier box row of the same LED row (every row of a
+//   square, the mirrored and the middle rows of a disc) are one memcpy of the grid's width from
+//   that row, where the two rows held the same bytes before the frame: the spans would then
+//   turn both into the same bytes, so copying is exact, and pixels between the LEDs receive only
+//   the values they already had (done for LEDs below 22 pixels; longer spans are written as
+//   fast directly). After a clear, and in every frame drawn over an earlier frame of
+//   the same geometry, that is every such row; a row that differs (something drew into the
+//   buffer behind the control's back) gets its spans written one by one, and its other pixels
+//   are not touched.
 //
 // Alternatives measured and dropped: a pre-rendered stamp per (shape, size, colour) blitted LED
 // by LED costs one call per LED and box row, which for the default 2-pixel LEDs is far more than
@@ -36,6 +38,7 @@ namespace {
 
 constexpr int GlyphRows = 7;
 constexpr int EditRows = 9;
+constexpr std::uint16_t NoInk = 0xFFFF;  // TEditMatrix::KeepInk
 
 // Copies N bytes, N a multiple of 3 and at least 3, with at most two fixed-size moves below 33
 // bytes (which overlap when N is not their size): a span of a small LED is a few bytes, and a
@@ -60,12 +63,51 @@ inline void CopySpan(std::uint8_t* To, const std::uint8_t* From, std::size_t N) 
     }
 }
 
+// Writes the span of each of Count LEDs of one pixel row: LED c's span of Bytes bytes starts at
+// To + c * Step and is a copy of the first Bytes bytes of its colour's run (Runs + Ink[c] *
+// RunBytes). LEDs of KeepInk are skipped when Keep is set. N is Bytes when it is known at
+// compile time (the common small spans, copied with one or two moves), 0 otherwise.
+template <std::size_t N>
+void WriteSpans(std::uint8_t* To, std::size_t Step, const std::uint16_t* Ink, std::int64_t Count,
+                const std::uint8_t* Runs, std::size_t RunBytes, std::size_t Bytes, bool Keep) {
+    for (std::int64_t c = 0; c < Count; ++c, To += Step) {
+        if (Keep && Ink[c] == NoInk) continue;
+        const std::uint8_t* From = Runs + Ink[c] * RunBytes;
+        if constexpr (N != 0) {
+            std::memcpy(To, From, N);
+        } else {
+            CopySpan(To, From, Bytes);
+        }
+    }
+}
+
+void WriteSpansAnySize(std::uint8_t* To, std::size_t Step, const std::uint16_t* Ink, std::int64_t Count,
+                       const std::uint8_t* Runs, std::size_t RunBytes, std::size_t Bytes, bool Keep) {
+    switch (Bytes) {
+        case 3:
+            return WriteSpans<3>(To, Step, Ink, Count, Runs, RunBytes, Bytes, Keep);
+        case 6:
+            return WriteSpans<6>(To, Step, Ink, Count, Runs, RunBytes, Bytes, Keep);
+        case 9:
+            return WriteSpans<9>(To, Step, Ink, Count, Runs, RunBytes, Bytes, Keep);
+        case 12:
+            return WriteSpans<12>(To, Step, Ink, Count, Runs, RunBytes, Bytes, Keep);
+        case 15:
+            return WriteSpans<15>(To, Step, Ink, Count, Runs, RunBytes, Bytes, Keep);
+        case 21:
+            return WriteSpans<21>(To, Step, Ink, Count, Runs, RunBytes, Bytes, Keep);
+        default:
+            return WriteSpans<0>(To, Step, Ink, Count, Runs, RunBytes, Bytes, Keep);
+    }
+}
+
 // The pixels an LED of size S covers: in row dy of its S x S box, columns Lo[dy]..Hi[dy] of the
 // box. Rep[dy] is the first box row with the same span.
+// Only rows 0..S-1 are filled in (the arrays are left uninitialised: a frame builds one).
 struct TLEDProfile {
-    std::array<std::int16_t, 256> Lo{};
-    std::array<std::int16_t, 256> Hi{};
-    std::array<std::int16_t, 256> Rep{};
+    std::array<std::int16_t, 256> Lo;
+    std::array<std::int16_t, 256> Hi;
+    std::array<std::int16_t, 256> Rep;
 };
 
 // A square covers its whole box. A disc of odd size S = 2R + 1 is centred in its box; its row at
@@ -147,6 +189,7 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
         }
         return;
     }
+    static_assert(KeepInk == NoInk);
     host::TBitmap& B = *FBitmap;
     const std::int64_t S = FLEDSize;
     const std::int64_t D = FLEDDistance;
@@ -170,51 +213,51 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
         }
     }
 
-    const bool Clean = FBufferClean;
     const std::int64_t GridLeft = D + P * FirstColumn;
     const std::int64_t GridRight = std::min(Wb, D + P * (FirstColumn + std::int64_t{Columns}));
     const auto GridBytes = static_cast<std::size_t>(std::max<std::int64_t>(0, 3 * (GridRight - GridLeft)));
+    const auto Step = static_cast<std::size_t>(3 * P);
+    std::array<bool, 256> Copy;  // filled for the rows of each LED row before use
+    // Copying a row pays where the spans are short, so that writing them one by one costs more
+    // per byte than a compare and a copy of the whole row; long spans are written directly.
+    const bool CopyRows = 3 * S < 64;
 
     for (int r = 0; r < Rows; ++r) {
         const std::int64_t Top = D + P * (FirstRow + r);
         if (Top >= Hb) break;
         const std::uint16_t* const Ink =
             FFrameInk.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(Columns);
-        const auto Kept = static_cast<std::size_t>(std::count(Ink, Ink + Columns, KeepInk));
-        if (Kept == static_cast<std::size_t>(Columns)) continue;
-        const bool CopyRows = Clean && Kept == 0;
+        const auto Kept = std::count(Ink, Ink + Columns, KeepInk);
+        if (Kept == Columns) continue;
+        const std::int64_t BoxRows = std::min(S, Hb - Top);
 
-        for (std::int64_t Dy = 0; Dy < S && Top + Dy < Hb; ++Dy) {
+        // Before anything of this LED row is written: which rows hold the same bytes as the
+        // row they would copy from.
+        for (std::int64_t Dy = 0; Dy < BoxRows; ++Dy) {
+            const auto I = static_cast<std::size_t>(Dy);
+            Copy[I] = CopyRows && L.Rep[I] != Dy && GridBytes > 0 &&
+                      std::memcmp(B.ScanLine(static_cast<int>(Top + Dy)) + 3 * GridLeft,
+                                  B.ScanLine(static_cast<int>(Top + L.Rep[I])) + 3 * GridLeft, GridBytes) == 0;
+        }
+        for (std::int64_t Dy = 0; Dy < BoxRows; ++Dy) {
             std::uint8_t* const Line = B.ScanLine(static_cast<int>(Top + Dy));
             const auto I = static_cast<std::size_t>(Dy);
-            if (CopyRows && L.Rep[I] != Dy) {
-                // Same spans as an earlier row of this LED row, and nothing but background
-                // between the LEDs: the whole row is that row.
-                const std::uint8_t* const Source = B.ScanLine(static_cast<int>(Top + L.Rep[I]));
-                std::memcpy(Line + 3 * GridLeft, Source + 3 * GridLeft, GridBytes);
+            if (Copy[I]) {
+                std::memcpy(Line + 3 * GridLeft, B.ScanLine(static_cast<int>(Top + L.Rep[I])) + 3 * GridLeft,
+                            GridBytes);
                 continue;
             }
             const std::int64_t Lo = L.Lo[I];
             const std::int64_t Span = L.Hi[I] - Lo + 1;
-            const auto Bytes = static_cast<std::size_t>(3 * Span);
-            std::int64_t X = GridLeft + Lo;
+            const std::int64_t X = GridLeft + Lo;
             // The LEDs whose span lies wholly inside the buffer, then the one cut at its edge.
             const std::int64_t Whole = X + Span <= Wb ? std::min<std::int64_t>(Columns, (Wb - X - Span) / P + 1) : 0;
-            std::uint8_t* To = Line + 3 * X;
-            const std::size_t Step = static_cast<std::size_t>(3 * P);
-            if (Kept == 0) {
-                for (std::int64_t c = 0; c < Whole; ++c, To += Step) {
-                    CopySpan(To, FFrameBytes.data() + Ink[c] * RunBytes, Bytes);
-                }
-            } else {
-                for (std::int64_t c = 0; c < Whole; ++c, To += Step) {
-                    if (Ink[c] != KeepInk) CopySpan(To, FFrameBytes.data() + Ink[c] * RunBytes, Bytes);
-                }
-            }
-            X += P * Whole;
-            if (Whole < Columns && X < Wb && Ink[Whole] != KeepInk) {
-                CopySpan(Line + 3 * X, FFrameBytes.data() + Ink[Whole] * RunBytes,
-                         static_cast<std::size_t>(3 * (Wb - X)));
+            WriteSpansAnySize(Line + 3 * X, Step, Ink, Whole, FFrameBytes.data(), RunBytes,
+                              static_cast<std::size_t>(3 * Span), Kept != 0);
+            const std::int64_t Cut = X + P * Whole;
+            if (Whole < Columns && Cut < Wb && Ink[Whole] != KeepInk) {
+                CopySpan(Line + 3 * Cut, FFrameBytes.data() + Ink[Whole] * RunBytes,
+                         static_cast<std::size_t>(3 * (Wb - Cut)));
             }
         }
     }
@@ -224,7 +267,7 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
 // included when it is in the window) lit where their bits are set, the cursor bar lit in edit
 // mode; the gap columns and row 7 stay unlit.
 void TEditMatrix::FastTotalRedraw(bool Resize, bool Clear) {
-    const TFrameScope Frame(*this);
+    BeginFrame();
     if (Resize) {
         CalculateShape();
         SetupDisplay();

@@ -59,7 +59,6 @@ void Span(host::TBitmap& Bitmap, I64 Y, I64 X1, I64 X2, TColor Color) {
 // ---- Primitives ------------------------------------------------------------------------------
 
 void TEditMatrix::SPutpixel24bitmap(int X, int Y, TColor Ink) {
-    FBufferClean = false;
     if (FBitmap) {
         Span(*FBitmap, Y, X, X, Ink);
     }
@@ -68,7 +67,6 @@ void TEditMatrix::SPutpixel24bitmap(int X, int Y, TColor Ink) {
 // Size 2k+1 covers X-k..X+k; size 2k covers X-k+1..X+k (the extra pixel right of and below the
 // anchor). Sizes below 1 draw nothing.
 void TEditMatrix::SPutRect24bitmap(int X, int Y, int Size, TColor Ink) {
-    FBufferClean = false;
     if (!FBitmap || Size < 1) {
         return;
     }
@@ -86,7 +84,6 @@ void TEditMatrix::SPutRect24bitmap(int X, int Y, int Size, TColor Ink) {
 // rows Y-f and Y+f from X-h to X+h. The union is a disc of diameter 2R+1; a negative radius
 // draws nothing.
 void TEditMatrix::SPutCirc24bitmap(int X, int Y, int Radius, TColor Ink) {
-    FBufferClean = false;
     if (!FBitmap || Radius < 0) {
         return;
     }
@@ -154,8 +151,6 @@ void TEditMatrix::ClearDisplay() {
     if (FBitmap) {
         FBitmap->Canvas().Brush.Color = FBackgroundColor;
         FBitmap->Canvas().FillRect(Area);
-        // The control may have been made smaller than the buffer behind its back.
-        FBufferClean = Width() >= FBitmap->Width() && Height() >= FBitmap->Height();
     }
     Canvas().Brush.Color = FBackgroundColor;
     Canvas().FillRect(Area);
@@ -247,7 +242,7 @@ void TEditMatrix::TotalRedraw(bool Resize, bool Clear) {
         FastTotalRedraw(Resize, Clear);
         return;
     }
-    const TFrameScope Frame(*this);
+    BeginFrame();
     PrepareFrame(Resize, Clear);
     WriteText();
     if (!FScroll) {

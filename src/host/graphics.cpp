@@ -81,6 +81,16 @@ void TBitmap::FillRect(const TRect& Rect, TColor Color) {
     const std::uint8_t B = static_cast<std::uint8_t>(Color >> 16);
     const std::uint8_t G = static_cast<std::uint8_t>(Color >> 8);
     const std::uint8_t R = static_cast<std::uint8_t>(Color);
+    const std::size_t Bytes = 3 * static_cast<std::size_t>(Right - Left);
+    if (B == G && G == R) {
+        // Grey (black, white): a byte fill, one block when the rows have no padding between them.
+        if (Left == 0 && Right == FWidth && FStride == Bytes) {
+            std::memset(ScanLine(Top), B, Bytes * static_cast<std::size_t>(Bottom - Top));
+        } else {
+            for (int Y = Top; Y < Bottom; ++Y) std::memset(ScanLine(Y) + 3 * static_cast<std::size_t>(Left), B, Bytes);
+        }
+        return;
+    }
     // Fill the first row pixel by pixel, then copy it to the others.
     std::uint8_t* First = ScanLine(Top) + 3 * static_cast<std::size_t>(Left);
     for (int X = Left; X < Right; ++X) {
@@ -89,7 +99,6 @@ void TBitmap::FillRect(const TRect& Rect, TColor Color) {
         P[1] = G;
         P[2] = R;
     }
-    const std::size_t Bytes = 3 * static_cast<std::size_t>(Right - Left);
     for (int Y = Top + 1; Y < Bottom; ++Y) {
         std::memcpy(ScanLine(Y) + 3 * static_cast<std::size_t>(Left), First, Bytes);
     }
@@ -107,6 +116,11 @@ void TBitmap::Draw(int X, int Y, const TBitmap& Source) {
         return;
     }
     const std::size_t Bytes = 3 * static_cast<std::size_t>(Right - Left);
+    if (X == 0 && Y == 0 && Right == FWidth && Right == Source.Width() && FStride == Bytes && Source.FStride == Bytes) {
+        // Whole rows without padding on both sides: one block.
+        std::memcpy(ScanLine(Top), Source.ScanLine(Top), Bytes * static_cast<std::size_t>(Bottom - Top));
+        return;
+    }
     for (int Row = Top; Row < Bottom; ++Row) {
         std::memcpy(ScanLine(Row) + 3 * static_cast<std::size_t>(Left),
                     Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X), Bytes);

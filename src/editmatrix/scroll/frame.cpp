@@ -145,7 +145,7 @@ void TEditMatrix::TotalScrollRedraw(bool Recalc, bool Clear) {
         FastTotalScrollRedraw(Recalc, Clear);
         return;
     }
-    const TFrameScope Frame(*this);
+    BeginFrame();
     PrepareFrame(Recalc, Clear);
     WriteScrollText();
     FTotalRefresh = false;
@@ -155,6 +155,7 @@ void TEditMatrix::TotalScrollRedraw(bool Recalc, bool Clear) {
 // only. Letter codes are not counted on the way back, so the walk reaches as many heads left of
 // the window as there are letter codes in the range.
 void TEditMatrix::RunLetterCodes(_Pixel* Left, int Width) {
+    if (!FStreamHasLetterCodes) return;  // the walks below would find nothing to run
     AnsiString Executed;
     int Steps = 0;
     int LEDs = 0;
@@ -232,7 +233,7 @@ void TEditMatrix::WriteScrollText() {
 // frame, that frame cleared the buffer and drew a whole window after the unlit one, so those
 // LEDs keep what it drew.
 void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
-    const TFrameScope Frame(*this);
+    BeginFrame();
     if (Recalc) {
         CalculateShape();
         SetupDisplay();
@@ -271,6 +272,15 @@ void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
                 Known = true;
             }
             std::uint16_t* Ink = FFrameInk.data() + Screen;
+            // The columns built from characters are seven adjacent cells: their values are read
+            // without following the Down chain one load after another.
+            if (Head->Down == Head + 1 && Head[1].Down == Head + 2 && Head[2].Down == Head + 3 &&
+                Head[3].Down == Head + 4 && Head[4].Down == Head + 5 && Head[5].Down == Head + 6) {
+                for (int Row = 0; Row < ColumnRows; ++Row, Ink += Stride) {
+                    *Ink = Head[Row].Value == 1 ? LitInk : UnlitInk;
+                }
+                return;
+            }
             const _Pixel* Cell = Head;
             for (int Row = 0; Row < ColumnRows && Cell != nullptr; ++Row, Cell = Cell->Down, Ink += Stride) {
                 *Ink = Cell->Value == 1 ? LitInk : UnlitInk;

@@ -103,6 +103,7 @@ void TEditMatrix::AttachPixelPointers(_Pixel*& Head) {
             Right = Right->Down;
         }
     }
+    if (Head->Up == nullptr && Head->Value > 1) FStreamHasLetterCodes = true;
     FStreamTail = Head;
     Head = nullptr;
 }
@@ -197,6 +198,7 @@ void TEditMatrix::CheckAlfaAndAttachExtended(const AnsiString& S) {
 // longer points into it.
 void TEditMatrix::ClearPixelPointers() {
     FPixelPool.Release();
+    FStreamHasLetterCodes = false;
     FStreamHead = nullptr;
     FStreamTail = nullptr;
     // Left pointing at a freed cell it would be a trap for any later frame or scroll step.
@@ -251,6 +253,7 @@ void TEditMatrix::InitScroll() {
     // The old stream is freed whole; its slabs are kept for the new one (no page of it has to
     // be faulted in again) and those the new stream does not need are freed after the build.
     FPixelPool.Recycle();
+    FStreamHasLetterCodes = false;
     FStreamHead = nullptr;
     FStreamTail = nullptr;
     FScrollPos = nullptr;
