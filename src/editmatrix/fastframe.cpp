@@ -66,18 +66,14 @@ inline void CopySpan(std::uint8_t* To, const std::uint8_t* From, std::size_t N) 
 // Writes the span of each of Count LEDs of one pixel row: LED c's span of Bytes bytes starts at
 // To + c * Step and is a copy of the first Bytes bytes of its colour's run (Runs + Ink[c] *
 // RunBytes). LEDs of KeepInk are skipped when Keep is set. N is Bytes when it is known at
-// compile time (the common small spans, copied with one or two moves), 0 otherwise.
+// compile time (the common small spans, copied with two moves), 0 otherwise.
 template <std::size_t N>
 void WriteSpans(std::uint8_t* To, std::size_t Step, const std::uint16_t* Ink, std::int64_t Count,
                 const std::uint8_t* Runs, std::size_t RunBytes, std::size_t Bytes, bool Keep) {
     for (std::int64_t c = 0; c < Count; ++c, To += Step) {
         if (Keep && Ink[c] == NoInk) continue;
         const std::uint8_t* From = Runs + Ink[c] * RunBytes;
-        if constexpr (N != 0) {
-            std::memcpy(To, From, N);
-        } else {
-            CopySpan(To, From, Bytes);
-        }
+        CopySpan(To, From, N != 0 ? N : Bytes);  // with N known, the size tests fold away
     }
 }
 
