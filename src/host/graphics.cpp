@@ -41,7 +41,9 @@ void TBitmap::Reallocate(int AWidth, int AHeight) {
     const std::size_t NewStride = (static_cast<std::size_t>(AWidth) * 3 + 3) & ~std::size_t{3};
     std::vector<std::uint8_t> NewPixels(NewStride * static_cast<std::size_t>(AHeight), 0);
     const std::size_t KeepBytes = static_cast<std::size_t>(std::min(AWidth, FWidth)) * 3;
-    const int KeepRows = std::min(AHeight, FHeight);
+    // With no byte to keep (a side was 0) there is nothing to copy, and a buffer of no bytes
+    // may have no address to copy from.
+    const int KeepRows = KeepBytes == 0 ? 0 : std::min(AHeight, FHeight);
     for (int Row = 0; Row < KeepRows; ++Row) {
         std::memcpy(NewPixels.data() + NewStride * static_cast<std::size_t>(Row),
                     FPixels.data() + FStride * static_cast<std::size_t>(Row), KeepBytes);

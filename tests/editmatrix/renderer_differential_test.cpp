@@ -50,6 +50,7 @@ std::string CompareBitmaps(const host::TBitmap& Literal, const host::TBitmap& Fa
                std::to_string(Fast.Width()) + "x" + std::to_string(Fast.Height());
     }
     const auto Bytes = static_cast<std::size_t>(3 * Literal.Width());
+    if (Bytes == 0) return {};
     for (int y = 0; y < Literal.Height(); ++y) {
         if (std::memcmp(Literal.ScanLine(y), Fast.ScanLine(y), Bytes) == 0) continue;
         for (int x = 0; x < Literal.Width(); ++x) {
