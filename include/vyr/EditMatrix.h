@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
+#include "vyr/SlabPool.h"
 #include "vyr/host/Controls.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Threads.h"
@@ -250,6 +252,8 @@ public:
     [[nodiscard]] bool BlinkState() const { return FBlinkState; }
     [[nodiscard]] bool Blinking() const { return FBlinking; }
     [[nodiscard]] bool ScrollHalted() const { return FScrollHalted; }
+    // The pool the stream's cells come from (its figures: cells alive, slab bytes).
+    [[nodiscard]] const TSlabPool<_Pixel>& PixelPool() const { return FPixelPool; }
     [[nodiscard]] const TDelayTimer* DelayTimer() const { return FDelayTimer.get(); }
     [[nodiscard]] const TBlinkTimer* BlinkTimer() const { return FBlinkTimer.get(); }
 
@@ -332,6 +336,14 @@ protected:
     void SleepVDelay() const;
     void SleepVBlinkDelay() const;
 
+    // ---- Renderer ------------------------------------------------------------------------
+    // The frames (TotalRedraw, TotalScrollRedraw, MakeCursor) are drawn by the fast renderer
+    // unless the literal one is chosen here: every LED through the primitives in the order the
+    // frame operations give, each LED drawn unlit first. The literal renderer is the reference
+    // the fast one is tested against, pixel for pixel. Default: fast.
+    void UseLiteralRenderer(bool Literal) { FLiteralRenderer = Literal; }
+    [[nodiscard]] bool LiteralRenderer() const { return FLiteralRenderer; }
+
 private:
     friend struct detail::TMatrixAccess;
 
@@ -359,6 +371,34 @@ private:
     void PrepareFrame(bool Resize, bool Clear);
     // Draws one LED of the grid (column, row) in the current shape.
     void PutLED(int Column, int Row, TColor Color);
+
+    // Fast renderer (fastframe.cpp). A frame decides the colour of every LED first (FFrameInk:
+    // an index into FFramePalette per LED, row by row) and then writes each pixel row once.
+    [[nodiscard]] bool FastRendererApplies() const;
+    void FastTotalRedraw(bool Resize, bool Clear);
+    void FastTotalScrollRedraw(bool Recalc, bool Clear);
+    void FastMakeCursor(bool Show);
+    // FFrameSerial counts the frames begun, so that a frame can tell whether its letter codes
+    // drew a nested frame.
+    void BeginFrame() { ++FFrameSerial; }
+    // The LED columns whose box starts inside the back buffer.
+    [[nodiscard]] int VisibleLEDColumns() const;
+    // Paints the LEDs of rows FirstRow.. FirstRow+Rows-1 and columns FirstColumn..
+    // FirstColumn+Columns-1 from FFrameInk (Columns entries a row; KeepInk: left as it is).
+    void PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Columns);
+    static constexpr std::uint16_t KeepInk = 0xFFFF;
+    // The index of Colour in FFramePalette, added if missing.
+    std::uint16_t PaletteIndex(TColor Colour);
+
+    // Scroll frame pieces shared by both renderers (frame.cpp).
+    void RunLetterCodes(_Pixel* Left, int Width);
+    // Walks the window's W LED columns from Left, executing digit codes; calls
+    // Column(screen column, head, lit colour, unlit colour) for every LED column.
+    template <typename TColumnFn>
+    void WalkScrollWindow(_Pixel* Left, int Width, TColumnFn&& Column);
+
+    // The six LED columns of a character, appended to the stream in one run of cells.
+    void AttachCharacterColumns(Byte Character);
 
     // Lifecycle and refresh
     bool FCreating = false;
@@ -414,6 +454,18 @@ private:
     bool FScrollHalted = false;
     std::unique_ptr<TDelayTimer> FDelayTimer;
     std::unique_ptr<TBlinkTimer> FBlinkTimer;
+    TSlabPool<_Pixel> FPixelPool;  // every cell of the stream
+    // Whether a letter code was attached since the stream was last emptied: without one the
+    // letter-code pass of a frame has nothing to do and is skipped. A column's kind is fixed
+    // when it is attached.
+    bool FStreamHasLetterCodes = false;
+
+    // Renderer state
+    bool FLiteralRenderer = false;
+    unsigned FFrameSerial = 0;
+    std::vector<std::uint16_t> FFrameInk;
+    std::vector<TColor> FFramePalette;
+    std::vector<std::uint8_t> FFrameBytes;  // pixel patterns of the LEDs being painted
 };
 
 }  // namespace vyr

@@ -15,9 +15,9 @@
 // rejected before any work, so a grid far larger than the buffer (the host caps both sides at
 // host::MaxExtent) costs little more than its visible part.
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
+#include "raster.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr {
@@ -30,24 +30,8 @@ using I64 = std::int64_t;
 // each row's span is computed directly, so the cost depends on the buffer, not the radius.
 constexpr I64 LiteralDiscLimit = 65535;
 
-// floor(sqrt(N)) for 0 <= N < 2^63.
-I64 ISqrt(I64 N) {
-    auto S = static_cast<I64>(std::sqrt(static_cast<double>(N)));
-    while (S > 0 && S * S > N) {
-        --S;
-    }
-    while ((S + 1) * (S + 1) <= N) {
-        ++S;
-    }
-    return S;
-}
-
-// sqrt(N) rounded to the nearest integer (N an integer, so no tie can arise): m is the answer
-// exactly when m^2 - m < N <= m^2 + m.
-I64 RoundSqrt(I64 N) {
-    const I64 S = ISqrt(N);
-    return N > S * S + S ? S + 1 : S;
-}
+using raster::ISqrt;
+using raster::RoundSqrt;
 
 // Fills pixels X1..X2 of row Y with Color, clipped to the bitmap.
 void Span(host::TBitmap& Bitmap, I64 Y, I64 X1, I64 X2, TColor Color) {
@@ -229,6 +213,10 @@ void TEditMatrix::WriteText() {
 // The bar exists only in edit mode and only under a slot of the window: with the cursor slot
 // outside 0..TotalVisible-1 (a window of no cells) nothing is drawn.
 void TEditMatrix::MakeCursor(bool Show) {
+    if (FastRendererApplies()) {
+        FastMakeCursor(Show);
+        return;
+    }
     const std::int64_t Slot = std::int64_t{FCursorPos} - FFirstVisible;
     if (FScroll || Slot < 0 || Slot >= FTotalVisible) {
         return;
@@ -250,6 +238,11 @@ void TEditMatrix::PrepareFrame(bool Resize, bool Clear) {
 }
 
 void TEditMatrix::TotalRedraw(bool Resize, bool Clear) {
+    if (FastRendererApplies()) {
+        FastTotalRedraw(Resize, Clear);
+        return;
+    }
+    BeginFrame();
     PrepareFrame(Resize, Clear);
     WriteText();
     if (!FScroll) {

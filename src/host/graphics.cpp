@@ -41,7 +41,9 @@ void TBitmap::Reallocate(int AWidth, int AHeight) {
     const std::size_t NewStride = (static_cast<std::size_t>(AWidth) * 3 + 3) & ~std::size_t{3};
     std::vector<std::uint8_t> NewPixels(NewStride * static_cast<std::size_t>(AHeight), 0);
     const std::size_t KeepBytes = static_cast<std::size_t>(std::min(AWidth, FWidth)) * 3;
-    const int KeepRows = std::min(AHeight, FHeight);
+    // With no byte to keep (a side was 0) there is nothing to copy, and a buffer of no bytes
+    // may have no address to copy from.
+    const int KeepRows = KeepBytes == 0 ? 0 : std::min(AHeight, FHeight);
     for (int Row = 0; Row < KeepRows; ++Row) {
         std::memcpy(NewPixels.data() + NewStride * static_cast<std::size_t>(Row),
                     FPixels.data() + FStride * static_cast<std::size_t>(Row), KeepBytes);
@@ -81,6 +83,16 @@ void TBitmap::FillRect(const TRect& Rect, TColor Color) {
     const std::uint8_t B = static_cast<std::uint8_t>(Color >> 16);
     const std::uint8_t G = static_cast<std::uint8_t>(Color >> 8);
     const std::uint8_t R = static_cast<std::uint8_t>(Color);
+    const std::size_t Bytes = 3 * static_cast<std::size_t>(Right - Left);
+    if (B == G && G == R) {
+        // Grey (black, white): a byte fill, one block when the rows have no padding between them.
+        if (Left == 0 && Right == FWidth && FStride == Bytes) {
+            std::memset(ScanLine(Top), B, Bytes * static_cast<std::size_t>(Bottom - Top));
+        } else {
+            for (int Y = Top; Y < Bottom; ++Y) std::memset(ScanLine(Y) + 3 * static_cast<std::size_t>(Left), B, Bytes);
+        }
+        return;
+    }
     // Fill the first row pixel by pixel, then copy it to the others.
     std::uint8_t* First = ScanLine(Top) + 3 * static_cast<std::size_t>(Left);
     for (int X = Left; X < Right; ++X) {
@@ -89,7 +101,6 @@ void TBitmap::FillRect(const TRect& Rect, TColor Color) {
         P[1] = G;
         P[2] = R;
     }
-    const std::size_t Bytes = 3 * static_cast<std::size_t>(Right - Left);
     for (int Y = Top + 1; Y < Bottom; ++Y) {
         std::memcpy(ScanLine(Y) + 3 * static_cast<std::size_t>(Left), First, Bytes);
     }
@@ -107,6 +118,11 @@ void TBitmap::Draw(int X, int Y, const TBitmap& Source) {
         return;
     }
     const std::size_t Bytes = 3 * static_cast<std::size_t>(Right - Left);
+    if (X == 0 && Y == 0 && Right == FWidth && Right == Source.Width() && FStride == Bytes && Source.FStride == Bytes) {
+        // Whole rows without padding on both sides: one block.
+        std::memcpy(ScanLine(Top), Source.ScanLine(Top), Bytes * static_cast<std::size_t>(Bottom - Top));
+        return;
+    }
     for (int Row = Top; Row < Bottom; ++Row) {
         std::memcpy(ScanLine(Row) + 3 * static_cast<std::size_t>(Left),
                     Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X), Bytes);

@@ -46,6 +46,52 @@ TEST(Bitmap, ResizeKeepsPixelsThatStayInsideAndBlackensNewOnes) {
     EXPECT_EQ(B.Pixel(2, 0), 0U);
 }
 
+// Grey fills (equal bytes) and whole-row copies take shortcuts; padding stays untouched and the
+// pixels are those of the general case, with and without padding between the rows.
+TEST(Bitmap, GreyFillsAndWholeRowCopiesKeepThePaddingAndThePixels) {
+    for (const int Width : {4, 5}) {  // 12 bytes a row without padding; 15 + 1 with
+        SCOPED_TRACE("width " + std::to_string(Width));
+        TBitmap B;
+        B.SetSize(Width, 3);
+        if (B.RowStride() > 3U * static_cast<unsigned>(Width)) {
+            for (int y = 0; y < 3; ++y) B.ScanLine(y)[3 * Width] = 0x5A;
+        }
+        B.Canvas().Brush.Color = 0x505050;
+        B.Canvas().FillRect(Rect(0, 0, Width, 3));
+        EXPECT_EQ(B.Pixel(0, 0), 0x505050U);
+        EXPECT_EQ(B.Pixel(Width - 1, 2), 0x505050U);
+        B.Canvas().Brush.Color = 0xFFFFFF;
+        B.Canvas().FillRect(Rect(1, 1, 2, 2));
+        EXPECT_EQ(B.Pixel(1, 1), 0xFFFFFFU);
+        EXPECT_EQ(B.Pixel(2, 1), 0x505050U);
+        EXPECT_EQ(B.Pixel(1, 2), 0x505050U);
+        TBitmap Copy;
+        Copy.SetSize(Width, 3);
+        if (Copy.RowStride() > 3U * static_cast<unsigned>(Width)) {
+            for (int y = 0; y < 3; ++y) Copy.ScanLine(y)[3 * Width] = 0xA5;
+        }
+        Copy.Canvas().Draw(0, 0, B);
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < Width; ++x) EXPECT_EQ(Copy.Pixel(x, y), B.Pixel(x, y));
+            if (B.RowStride() > 3U * static_cast<unsigned>(Width)) {
+                EXPECT_EQ(B.ScanLine(y)[3 * Width], 0x5A);
+                EXPECT_EQ(Copy.ScanLine(y)[3 * Width], 0xA5);
+            }
+        }
+    }
+}
+
+// A bitmap with no columns has no bytes; growing it again keeps nothing and copies nothing.
+TEST(Bitmap, GrowingFromNoWidthGivesBlackPixels) {
+    TBitmap B;
+    B.SetSize(0, 4);
+    B.SetSize(3, 4);
+    EXPECT_EQ(B.Pixel(2, 3), 0U);
+    B.SetSize(3, 0);
+    B.SetSize(3, 2);
+    EXPECT_EQ(B.Pixel(0, 1), 0U);
+}
+
 TEST(Bitmap, SizeIsClampedToTheHostLimit) {
     TBitmap B;
     B.SetSize(780555, -3);

@@ -7,6 +7,8 @@
 // letter codes, so the nesting is one level deep and the outer frame simply goes on where it was.
 // Digit codes run while the columns are drawn and change the colours and blinking of the columns
 // to their right; they commit for good just before they leave the window at the left.
+#include <algorithm>
+
 #include "vyr/EditMatrix.h"
 
 namespace vyr {
@@ -137,73 +139,155 @@ void TEditMatrix::RunAlfaCode(_Pixel* Head) {
 }
 
 void TEditMatrix::TotalScrollRedraw(bool Recalc, bool Clear) {
+    if (FastRendererApplies()) {
+        FastTotalScrollRedraw(Recalc, Clear);
+        return;
+    }
+    BeginFrame();
     PrepareFrame(Recalc, Clear);
     WriteScrollText();
     FTotalRefresh = false;
+}
+
+// Letter codes: those in the window and the first head after it, the rightmost of each letter
+// only. Letter codes are not counted on the way back, so the walk reaches as many heads left of
+// the window as there are letter codes in the range.
+void TEditMatrix::RunLetterCodes(_Pixel* Left, int Width) {
+    if (!FStreamHasLetterCodes) return;  // the walks below would find nothing to run
+    AnsiString Executed;
+    int Steps = 0;
+    int LEDs = 0;
+    _Pixel* Head = Left;
+    while (LEDs < Width) {
+        if (IsLEDColumn(Head)) ++LEDs;
+        ++Steps;
+        GoToNextPixel(Head);
+        if (Head == Left && LEDs == 0) break;  // no LED column in the stream at all
+    }
+    int Counted = 0;
+    _Pixel* const End = Head;
+    for (;;) {
+        if (IsLetterCode(Head)) {
+            const auto Letter = static_cast<char>(Head->Value);
+            if (!IsCharInString(Letter, Executed)) {
+                Executed.push_back(Letter);
+                RunAlfaCode(Head);
+            }
+        } else {
+            ++Counted;
+            if (Counted == Steps + 1) break;
+        }
+        GoToPastPixel(Head);
+        if (Head == End && Counted == 0) break;  // only letter codes in the stream
+    }
+}
+
+// The column pass: screen columns 0..Width-1 from Left, wrapping; digit codes change the frame's
+// colours and blinking for the columns after them (and commit just before they leave), letter
+// codes are passed over. A lit cell of an LED column shows the lit colour, every other cell the
+// unlit one; both are fixed per column, since nothing changes within a column.
+template <typename TColumnFn>
+void TEditMatrix::WalkScrollWindow(_Pixel* Left, int Width, TColumnFn&& Column) {
+    bool Steady = !FBlinking;
+    TColor BlinkOff = FScrollBlinkOffColor;
+    TColor On = FScrollOnColor;
+    TColor Off = FScrollOffColor;
+    int Screen = 0;
+    _Pixel* Head = Left;
+    while (Screen < Width) {
+        if (IsDigitCode(Head)) {
+            RunAlfaState(Head, Left, Steady, BlinkOff, On, Off);
+        } else if (!IsLetterCode(Head)) {
+            Column(Screen, static_cast<const _Pixel*>(Head), Steady || (FBlinking && FBlinkState) ? On : BlinkOff, Off);
+            ++Screen;
+        }
+        GoToNextPixel(Head);
+        if (Head == Left && Screen == 0) break;  // no LED column in the stream at all
+    }
 }
 
 void TEditMatrix::WriteScrollText() {
     _Pixel* const Left = FScrollPos != nullptr ? FScrollPos : FStreamHead;
     if (Left != nullptr) {
         const int Width = static_cast<int>(FTotalVisible) * 6;
-
-        // Letter codes: those in the window and the first head after it, the rightmost of each
-        // letter only. Letter codes are not counted on the way back, so the walk reaches as many
-        // heads left of the window as there are letter codes in the range.
-        if (FMiniRefresh) {
-            AnsiString Executed;
-            int Steps = 0;
-            int LEDs = 0;
-            _Pixel* Head = Left;
-            while (LEDs < Width) {
-                if (IsLEDColumn(Head)) ++LEDs;
-                ++Steps;
-                GoToNextPixel(Head);
-                if (Head == Left && LEDs == 0) break;  // no LED column in the stream at all
+        if (FMiniRefresh) RunLetterCodes(Left, Width);
+        // A letter code's setter may have rebuilt the back buffer with a new geometry; the LEDs
+        // below are placed with the geometry in force now.
+        WalkScrollWindow(Left, Width, [this](int Screen, const _Pixel* Head, TColor Lit, TColor Unlit) {
+            const _Pixel* Cell = Head;
+            for (int Row = 0; Row < GlyphRows && Cell != nullptr; ++Row, Cell = Cell->Down) {
+                PutLED(Screen, Row, Cell->Value == 1 ? Lit : Unlit);
             }
-            int Counted = 0;
-            _Pixel* const End = Head;
-            for (;;) {
-                if (IsLetterCode(Head)) {
-                    const auto Letter = static_cast<char>(Head->Value);
-                    if (!IsCharInString(Letter, Executed)) {
-                        Executed.push_back(Letter);
-                        RunAlfaCode(Head);
-                    }
-                } else {
-                    ++Counted;
-                    if (Counted == Steps + 1) break;
-                }
-                GoToPastPixel(Head);
-                if (Head == End && Counted == 0) break;  // only letter codes in the stream
-            }
-        }
-
-        // The columns. A letter code's setter may have rebuilt the back buffer with a new
-        // geometry; the LEDs below are placed with the geometry in force now.
-        bool Steady = !FBlinking;
-        TColor BlinkOff = FScrollBlinkOffColor;
-        TColor On = FScrollOnColor;
-        TColor Off = FScrollOffColor;
-        int Column = 0;
-        _Pixel* Head = Left;
-        while (Column < Width) {
-            if (IsDigitCode(Head)) {
-                RunAlfaState(Head, Left, Steady, BlinkOff, On, Off);
-            } else if (!IsLetterCode(Head)) {
-                const _Pixel* Cell = Head;
-                for (int Row = 0; Row < GlyphRows && Cell != nullptr; ++Row, Cell = Cell->Down) {
-                    TColor Colour = Off;
-                    if (Cell->Value == 1) Colour = Steady || (FBlinking && FBlinkState) ? On : BlinkOff;
-                    PutLED(Column, Row, Colour);
-                }
-                ++Column;
-            }
-            GoToNextPixel(Head);
-            if (Head == Left && Column == 0) break;  // no LED column in the stream at all
-        }
+        });
     }
     FMiniRefresh = true;
+}
+
+// The scroll frame of the fast renderer: the same letter-code pass and column pass, but the
+// column pass only records each LED's colour, and the grid is painted once afterwards with the
+// geometry in force after the letter codes. The unlit window that the literal frame draws first
+// is not drawn as such; it is the colour of every LED the column pass does not decide (rows 7
+// and 8 when called in edit mode, every LED without a stream). When a letter code drew a nested
+// frame, that frame cleared the buffer and drew a whole window after the unlit one, so those
+// LEDs keep what it drew.
+void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
+    BeginFrame();
+    if (Recalc) {
+        CalculateShape();
+        SetupDisplay();
+        ClearDisplay();
+    } else if (Clear) {
+        ClearDisplay();
+    }
+    _Pixel* const Left = FScrollPos != nullptr ? FScrollPos : FStreamHead;
+    const int Width = static_cast<int>(FTotalVisible) * 6;
+    const unsigned FramesBefore = FFrameSerial;
+    const TColor UnlitWindow = FOffColor;
+    if (Left != nullptr && FMiniRefresh) RunLetterCodes(Left, Width);
+    const bool Nested = FFrameSerial != FramesBefore;
+
+    // Everything from here on uses the geometry and colours left by the letter codes.
+    const int Rows = FScroll ? GlyphRows : GlyphRows + 2;
+    const int Columns = std::min(Width, VisibleLEDColumns());
+    const auto Stride = static_cast<std::size_t>(Columns);
+    FFramePalette.clear();
+    FFrameInk.assign(static_cast<std::size_t>(Rows) * Stride, Nested ? KeepInk : PaletteIndex(UnlitWindow));
+    if (Left != nullptr) {
+        // The colours of the previous column are remembered, so that the palette is searched
+        // only where a digit code changed a colour.
+        TColor LastLit = 0;
+        TColor LastUnlit = 0;
+        std::uint16_t LitInk = 0;
+        std::uint16_t UnlitInk = 0;
+        bool Known = false;
+        WalkScrollWindow(Left, Width, [&](int Screen, const _Pixel* Head, TColor Lit, TColor Unlit) {
+            if (Screen >= Columns) return;
+            if (!Known || Lit != LastLit || Unlit != LastUnlit) {
+                LitInk = PaletteIndex(Lit);
+                UnlitInk = PaletteIndex(Unlit);
+                LastLit = Lit;
+                LastUnlit = Unlit;
+                Known = true;
+            }
+            std::uint16_t* Ink = FFrameInk.data() + Screen;
+            // The columns built from characters are seven adjacent cells: their values are read
+            // without following the Down chain one load after another.
+            if (Head->Down == Head + 1 && Head[1].Down == Head + 2 && Head[2].Down == Head + 3 &&
+                Head[3].Down == Head + 4 && Head[4].Down == Head + 5 && Head[5].Down == Head + 6) {
+                for (int Row = 0; Row < GlyphRows; ++Row, Ink += Stride) {
+                    *Ink = Head[Row].Value == 1 ? LitInk : UnlitInk;
+                }
+                return;
+            }
+            const _Pixel* Cell = Head;
+            for (int Row = 0; Row < GlyphRows && Cell != nullptr; ++Row, Cell = Cell->Down, Ink += Stride) {
+                *Ink = Cell->Value == 1 ? LitInk : UnlitInk;
+            }
+        });
+    }
+    PaintLEDGrid(0, Rows, 0, Columns);
+    FMiniRefresh = true;
+    FTotalRefresh = false;
 }
 
 }  // namespace vyr

@@ -5,10 +5,12 @@
 // becomes one code column that occupies no screen column. Columns are chained through their top
 // cells (heads); the cells of a row are linked to the same row of the neighbouring columns.
 //
-// Freeing walks the heads and releases each column's own cells, so it needs no stack in
-// proportion to the length of the text, and every cell is released exactly once.
+// Cells come from the control's pool (FPixelPool), which carves them from a few large slabs:
+// a cell costs its own size, building a character costs writing its 42 cells, and freeing the
+// stream gives every cell back at once without walking it (so no stack or time in proportion to
+// the length of the text, and every cell exactly once).
 #include <array>
-#include <cassert>
+#include <new>
 
 #include "../access.h"
 #include "vyr/EditMatrix.h"
@@ -31,7 +33,7 @@ bool IsHexDigit(char Ch) {
 }  // namespace
 
 _Pixel* TEditMatrix::CreatePixelP(Byte Value) {
-    auto* Cell = new _Pixel;
+    _Pixel* Cell = FPixelPool.New();
     Cell->Value = Value;
     return Cell;
 }
@@ -44,7 +46,7 @@ void TEditMatrix::DeletePixelP(_Pixel* Cell) {
     if (Cell->Next != nullptr && Cell->Next->Prev == Cell) Cell->Next->Prev = nullptr;
     if (Cell->Up != nullptr && Cell->Up->Down == Cell) Cell->Up->Down = nullptr;
     if (Cell->Down != nullptr && Cell->Down->Up == Cell) Cell->Down->Up = nullptr;
-    delete Cell;
+    FPixelPool.Delete(Cell);
 }
 
 // Frees the cell and everything reachable from it along Down and Next: the cells of its row
@@ -96,6 +98,7 @@ void TEditMatrix::AttachPixelPointers(_Pixel*& Head) {
             Right = Right->Down;
         }
     }
+    if (Head->Up == nullptr && Head->Value > 1) FStreamHasLetterCodes = true;
     FStreamTail = Head;
     Head = nullptr;
 }
@@ -186,17 +189,47 @@ void TEditMatrix::CheckAlfaAndAttachExtended(const AnsiString& S) {
     AttachAlfaCode(static_cast<Byte>(S[0]), Value);
 }
 
-// Frees the whole stream: first the value chains of the digit codes, then every column from
-// its head down. The stream is empty afterwards and FScrollPos no longer points into it.
+// Frees the whole stream, and any cell made by CreatePixelP and not attached: the pool takes
+// every cell back at once and frees its slabs. The stream is empty afterwards and FScrollPos no
+// longer points into it.
 void TEditMatrix::ClearPixelPointers() {
-    for (_Pixel* Head = FStreamHead; Head != nullptr; Head = Head->Next) {
-        if (Head->Up != nullptr) RekClearPixelPointersUpwards(Head->Up);
-    }
-    RekClearPixelPointers(FStreamHead);
+    FPixelPool.Release();
+    FStreamHasLetterCodes = false;
     FStreamHead = nullptr;
     FStreamTail = nullptr;
     // Left pointing at a freed cell it would be a trap for any later frame or scroll step.
     FScrollPos = nullptr;
+}
+
+// The six LED columns of a character: 42 adjacent cells from the pool, column k at cells 7k to
+// 7k + 6 (top first), linked exactly as CreatePixelP and AttachPixelPointers link them column by
+// column: Up/Down within a column, Prev/Next along each row, and the first column attached to
+// the stream's last column for as many rows as both have. Writing the cells with their final
+// links in one pass is what makes a build cost little more than the cells' bytes.
+void TEditMatrix::AttachCharacterColumns(Byte Character) {
+    constexpr int Cells = GlyphRows * ColumnsPerChar;
+    _Pixel* const Run = FPixelPool.NewRun(Cells);
+    const Byte* const Glyph = &FCharTable[5 * std::size_t{Character}];
+    for (int k = 0; k < ColumnsPerChar; ++k) {
+        const Byte Bits = k < 5 ? Glyph[k] : Byte{0};
+        _Pixel* const Column = Run + GlyphRows * k;
+        for (int Row = 0; Row < GlyphRows; ++Row) {
+            _Pixel* const Cell = Column + Row;
+            new (Cell) _Pixel{static_cast<Byte>((Bits >> (6 - Row)) & 1), k > 0 ? Cell - GlyphRows : nullptr,
+                              k < ColumnsPerChar - 1 ? Cell + GlyphRows : nullptr, Row > 0 ? Cell - 1 : nullptr,
+                              Row < GlyphRows - 1 ? Cell + 1 : nullptr};
+        }
+    }
+    if (FStreamHead == nullptr) {
+        FStreamHead = Run;
+    } else {
+        _Pixel* Left = FStreamTail;
+        for (_Pixel* Right = Run; Left != nullptr && Right != nullptr; Left = Left->Down, Right = Right->Down) {
+            Left->Next = Right;
+            Right->Prev = Left;
+        }
+    }
+    FStreamTail = Run + GlyphRows * (ColumnsPerChar - 1);
 }
 
 // Rebuilds the stream from the character list. The scan reads the text once, with the states:
@@ -213,27 +246,15 @@ void TEditMatrix::ClearPixelPointers() {
 // stream is left empty. If a cell cannot be allocated the stream is left empty and the
 // allocation failure is passed on.
 void TEditMatrix::InitScroll() {
-    ClearPixelPointers();
+    // The old stream is freed whole; its slabs are kept for the new one (no page of it has to
+    // be faulted in again) and those the new stream does not need are freed after the build.
+    FPixelPool.Recycle();
+    FStreamHasLetterCodes = false;
+    FStreamHead = nullptr;
+    FStreamTail = nullptr;
+    FScrollPos = nullptr;
 
-    const auto Render = [this](Byte Character) {
-        for (int k = 0; k < ColumnsPerChar; ++k) {
-            const Byte Glyph = k < 5 ? FCharTable[static_cast<std::size_t>(5 * Character + k)] : Byte{0};
-            TColumnBuilder Column(*this);
-            _Pixel* Head = nullptr;
-            _Pixel* Last = nullptr;
-            for (int Row = 0; Row < GlyphRows; ++Row) {
-                _Pixel* Cell = Column.Add(static_cast<Byte>((Glyph >> (GlyphRows - 1 - Row)) & 1));
-                if (Last == nullptr) {
-                    Head = Cell;
-                } else {
-                    HangBelow(Last, Cell);
-                }
-                Last = Cell;
-            }
-            Column.Release();
-            AttachPixelPointers(Head);
-        }
-    };
+    const auto Render = [this](Byte Character) { AttachCharacterColumns(Character); };
 
     enum class TScan { Plain, At, Held, Digits };
     TScan State = TScan::Plain;
@@ -292,7 +313,11 @@ void TEditMatrix::InitScroll() {
             }
             if (Advance && Current != FEndNode) Current = Current->NextNode;
         }
-        if (!Rendered) ClearPixelPointers();
+        if (Rendered) {
+            FPixelPool.Trim();
+        } else {
+            ClearPixelPointers();
+        }
     } catch (...) {
         ClearPixelPointers();
         throw;

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release (build tree build-bench), runs them all in one go and prints
+# one table of figures and ratios (scripts/bench_table.py). Every figure is the median of
+# BENCH_REPETITIONS runs (default 3), CPU time.
+#
+#   scripts/bench.sh                 everything
+#   scripts/bench.sh --quick         skips the literal renderer at the largest geometry
+#   BENCH_JSON=DIR scripts/bench.sh  keeps the benchmark JSON output in DIR
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+quick=0
+if [ "${1:-}" = "--quick" ]; then quick=1; fi
+
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYR_BUILD_BENCH=ON -DVYR_BUILD_TESTS=OFF \
+  -DVYR_BUILD_TOOLS=OFF "${launcher[@]}" >/dev/null
+cmake --build build-bench -j "${BENCH_JOBS:-2}" --target static_frame_bench scroll_bench editing_bench >/dev/null
+
+out=${BENCH_JSON:-$(mktemp -d)}
+mkdir -p "$out"
+filter=.
+if [ "$quick" = 1 ]; then filter='-geometry:2/literal:1'; fi
+for bench in static_frame_bench scroll_bench editing_bench; do
+  echo "running $bench ..." >&2
+  "build-bench/bin/$bench" --benchmark_format=json --benchmark_out_format=json \
+    --benchmark_out="$out/$bench.json" --benchmark_filter="$filter" \
+    --benchmark_repetitions="${BENCH_REPETITIONS:-3}" --benchmark_report_aggregates_only=true >/dev/null
+done
+python3 scripts/bench_table.py "$out"/*.json
