@@ -368,6 +368,8 @@ private:
     void ShowEndWindow();
     // The start of every frame: with Resize, size the control and the back buffer and clear
     // them; else with Clear, clear them; then draw every LED of the window unlit.
+    // Resize: new geometry, new back buffer, cleared; else Clear: cleared; else nothing.
+    void ReshapeOrClear(bool Resize, bool Clear);
     void PrepareFrame(bool Resize, bool Clear);
     // Draws one LED of the grid (column, row) in the current shape.
     void PutLED(int Column, int Row, TColor Color);

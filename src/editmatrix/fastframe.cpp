@@ -267,13 +267,7 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
 // mode; the gap columns and row 7 stay unlit.
 void TEditMatrix::FastTotalRedraw(bool Resize, bool Clear) {
     BeginFrame();
-    if (Resize) {
-        CalculateShape();
-        SetupDisplay();
-        ClearDisplay();
-    } else if (Clear) {
-        ClearDisplay();
-    }
+    ReshapeOrClear(Resize, Clear);
     const int Rows = FScroll ? GlyphRows : EditRows;
     const int Columns = std::min(6 * int{FTotalVisible}, VisibleLEDColumns());
     const auto Stride = static_cast<std::size_t>(std::max(Columns, 0));

@@ -226,7 +226,7 @@ void TEditMatrix::MakeCursor(bool Show) {
     }
 }
 
-void TEditMatrix::PrepareFrame(bool Resize, bool Clear) {
+void TEditMatrix::ReshapeOrClear(bool Resize, bool Clear) {
     if (Resize) {
         CalculateShape();
         SetupDisplay();
@@ -234,6 +234,10 @@ void TEditMatrix::PrepareFrame(bool Resize, bool Clear) {
     } else if (Clear) {
         ClearDisplay();
     }
+}
+
+void TEditMatrix::PrepareFrame(bool Resize, bool Clear) {
+    ReshapeOrClear(Resize, Clear);
     ClearSegments(0, FTotalVisible - 1);
 }
 
