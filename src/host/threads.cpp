@@ -1,6 +1,7 @@
 #include <deque>
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 #include "vyr/host/Threads.h"
 
@@ -25,6 +26,7 @@ struct TSyncQueue {
     std::condition_variable Posted;  // a call was queued
     std::deque<TSyncEntry*> Items;
     std::vector<const TThread*> Closed;  // threads whose calls are refused (being joined)
+    std::function<void()> Wake;          // SetWakeMainThread
 };
 
 TSyncQueue& Queue() {
@@ -54,6 +56,12 @@ bool IsClosed(const TSyncQueue& Q, const TThread* Thread) {
 bool IsGuiThread() { return GuiThreadId().load() == std::this_thread::get_id(); }
 
 void SetGuiThread() { GuiThreadId().store(std::this_thread::get_id()); }
+
+void SetWakeMainThread(std::function<void()> WakeUp) {
+    TSyncQueue& Q = Queue();
+    std::lock_guard Lock(Q.Mutex);
+    Q.Wake = std::move(WakeUp);
+}
 
 std::size_t PendingSynchronizeCount() {
     TSyncQueue& Q = Queue();
@@ -197,6 +205,13 @@ bool TThread::Synchronize(const std::function<void()>& Method) {
     }
     Q.Items.push_back(&Entry);
     Q.Posted.notify_all();
+    if (Q.Wake) {
+        try {
+            Q.Wake();
+        } catch (...) {
+            // The call is queued either way; a loop that pumps by itself still runs it.
+        }
+    }
     Entry.Finished.wait(Lock, [&Entry] { return Entry.Done || Entry.Cancelled; });
     if (Entry.Error) {
         std::rethrow_exception(Entry.Error);

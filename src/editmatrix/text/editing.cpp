@@ -24,6 +24,7 @@ void TEditMatrix::InsertChar(Byte Character) {
     const bool AtEnd = FCursorNode == FEndNode;
     const bool StepRule = !AtEnd && FStepActive && T >= 3;
 
+    const bool Changes = AtEnd || !FOverwrite || FCursorNode->Character != Character;
     if (AtEnd || !FOverwrite) {
         InsertElement(Character);
     } else {
@@ -56,6 +57,7 @@ void TEditMatrix::InsertChar(Byte Character) {
 
     FTotalRefresh = true;
     text::FinishFrame(*this);
+    if (Changes) Changed("Text");
 }
 
 void TEditMatrix::DeleteChar() {
@@ -81,6 +83,7 @@ void TEditMatrix::DeleteChar() {
     }
     TotalRedraw(false, false);
     RedrawDisplay();
+    Changed("Text");
 }
 
 void TEditMatrix::BackSpaceChar() {
@@ -135,6 +138,7 @@ void TEditMatrix::BackSpaceChar() {
     }
     FTotalRefresh = FullRedraw;
     text::FinishFrame(*this);
+    Changed("Text");
 }
 
 }  // namespace vyr
