@@ -103,7 +103,8 @@ public:
     [[nodiscard]] long WakeUps() const { return FWakeUps; }
 
 protected:
-    bool event(QEvent* Event) override;
+    // A wake-up: runs the synchronised calls queued.
+    void customEvent(QEvent* Event) override;
 
 private:
     explicit TQtWidgetSet(QObject* Parent);
