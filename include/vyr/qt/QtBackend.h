@@ -9,8 +9,13 @@
 //     frame the control has copied is only shown, never drawn a second time
 // [X] GUI message loop: Qt's; every queued synchronised call posts one wake-up event to the
 //     widget set, whose handler runs CheckSynchronize (no polling timer); RunFor, ProcessMessages
-// [X] keys: named keys reach the host's key-down as virtual-key codes (VirtualKey), the event's
-//     text reaches its key-press as 8-bit (Latin-1) characters
+// [X] keys: named keys reach the host's key-down as virtual-key codes (VirtualKey); the text of
+//     keys that type (character keys, Space, and Backspace, Tab, Return and Escape with their
+//     control characters) reaches its key-press as 8-bit (Latin-1) characters. The Qt event is
+//     accepted when the control took the key; Return, Escape and keys it neither handles nor
+//     types reach the control and then go on to the parent widgets (a dialog's buttons)
+// [X] WM_GETDLGCODE decides the arrow keys: the control gets them (and Qt's event is accepted)
+//     only when its answer has DLGC_WANTARROWS, as a dialog asks
 // [X] focus: Qt focus in/out -> the host focus (DoEnter/DoExit); the host's SetFocus -> Qt focus
 // [X] mouse: a left-button press -> Click
 // [X] the control's Up/Down focus walk runs over the Qt parent's focusable children, in Qt's tab
@@ -22,8 +27,8 @@
 //     QHostWindow adopts it (host controls have no position, so a host form's layout means
 //     nothing here: Qt's layouts place the QHostWindows)
 // [ ] no double clicks, mouse moves, wheel events or key releases reach the host
-// [ ] WM_GETDLGCODE and WM_NEXTDLGCTL are never sent: Tab and Backtab follow Qt's focus chain and
-//     the arrow keys always reach the focused widget
+// [ ] WM_NEXTDLGCTL is never sent and Tab never reaches the control: Tab and Backtab follow
+//     Qt's focus chain (focus policy with Qt::TabFocus for a tab stop)
 // [ ] no input-method (composed) text
 //
 // Threads: everything here runs on Qt's GUI thread, which the widget set makes the host's GUI

@@ -138,17 +138,24 @@ TEST_F(QtKeyboard, CharactersBeyondLatin1TypeAsQuestionMarksAndLatin1KeepsItsCod
     EXPECT_EQ(M().control().FReadText(), std::string("?\xE5"));
 }
 
-TEST_F(QtKeyboard, KeysTheControlDoesNotTakeGoOnToTheParent) {
+TEST_F(QtKeyboard, KeysTheControlDoesNotTakeGoOnToTheParentAfterTheHostSawThem) {
     M().setText("ab");
-    QKeyEvent Shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
-    QApplication::sendEvent(&M(), &Shift);
-    EXPECT_FALSE(Shift.isAccepted());
-    QKeyEvent Left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
-    QApplication::sendEvent(&M(), &Left);
-    EXPECT_TRUE(Left.isAccepted());
-    // Escape is a named key: the control sees it (and ignores its character 27).
-    QTest::keyClick(&M(), Qt::Key_Escape);
-    EXPECT_EQ(M().text(), "ab");
+    std::vector<host::Word> Seen;
+    M().control().OnKeyDown = [&](host::TWinControl&, host::Word& Key, host::TShiftState) { Seen.push_back(Key); };
+    auto Send = [&](int QtKey, const QString& Text) {
+        QKeyEvent E(QEvent::KeyPress, QtKey, Qt::NoModifier, Text);
+        QApplication::sendEvent(&M(), &E);
+        return E.isAccepted();
+    };
+    EXPECT_FALSE(Send(Qt::Key_Shift, ""));
+    EXPECT_TRUE(Send(Qt::Key_Left, ""));
+    EXPECT_TRUE(Send(Qt::Key_Home, ""));
+    EXPECT_TRUE(Send(Qt::Key_A, "a"));
+    // A dialog's default and cancel buttons still get Return and Escape.
+    EXPECT_FALSE(Send(Qt::Key_Return, "\r"));
+    EXPECT_FALSE(Send(Qt::Key_Escape, QString(QChar(27))));
+    EXPECT_EQ(Seen, (std::vector<host::Word>{37, 36, 13, 27}));
+    EXPECT_EQ(M().text(), "aab");
 }
 
 TEST_F(QtKeyboard, InScrollModeTypingIsIgnoredButEditingKeysStillWork) {
