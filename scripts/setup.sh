@@ -11,6 +11,8 @@ PACKAGES=(
   # The Qt backend, the Designer plugin and their tests (offscreen platform, Xvfb screenshots).
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev designer-qt6 qt6-tools-dev-tools libgl-dev
   xvfb xauth
+  # scripts/screenshot.sh: a picture of a real window under Xvfb.
+  imagemagick
 )
 
 missing=()

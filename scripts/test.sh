@@ -2,7 +2,7 @@
 # The whole test suite: install what is missing, then
 #   1. the normal build and every test,
 #   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer,
-#   3. the thread tests under ThreadSanitizer,
+#   3. the thread tests (host and Qt backend) under ThreadSanitizer,
 #   4. the fuzz targets (form reader, whole control) for a bounded time each.
 # Any failure or sanitizer report fails the run.
 set -euo pipefail
@@ -30,9 +30,10 @@ step "tests under ASan + UBSan"
 ctest --test-dir build-asan --output-on-failure -j "$(nproc)" --timeout 900
 
 step "build (ThreadSanitizer)"
-scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_SANITIZE=thread -DVYR_BUILD_BENCH=OFF -DVYR_WERROR=ON -DVYR_BUILD_TOOLS=OFF -DVYR_BUILD_PACKAGE=OFF -- test_threads
+scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_SANITIZE=thread -DVYR_BUILD_BENCH=OFF -DVYR_WERROR=ON -DVYR_BUILD_TOOLS=OFF -DVYR_BUILD_PACKAGE=OFF -- test_threads test_qt_threads
 step "thread tests under TSan"
 build-tsan/bin/test_threads --gtest_brief=1
+QT_QPA_PLATFORM=offscreen build-tsan/bin/test_qt_threads --gtest_brief=1
 
 step "fuzzing the form reader and the whole control"
 scripts/fuzz.sh

@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -170,6 +171,16 @@ public:
     // Typing replaces the character under the cursor. Default false.
     [[nodiscard]] bool Overwrite() const { return FOverwrite; }
     void FSetOverwrite(bool Value);
+
+    // ---- Change notification -------------------------------------------------------------
+    // Called after a published property of this class took a different value, with its name as
+    // Properties() lists it ("LEDSize", "Text"): through its setter (also from a control code in
+    // a scroll frame, the focus handlers and the Insert key), as a side effect of another setter
+    // (StepToOutside re-clamped by TotalVisible, LEDSize adjusted by LEDShape), by editing (Text),
+    // or when the referenced TCharSet is destroyed (Charset). GUI thread. It may be called in the
+    // middle of a frame, so the handler must not change the control (set a property, edit,
+    // paint); one that wants to should note the change and act when the current call returned.
+    std::function<void(TEditMatrix& Sender, std::string_view Property)> OnPropertyChange;
 
     // ---- Shell ---------------------------------------------------------------------------
     // Renders one frame into the back buffer, chosen by the refresh flags, and copies it to the
@@ -366,6 +377,8 @@ private:
     // last slot, F = L - T + 1, reached by walking T - 1 nodes back from the sentinel).
     void ShowStartWindow();
     void ShowEndWindow();
+    // Calls OnPropertyChange, if set.
+    void Changed(std::string_view Property);
     // The start of every frame: with Resize, size the control and the back buffer and clear
     // them; else with Clear, clear them; then draw every LED of the window unlit.
     // Resize: new geometry, new back buffer, cleared; else Clear: cleared; else nothing.

@@ -142,6 +142,10 @@ void TEditMatrix::GeometryRefresh() {
     Refresh();
 }
 
+void TEditMatrix::Changed(std::string_view Property) {
+    if (OnPropertyChange) OnPropertyChange(*this, Property);
+}
+
 // ---- Published property setters --------------------------------------------------------------
 
 void TEditMatrix::FSetScroll(bool Value) {
@@ -157,9 +161,12 @@ void TEditMatrix::FSetScroll(bool Value) {
     if (Value) {
         StartScroll();
     }
+    Changed("Scroll");
 }
 
-void TEditMatrix::FSetDelay(std::int32_t Value) { FDelay.store(Value, std::memory_order_relaxed); }
+void TEditMatrix::FSetDelay(std::int32_t Value) {
+    if (FDelay.exchange(Value, std::memory_order_relaxed) != Value) Changed("Delay");
+}
 
 void TEditMatrix::FSetBlinkOffColor(TColor Value) {
     if (Value == FBlinkOffColor) {
@@ -168,9 +175,12 @@ void TEditMatrix::FSetBlinkOffColor(TColor Value) {
     FBlinkOffColor = Value;
     FScrollBlinkOffColor = Value;
     Refresh();
+    Changed("BlinkOffColor");
 }
 
-void TEditMatrix::FSetBlinkDelay(std::int32_t Value) { FBlinkDelay.store(Value, std::memory_order_relaxed); }
+void TEditMatrix::FSetBlinkDelay(std::int32_t Value) {
+    if (FBlinkDelay.exchange(Value, std::memory_order_relaxed) != Value) Changed("BlinkDelay");
+}
 
 void TEditMatrix::FSetActiveLED(bool Value) {
     if (Value == FActiveLED) {
@@ -181,6 +191,7 @@ void TEditMatrix::FSetActiveLED(bool Value) {
     FOnColor = Value ? FActiveLEDOnColor : FInactiveLEDOnColor;
     FOffColor = Value ? FActiveLEDOffColor : FInactiveLEDOffColor;
     Refresh();
+    Changed("ActiveLED");
 }
 
 void TEditMatrix::FSetActiveLEDOnColor(TColor Value) {
@@ -193,6 +204,7 @@ void TEditMatrix::FSetActiveLEDOnColor(TColor Value) {
         FScrollOnColor = Value;
         Refresh();
     }
+    Changed("ActiveLEDOnColor");
 }
 
 void TEditMatrix::FSetActiveLEDOffColor(TColor Value) {
@@ -205,11 +217,14 @@ void TEditMatrix::FSetActiveLEDOffColor(TColor Value) {
         FScrollOffColor = Value;
         Refresh();
     }
+    Changed("ActiveLEDOffColor");
 }
 
 void TEditMatrix::FSetBackgroundColor(TColor Value) {
+    const bool Differs = Value != FBackgroundColor;
     FBackgroundColor = Value;
     Refresh();
+    if (Differs) Changed("BackgroundColor");
 }
 
 void TEditMatrix::FSetCharSet(TCharSet* Value) {
@@ -224,6 +239,7 @@ void TEditMatrix::FSetCharSet(TCharSet* Value) {
     if (FCharset != nullptr) {
         FCharset->FreeNotification(this);
     }
+    Changed("Charset");
 }
 
 void TEditMatrix::FSetInactiveLEDOnColor(TColor Value) {
@@ -235,6 +251,7 @@ void TEditMatrix::FSetInactiveLEDOnColor(TColor Value) {
         FOnColor = Value;
         Refresh();
     }
+    Changed("InactiveLEDOnColor");
 }
 
 void TEditMatrix::FSetInactiveLEDOffColor(TColor Value) {
@@ -246,11 +263,13 @@ void TEditMatrix::FSetInactiveLEDOffColor(TColor Value) {
         FOffColor = Value;
         Refresh();
     }
+    Changed("InactiveLEDOffColor");
 }
 
 void TEditMatrix::FSetLEDShape(EShape Value) {
     // Round LEDs need an odd size of at least 3; the size is adjusted even when the shape
     // stays the same, without a repaint of its own.
+    const Byte OldSize = FLEDSize;
     if (Value == EShape::Circle) {
         if (FLEDSize < 3) {
             FLEDSize = 3;
@@ -258,11 +277,12 @@ void TEditMatrix::FSetLEDShape(EShape Value) {
             FLEDSize = static_cast<Byte>(FLEDSize - 1);
         }
     }
-    if (Value == FLEDShape) {
-        return;
+    if (Value != FLEDShape) {
+        FLEDShape = Value;
+        GeometryRefresh();
+        Changed("LEDShape");
     }
-    FLEDShape = Value;
-    GeometryRefresh();
+    if (FLEDSize != OldSize) Changed("LEDSize");
 }
 
 void TEditMatrix::FSetLEDSize(Byte Value) {
@@ -280,6 +300,7 @@ void TEditMatrix::FSetLEDSize(Byte Value) {
     }
     FLEDSize = Value;
     GeometryRefresh();
+    Changed("LEDSize");
 }
 
 void TEditMatrix::FSetLEDDistance(Byte Value) {
@@ -288,26 +309,39 @@ void TEditMatrix::FSetLEDDistance(Byte Value) {
     }
     FLEDDistance = Value;
     GeometryRefresh();
+    Changed("LEDDistance");
 }
 
-void TEditMatrix::FSetStepActive(bool Value) { FStepActive = Value; }
+void TEditMatrix::FSetStepActive(bool Value) {
+    const bool Differs = Value != FStepActive;
+    FStepActive = Value;
+    if (Differs) Changed("StepActive");
+}
 
 void TEditMatrix::FSetStep(Byte Value) {
+    const Byte Old = FStepToOutside;
     if (Value == 0) {
         FStepToOutside = 1;
     } else {
         FStepToOutside = std::min<Byte>(Value, static_cast<Byte>(FTotalVisible / 2));
     }
+    if (FStepToOutside != Old) Changed("StepToOutside");
 }
 
 void TEditMatrix::FSetTotalVisible(Byte Value) {
+    const bool Differs = Value != FTotalVisible;
     FTotalVisible = Value;
     FSetStep(FStepToOutside);
     CheckAndSetCursor();
     GeometryRefresh();
+    if (Differs) Changed("TotalVisible");
 }
 
-void TEditMatrix::FSetOverwrite(bool Value) { FOverwrite = Value; }
+void TEditMatrix::FSetOverwrite(bool Value) {
+    const bool Differs = Value != FOverwrite;
+    FOverwrite = Value;
+    if (Differs) Changed("Overwrite");
+}
 
 void TEditMatrix::Notification(host::TComponent* AComponent, TOperation Operation) {
     TCustomControl::Notification(AComponent, Operation);
@@ -315,6 +349,7 @@ void TEditMatrix::Notification(host::TComponent* AComponent, TOperation Operatio
     if (Operation == TOperation::opRemove && AComponent != nullptr && FCharset != nullptr &&
         AComponent == static_cast<host::TComponent*>(FCharset)) {
         FCharset = nullptr;
+        Changed("Charset");
     }
 }
 

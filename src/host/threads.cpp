@@ -1,6 +1,7 @@
 #include <deque>
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 #include "vyr/host/Threads.h"
 
@@ -28,6 +29,7 @@ struct TSyncQueue {
     std::deque<TSyncEntry*> Items;
     std::vector<const TThread*> Closed;     // threads whose calls are refused (being joined)
     std::deque<std::exception_ptr> Errors;  // exceptions that ended worker threads, to report
+    std::function<void()> Wake;             // SetWakeMainThread
 };
 
 TSyncQueue& Queue() {
@@ -55,6 +57,20 @@ void ReportOnGuiThread(const std::exception_ptr& Error) {
     }
 }
 
+// Tells the GUI thread that something waits in the queue (a call or an error report): a pump
+// blocked in CheckSynchronize wakes, and so does an event loop through the wake hook. Called with
+// the queue locked.
+void Announce(TSyncQueue& Q) {
+    Q.Posted.notify_all();
+    if (Q.Wake) {
+        try {
+            Q.Wake();
+        } catch (...) {
+            // The entry is queued either way; a loop that pumps by itself still handles it.
+        }
+    }
+}
+
 bool IsClosed(const TSyncQueue& Q, const TThread* Thread) {
     for (const TThread* T : Q.Closed) {
         if (T == Thread) {
@@ -69,6 +85,12 @@ bool IsClosed(const TSyncQueue& Q, const TThread* Thread) {
 bool IsGuiThread() { return GuiThreadId().load() == std::this_thread::get_id(); }
 
 void SetGuiThread() { GuiThreadId().store(std::this_thread::get_id()); }
+
+void SetWakeMainThread(std::function<void()> WakeUp) {
+    TSyncQueue& Q = Queue();
+    std::lock_guard Lock(Q.Mutex);
+    Q.Wake = std::move(WakeUp);
+}
 
 std::size_t PendingSynchronizeCount() {
     TSyncQueue& Q = Queue();
@@ -232,7 +254,7 @@ bool TThread::Synchronize(const std::function<void()>& Method) {
         return false;
     }
     Q.Items.push_back(&Entry);
-    Q.Posted.notify_all();
+    Announce(Q);
     Entry.Finished.wait(Lock, [&Entry] { return Entry.Done || Entry.Cancelled; });
     if (Entry.Error) {
         std::rethrow_exception(Entry.Error);
@@ -266,7 +288,7 @@ void TThread::Run() {
         TSyncQueue& Q = Queue();
         std::lock_guard Lock(Q.Mutex);
         Q.Errors.push_back(FFatalException);
-        Q.Posted.notify_all();
+        Announce(Q);
     }
 }
 

@@ -253,3 +253,37 @@ TEST(HostThreadErrors, AThreadThatEndsNormallyReportsNothing) {
     EXPECT_FALSE(CheckSynchronize());
     EXPECT_TRUE(Log.Messages.empty());
 }
+
+TEST(HostThread, TheWakeHookRunsOnTheWorkerOncePerQueuedCallUntilCleared) {
+    std::atomic<int> Wakes{0};
+    std::atomic<bool> OnGuiThread{false};
+    vyr::host::SetWakeMainThread([&] {
+        ++Wakes;
+        if (vyr::host::IsGuiThread()) OnGuiThread = true;
+    });
+    {
+        TStepper T(0);
+        T.Resume();
+        ASSERT_TRUE(WaitForQueuedCall());
+        EXPECT_EQ(Wakes.load(), 1) << "one wake for the one call waiting";
+        EXPECT_EQ(T.Steps, 0) << "waking runs nothing by itself";
+        ASSERT_TRUE(PumpUntil([&] { return T.Steps >= 3; }));
+        // Each step was announced before it could run; the next call may already be announced.
+        EXPECT_GE(Wakes.load(), T.Steps);
+        EXPECT_LE(Wakes.load(), T.Steps + 1);
+        vyr::host::SetWakeMainThread(nullptr);
+        const int AfterClear = Wakes.load();
+        ASSERT_TRUE(PumpUntil([&] { return T.Steps >= 6; }));
+        EXPECT_EQ(Wakes.load(), AfterClear);
+    }
+    EXPECT_FALSE(OnGuiThread.load());
+}
+
+TEST(HostThread, AThrowingWakeHookStillLeavesTheCallQueued) {
+    vyr::host::SetWakeMainThread([] { throw std::runtime_error("no loop to wake"); });
+    TStepper T(0);
+    T.Resume();
+    ASSERT_TRUE(WaitForQueuedCall());
+    vyr::host::SetWakeMainThread(nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return T.Steps >= 2; }));
+}

@@ -94,6 +94,15 @@ std::size_t PendingSynchronizeCount();
 // Number of exceptions of ended worker threads waiting to be reported on the GUI thread.
 std::size_t PendingThreadErrorCount();
 
+// Wakes the GUI thread's message loop when a synchronised call has been queued, so that a loop
+// that sleeps in a window system (not in CheckSynchronize) runs the call without polling: the
+// hook posts an event to that loop, whose handler calls CheckSynchronize. The hook runs on the
+// worker thread, with the queue locked, once for every call queued: it may only post, never run
+// or wait for synchronised calls itself; an exception from it is dropped. Null (the default)
+// wakes nobody. Setting a new hook waits until a call of the old one in progress has returned,
+// so the old hook's owner may go away as soon as this returns.
+void SetWakeMainThread(std::function<void()> WakeUp);
+
 [[nodiscard]] bool IsGuiThread();
 // Makes the calling thread the GUI thread.
 void SetGuiThread();

@@ -24,6 +24,7 @@ void TEditMatrix::InsertChar(Byte Character) {
     const bool AtEnd = FCursorNode == FEndNode;
     const bool StepRule = !AtEnd && FStepActive && T >= 3;
 
+    const bool Changes = AtEnd || !FOverwrite || FCursorNode->Character != Character;
     if (AtEnd || !FOverwrite) {
         InsertElement(Character);
     } else {
@@ -50,6 +51,7 @@ void TEditMatrix::InsertChar(Byte Character) {
     }
 
     EndMove(true);
+    if (Changes) Changed("Text");
 }
 
 void TEditMatrix::DeleteChar() {
@@ -72,6 +74,7 @@ void TEditMatrix::DeleteChar() {
     KeepEmptyWindowAtCursor();
     TotalRedraw(false, false);
     RedrawDisplay();
+    Changed("Text");
 }
 
 void TEditMatrix::BackSpaceChar() {
@@ -118,6 +121,7 @@ void TEditMatrix::BackSpaceChar() {
     }
 
     EndMove(FullRedraw);
+    Changed("Text");
 }
 
 }  // namespace vyr

@@ -99,6 +99,7 @@ AnsiString TEditMatrix::FReadText() const {
 // Replaces the whole list (codes below 32 become spaces), rebuilds the column stream, puts the
 // cursor at the end and repaints. Even the same text moves the cursor to the end.
 void TEditMatrix::FSetText(const AnsiString& Value) {
+    const AnsiString Old = FReadText();
     FBlinking = false;
     ClearPointerArea();
     InitPointers();
@@ -114,6 +115,7 @@ void TEditMatrix::FSetText(const AnsiString& Value) {
     GoEnd();
     FTotalRefresh = true;
     Paint();
+    if (FReadText() != Old) Changed("Text");
 }
 
 // After the width has changed: moves the window right until the cursor is in its last cell. A

@@ -1,0 +1,374 @@
+// QHostWindow: one host window control shown in a QWidget; its peer, repaints, input and the
+// mirror of the Qt siblings that the control's focus walk runs over.
+#include <QtGui/QFocusEvent>
+#include <QtGui/QImage>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QMouseEvent>
+#include <QtGui/QPainter>
+#include <QtGui/QWindow>
+#include <algorithm>
+#include <utility>
+
+#include "vyr/qt/QtBackend.h"
+
+namespace vyr::qt {
+
+// The window of an adopted control: everything goes to its QHostWindow (nothing once the widget
+// is gone).
+class TQtPeer final : public host::TWindowPeer {
+public:
+    explicit TQtPeer(QHostWindow& Window) : FWindow(&Window) {}
+
+    void SetSize(int Width, int Height) override {
+        if (FWindow) FWindow->PeerSetSize(Width, Height);
+    }
+    void FillRect(const host::TRect& Rect, host::TColor Color) override {
+        if (FWindow) FWindow->PeerFillRect(Rect, Color);
+    }
+    void Draw(int X, int Y, const host::TBitmap& Source) override {
+        if (FWindow) FWindow->PeerDraw(X, Y, Source);
+    }
+    void Invalidate() override {
+        if (FWindow) FWindow->PeerInvalidate();
+    }
+    void FocusChanged(bool Focused) override {
+        if (FWindow) FWindow->PeerFocusChanged(Focused);
+    }
+
+private:
+    QPointer<QHostWindow> FWindow;
+};
+
+namespace {
+
+// The window of a sibling's mirror: the host giving it the focus gives the sibling Qt's focus.
+class TSiblingPeer final : public host::TWindowPeer {
+public:
+    explicit TSiblingPeer(QWidget* Sibling) : FSibling(Sibling) {}
+    void FocusChanged(bool Focused) override {
+        if (Focused && FSibling) FSibling->setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    QPointer<QWidget> FSibling;
+};
+
+// A focusable Qt sibling as a host window control on the host form.
+class TSiblingMirror final : public host::TWinControl {
+public:
+    TSiblingMirror(TQtWidgetSet& WidgetSet, QWidget* Sibling) : host::TWinControl(nullptr), FWidgetSet(WidgetSet) {
+        QPointer<QWidget> Target(Sibling);
+        FWidgetSet.SetPeerFactory(*this, [Target] { return std::make_unique<TSiblingPeer>(Target.data()); });
+    }
+    ~TSiblingMirror() override { FWidgetSet.ClearPeerFactory(*this); }
+
+    [[nodiscard]] std::string_view ClassName() const override { return "TQtSibling"; }
+
+private:
+    TQtWidgetSet& FWidgetSet;
+};
+
+// A sibling that cannot take the focus now: a control without a window.
+class TUnfocusableMirror final : public host::TControl {
+public:
+    TUnfocusableMirror() : host::TControl(nullptr) {}
+    [[nodiscard]] std::string_view ClassName() const override { return "TQtUnfocusableSibling"; }
+};
+
+bool CanTakeFocus(const QWidget* W, const QWidget* Parent) {
+    return W->isEnabled() && W->isVisibleTo(Parent) && W->focusPolicy() != Qt::NoFocus;
+}
+
+// The children of Self's parent that are in Qt's tab chain, Self included, in tab order.
+std::vector<QWidget*> TabChainSiblings(QWidget* Self) {
+    QWidget* Parent = Self->parentWidget();
+    if (Parent == nullptr) return {Self};
+    std::vector<QWidget*> List;
+    // The focus chain is a ring through every widget of the window; the parent is on it.
+    QWidget* W = Parent->nextInFocusChain();
+    for (int Guard = 0; W != nullptr && W != Parent && Guard < 100000; ++Guard, W = W->nextInFocusChain()) {
+        if (W->parentWidget() != Parent || W->isWindow()) continue;
+        if (W == Self || (W->focusPolicy() & Qt::TabFocus) != 0) {
+            if (std::find(List.begin(), List.end(), W) == List.end()) List.push_back(W);
+        }
+    }
+    if (std::find(List.begin(), List.end(), Self) == List.end()) List.push_back(Self);
+    return List;
+}
+
+}  // namespace
+
+// Brackets one call into the host made by a Qt event.
+class QHostWindow::THostCall {
+public:
+    THostCall(QHostWindow& Window, bool InPaint) : FWindow(Window), FInPaint(InPaint) { FWindow.hostCallBegin(); }
+    ~THostCall() { FWindow.hostCallEnd(FInPaint); }
+    THostCall(const THostCall&) = delete;
+    THostCall& operator=(const THostCall&) = delete;
+
+private:
+    QHostWindow& FWindow;
+    bool FInPaint;
+};
+
+QHostWindow::QHostWindow(QWidget* Parent) : QWidget(Parent) {
+    FForm = std::make_unique<host::TForm>(nullptr, TQtWidgetSet::Instance());
+    FForm->Show();
+    // The surface covers the whole widget: Qt never has to clear behind it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+QHostWindow::~QHostWindow() {
+    ClearFocusSiblings();
+    releaseControl();
+    FForm.reset();
+}
+
+void QHostWindow::adoptControl(host::TWinControl& Control) {
+    if (FControl != nullptr) return;
+    FControl = &Control;
+    TQtWidgetSet::Instance().SetPeerFactory(Control, [this] { return std::make_unique<TQtPeer>(*this); });
+    Control.SetParent(FForm.get());  // the form is shown: the control gets its window now
+    setFocusPolicy(Control.TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
+    updateGeometry();
+}
+
+void QHostWindow::releaseControl() {
+    if (FControl == nullptr) return;
+    host::TWinControl* Control = FControl;
+    FControl = nullptr;
+    Control->SetParent(nullptr);
+    TQtWidgetSet::Instance().ClearPeerFactory(*Control);
+}
+
+void QHostWindow::resetCounters() {
+    FCopyCount = 0;
+    FFillCount = 0;
+    FHostPaintCount = 0;
+    FPaintEventCount = 0;
+}
+
+QSize QHostWindow::sizeHint() const {
+    if (FControl == nullptr) return QWidget::sizeHint();
+    return {FControl->Width(), FControl->Height()};
+}
+
+QSize QHostWindow::minimumSizeHint() const { return sizeHint(); }
+
+// ---- Peer ------------------------------------------------------------------------------------
+
+void QHostWindow::PeerSetSize(int Width, int Height) {
+    FSurface.SetSize(Width, Height);
+    // The control decides its size; Qt's layouts keep it.
+    setFixedSize(Width, Height);
+}
+
+void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
+    ++FFillCount;
+    FSurface.Canvas().Brush.Color = Color;
+    FSurface.Canvas().FillRect(Rect);
+    ShowSurface();
+}
+
+void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
+    ++FCopyCount;
+    FSurface.Canvas().Draw(X, Y, Source);
+    if (FFrameObserver) FFrameObserver();
+    ShowSurface();
+}
+
+void QHostWindow::PeerInvalidate() {
+    FHostPaintPending = true;
+    update();
+}
+
+void QHostWindow::PeerFocusChanged(bool Focused) {
+    if (Focused) {
+        if (!hasFocus()) setFocus(Qt::OtherFocusReason);
+    } else if (hasFocus() && FForm->ActiveControl() == nullptr) {
+        // The host moved the focus to no control; a move to another control gives that one
+        // Qt's focus through its own window.
+        clearFocus();
+    }
+}
+
+// A frame or fill has reached the surface: show it with the next paint event, which draws
+// nothing new. Inside a host repaint the paint event in progress shows it.
+void QHostWindow::ShowSurface() {
+    if (!FInHostPaint) update();
+}
+
+// ---- Qt events -------------------------------------------------------------------------------
+
+bool QHostWindow::event(QEvent* Event) {
+    if (Event->type() == QEvent::ParentChange || Event->type() == QEvent::WinIdChange) WatchWindow();
+    return QWidget::event(Event);
+}
+
+void QHostWindow::paintEvent(QPaintEvent* /*Event*/) {
+    ++FPaintEventCount;
+    if (FHostPaintPending && FControl != nullptr && FControl->HandleAllocated()) {
+        FHostPaintPending = false;
+        ++FHostPaintCount;
+        FInHostPaint = true;
+        {
+            THostCall Call(*this, true);
+            host::SendPaint(*FControl);
+        }
+        FInHostPaint = false;
+    }
+    QPainter Painter(this);
+    // Design pixels are logical pixels: at a devicePixelRatio above 1 each one becomes a block of
+    // device pixels, never a blend of its neighbours.
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const int W = FSurface.Width();
+    const int H = FSurface.Height();
+    if (W > 0 && H > 0) {
+        const QImage Frame(std::as_const(FSurface).ScanLine(0), W, H, static_cast<qsizetype>(FSurface.RowStride()),
+                           QImage::Format_BGR888);
+        Painter.drawImage(QRect(0, 0, W, H), Frame);
+    }
+    // Beyond the surface (only while the widget is larger than the control): the control's colour.
+    if (width() > W || height() > H) {
+        const QColor Fill = FControl != nullptr ? ToQColor(FControl->Color) : palette().window().color();
+        if (width() > W) Painter.fillRect(W, 0, width() - W, height(), Fill);
+        if (height() > H) Painter.fillRect(0, H, std::min(W, width()), height() - H, Fill);
+    }
+}
+
+void QHostWindow::keyPressEvent(QKeyEvent* Event) {
+    if (FControl == nullptr) {
+        QWidget::keyPressEvent(Event);
+        return;
+    }
+    namespace vk = host::vk;
+    const host::Word Key = VirtualKey(Event->key());
+    // Of the named keys only these type a character (the others' text, such as the DEL that
+    // Delete carries on X11, is not a typed character).
+    const bool Types =
+        Key == 0 || Key == vk::Back || Key == vk::Tab || Key == vk::Return || Key == vk::Escape || Key == 32;
+    const host::AnsiString Chars = Types ? ToAnsi(Event->text()) : host::AnsiString();
+    const bool Arrow = Key == vk::Left || Key == vk::Right || Key == vk::Up || Key == vk::Down;
+    bool WantsArrows = false;
+    if (Arrow) {
+        // As a dialog asks a control: the arrow keys are the control's only if it says so.
+        host::TMessage DlgCode{host::WM_GETDLGCODE, 0, 0, 0};
+        FControl->Perform(DlgCode);
+        WantsArrows = (DlgCode.Result & host::DLGC_WANTARROWS) != 0;
+    }
+    const bool Delivered = Arrow ? WantsArrows : (Key != 0 || !Chars.empty());
+    // Return and Escape reach the control and then go on to the parents (a dialog's default and
+    // cancel buttons), like every key the control neither handles nor types.
+    const bool Typed =
+        std::any_of(Chars.begin(), Chars.end(), [](char Ch) { return static_cast<host::Byte>(Ch) >= 32; });
+    const bool Taken = Delivered && Key != vk::Return && Key != vk::Escape && (Key != 0 || Typed);
+    Event->setAccepted(Taken);
+    if (!Delivered) return;
+    THostCall Call(*this, false);
+    if (Key != 0) {
+        if (Key == vk::Up || Key == vk::Down) MirrorFocusSiblings();
+        host::SendKeyDown(*FControl, Key, ShiftState(Event->modifiers()));
+    }
+    for (const char Ch : Chars) {
+        if (FControl == nullptr) break;
+        host::SendKeyPress(*FControl, Ch);
+    }
+}
+
+void QHostWindow::focusInEvent(QFocusEvent* Event) {
+    QWidget::focusInEvent(Event);
+    if (FControl == nullptr || FForm->ActiveControl() == FControl) return;
+    THostCall Call(*this, false);
+    FForm->FocusControl(FControl);
+}
+
+void QHostWindow::focusOutEvent(QFocusEvent* Event) {
+    QWidget::focusOutEvent(Event);
+    // An inactive window or an open popup leaves the host focus where it is.
+    if (Event->reason() == Qt::ActiveWindowFocusReason || Event->reason() == Qt::PopupFocusReason) return;
+    if (FControl == nullptr || FForm->ActiveControl() != FControl) return;
+    THostCall Call(*this, false);
+    FForm->FocusControl(nullptr);
+}
+
+void QHostWindow::mousePressEvent(QMouseEvent* Event) {
+    if (FControl == nullptr || Event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(Event);
+        return;
+    }
+    Event->accept();
+    THostCall Call(*this, false);
+    host::SendClick(*FControl);
+}
+
+void QHostWindow::showEvent(QShowEvent* Event) {
+    QWidget::showEvent(Event);
+    WatchWindow();
+    FHostPaintPending = true;
+    update();
+}
+
+void QHostWindow::resizeEvent(QResizeEvent* Event) {
+    QWidget::resizeEvent(Event);
+    if (FControl != nullptr && (width() != FControl->Width() || height() != FControl->Height())) {
+        FHostPaintPending = true;
+        update();
+    }
+}
+
+// The top-level window's exposure is a host repaint request.
+bool QHostWindow::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == FWatchedWindow && Event->type() == QEvent::Expose && FWatchedWindow->isExposed()) {
+        FHostPaintPending = true;
+        update();
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+void QHostWindow::WatchWindow() {
+    QWindow* Top = window()->windowHandle();
+    if (Top == FWatchedWindow) return;
+    if (FWatchedWindow) FWatchedWindow->removeEventFilter(this);
+    FWatchedWindow = Top;
+    if (FWatchedWindow) FWatchedWindow->installEventFilter(this);
+}
+
+// ---- Focus walk ------------------------------------------------------------------------------
+
+void QHostWindow::ClearFocusSiblings() {
+    // The mirrors leave the host form as they go; one holding the host focus gives it up
+    // without handlers.
+    FSiblings.clear();
+}
+
+void QHostWindow::MirrorFocusSiblings() {
+    ClearFocusSiblings();
+    if (FControl == nullptr) return;
+    TQtWidgetSet& WidgetSet = TQtWidgetSet::Instance();
+    QWidget* Parent = parentWidget();
+    int TabOrder = 0;
+    int OwnTabOrder = 0;
+    for (QWidget* W : TabChainSiblings(this)) {
+        if (W == this) {
+            OwnTabOrder = TabOrder++;
+            continue;
+        }
+        if (CanTakeFocus(W, Parent)) {
+            auto Mirror = std::make_unique<TSiblingMirror>(WidgetSet, W);
+            Mirror->SetParent(FForm.get());
+            FSiblings.push_back(std::move(Mirror));
+            ++TabOrder;
+        } else {
+            auto Mirror = std::make_unique<TUnfocusableMirror>();
+            Mirror->SetParent(FForm.get());
+            FSiblings.push_back(std::move(Mirror));
+        }
+    }
+    // The control came first on the form; its tab order is its place in Qt's.
+    FControl->SetTabOrder(OwnTabOrder);
+}
+
+}  // namespace vyr::qt

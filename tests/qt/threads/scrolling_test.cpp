@@ -1,0 +1,187 @@
+// The marquee on the Qt backend: the workers' steps run on Qt's GUI thread through its event
+// loop (woken per step, never by a polling timer), each scroll step and each blink toggle draws
+// exactly one frame as on the headless backend, and destroying a scrolling widget ends its
+// workers promptly whatever they are doing. Also run under ThreadSanitizer.
+#include <gtest/gtest.h>
+
+#include <QtTest/QTest>
+#include <QtWidgets/QApplication>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "support/qt_support.h"
+#include "support/test_support.h"
+#include "vyr/host/Threads.h"
+
+using namespace std::chrono_literals;
+
+namespace vyr::test {
+namespace {
+
+// A text of plain LED columns only, long enough not to wrap during a test.
+const char* const LongText = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmnopqrstuvwxyz";
+
+int HeadIndex(const TEditMatrix& M) {
+    int Index = 0;
+    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = Head->Next, ++Index) {
+        if (Head == M.ScrollPos()) return Index;
+    }
+    return -1;
+}
+
+// The state every frame was drawn in: the scroll position and the blink phase.
+struct TFrame {
+    int Position;
+    bool Blink;
+};
+
+// Between two frames exactly one thing happened: one scroll step or one blink toggle.
+::testing::AssertionResult OneFramePerStepOrToggle(const TFrame& Start, const std::vector<TFrame>& Frames, int& Steps,
+                                                   int& Toggles) {
+    TFrame Last = Start;
+    for (std::size_t i = 0; i < Frames.size(); ++i) {
+        const bool Stepped = Frames[i].Position == Last.Position + 1;
+        const bool Toggled = Frames[i].Blink != Last.Blink;
+        const bool Stood = Frames[i].Position == Last.Position;
+        if (Stepped == Toggled || (!Stepped && !Stood)) {
+            return ::testing::AssertionFailure()
+                   << "frame " << i << ": position " << Last.Position << " -> " << Frames[i].Position << ", blink "
+                   << Last.Blink << " -> " << Frames[i].Blink;
+        }
+        Steps += Stepped ? 1 : 0;
+        Toggles += Toggled ? 1 : 0;
+        Last = Frames[i];
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(QtMarquee, DrawsOneFramePerScrollStepAndPerBlinkToggle) {
+    TQtWindow Window;
+    QEditMatrix& W = *Window.Matrix;
+    ASSERT_TRUE(Window.Show());
+    W.setDelay(15);
+    W.setBlinkDelay(40);
+    W.setText(LongText);
+    W.setScroll(true);
+    const TFrame Start{HeadIndex(W.control()), W.control().BlinkState()};
+    std::vector<TFrame> Frames;
+    W.setFrameObserver([&] { Frames.push_back({HeadIndex(W.control()), W.control().BlinkState()}); });
+    W.resetCounters();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Frames.size() >= 40; }, 20'000));
+    W.control().StopScroll();
+    W.setFrameObserver(nullptr);
+
+    int Steps = 0;
+    int Toggles = 0;
+    EXPECT_TRUE(OneFramePerStepOrToggle(Start, Frames, Steps, Toggles));
+    EXPECT_GT(Steps, 0);
+    EXPECT_GT(Toggles, 0);
+    EXPECT_GE(W.copyCount(), static_cast<int>(Frames.size()));
+    EXPECT_EQ(W.hostPaintCount(), 0) << "showing a copied frame draws nothing new";
+    EXPECT_GT(W.paintEventCount(), 0) << "the frames were shown";
+}
+
+// The same on the headless backend, pumped by its own loop.
+class TRecordingMatrix : public TEditMatrix {
+public:
+    using TEditMatrix::TEditMatrix;
+    void Paint() override {
+        TEditMatrix::Paint();
+        if (Recording) Frames.push_back({HeadIndex(*this), BlinkState()});
+    }
+    bool Recording = false;
+    std::vector<TFrame> Frames;
+};
+
+TEST(HeadlessMarquee, DrawsOneFramePerScrollStepAndPerBlinkToggleToo) {
+    headless::THeadlessWidgetSet WidgetSet;
+    host::TForm Form(nullptr, WidgetSet);
+    Form.Show();
+    auto* M = new TRecordingMatrix(&Form);
+    M->SetParent(&Form);
+    M->FSetDelay(15);
+    M->FSetBlinkDelay(40);
+    M->FSetText(LongText);
+    M->FSetScroll(true);
+    const TFrame Start{HeadIndex(*M), M->BlinkState()};
+    M->Recording = true;
+    const auto Deadline = std::chrono::steady_clock::now() + 20s;
+    while (M->Frames.size() < 40 && std::chrono::steady_clock::now() < Deadline) WidgetSet.RunFor(20ms);
+    M->StopScroll();
+    M->Recording = false;
+    ASSERT_GE(M->Frames.size(), 40U);
+    int Steps = 0;
+    int Toggles = 0;
+    EXPECT_TRUE(OneFramePerStepOrToggle(Start, M->Frames, Steps, Toggles));
+    EXPECT_GT(Steps, 0);
+    EXPECT_GT(Toggles, 0);
+}
+
+TEST(QtMarquee, StepsAreWokenOnePerCallAndNothingWakesAnIdleLoop) {
+    TQtWindow Window;
+    QEditMatrix& W = *Window.Matrix;
+    ASSERT_TRUE(Window.Show());
+    qt::TQtWidgetSet& Set = qt::TQtWidgetSet::Instance();
+    const long Idle = Set.WakeUps();
+    QTest::qWait(150);
+    EXPECT_EQ(Set.WakeUps(), Idle) << "no timer wakes the loop while nothing scrolls";
+
+    W.setDelay(10);
+    W.setBlinkDelay(60'000);
+    W.setText(LongText);
+    W.setScroll(true);
+    const int Before = HeadIndex(W.control());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return HeadIndex(W.control()) >= Before + 10; }, 20'000));
+    const long Woken = Set.WakeUps() - Idle;
+    const int Steps = HeadIndex(W.control()) - Before + 1;  // and the one blink toggle
+    EXPECT_GE(Woken, 1);
+    EXPECT_LE(Woken, Steps + 1) << "at most one wake-up per synchronised call";
+}
+
+TEST(QtMarquee, DestroyingAScrollingWidgetWhileAStepWaitsEndsItsWorkersPromptly) {
+    for (int Round = 0; Round < 5; ++Round) {
+        auto Window = std::make_unique<TQtWindow>();
+        ASSERT_TRUE(Window->Show());
+        QEditMatrix& W = *Window->Matrix;
+        W.setDelay(0);
+        W.setBlinkDelay(0);
+        W.setText("@C00FF00fast");
+        W.setScroll(true);
+        QTest::qWait(5 * Round);  // steps run for a while
+        // Without pumping, until a worker is blocked in Synchronize with its step queued.
+        const auto Deadline = std::chrono::steady_clock::now() + 10s;
+        while (host::PendingSynchronizeCount() == 0 && std::chrono::steady_clock::now() < Deadline) {
+            std::this_thread::yield();
+        }
+        ASSERT_GT(host::PendingSynchronizeCount(), 0U);
+        const auto Start = std::chrono::steady_clock::now();
+        Window.reset();
+        EXPECT_LT(std::chrono::steady_clock::now() - Start, 5s);
+        EXPECT_EQ(host::PendingSynchronizeCount(), 0U);
+        QTest::qWait(10);  // wake-ups posted for the cancelled steps find nothing
+    }
+}
+
+TEST(QtMarquee, ASlotMayDestroyTheWidgetWhenAFramesChangeIsSignalled) {
+    auto Window = std::make_unique<TQtWindow>();
+    ASSERT_TRUE(Window->Show());
+    QEditMatrix* W = Window->Matrix;
+    W->setDelay(0);
+    W->setBlinkDelay(0);
+    W->setText("@C00FF00@L000003go");
+    bool Destroyed = false;
+    QObject::connect(W, &QEditMatrix::ledSizeChanged, W, [&] {
+        delete W;  // from inside the widget's own signal
+        Destroyed = true;
+    });
+    QObject::connect(W, &QObject::destroyed, [&] { Destroyed = true; });
+    W->setScroll(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Destroyed; }, 20'000));
+    QTest::qWait(20);
+    EXPECT_EQ(Window->Top->findChild<QEditMatrix*>(), nullptr);
+}
+
+}  // namespace
+}  // namespace vyr::test
