@@ -46,3 +46,17 @@ function(vyr_add_test)
     PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 endfunction()
+
+# Install directories (GNUInstallDirs) are known everywhere, so each target's folder can state
+# where it installs.
+include(GNUInstallDirs)
+
+# vyr_install_rpath(<target> <install dir of the target>): the target finds the installed
+# libraries of LIBDIR relative to where it is installed.
+function(vyr_install_rpath TARGET DIR)
+  file(RELATIVE_PATH _rel ${CMAKE_INSTALL_PREFIX}/${DIR} ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR})
+  if(_rel STREQUAL "")
+    set(_rel ".")
+  endif()
+  set_target_properties(${TARGET} PROPERTIES INSTALL_RPATH "$ORIGIN/${_rel}")
+endfunction()

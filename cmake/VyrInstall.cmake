@@ -20,15 +20,6 @@ include(CMakePackageConfigHelpers)
 set(VYR_PACKAGE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/vyrcomponents)
 set(VYR_CMAKE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/VyrComponents)
 
-# vyr_install_rpath(<target> <install dir of the target>): the target finds the installed
-# libraries of LIBDIR relative to where it is installed.
-function(vyr_install_rpath TARGET DIR)
-  file(RELATIVE_PATH _rel ${CMAKE_INSTALL_PREFIX}/${DIR} ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR})
-  if(_rel STREQUAL "")
-    set(_rel ".")
-  endif()
-  set_target_properties(${TARGET} PROPERTIES INSTALL_RPATH "$ORIGIN/${_rel}")
-endfunction()
 
 set_target_properties(vyr_host PROPERTIES
   VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} EXPORT_NAME host)
