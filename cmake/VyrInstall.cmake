@@ -43,6 +43,20 @@ install(EXPORT VyrComponentsTargets NAMESPACE vyr:: DESTINATION ${VYR_CMAKE_INST
 install(EXPORT VyrComponentsHeadlessTargets NAMESPACE vyr:: DESTINATION ${VYR_CMAKE_INSTALL_DIR}
   COMPONENT Development)
 
+if(VYR_BUILD_QT)
+  # The Qt backend and vyr::QEditMatrix: component Qt of the CMake package, found with Qt's
+  # own package (Qt6 Widgets) by the config.
+  set_target_properties(vyr_qt PROPERTIES EXPORT_NAME qt)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr/qt DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vyr
+    COMPONENT Development)
+  install(TARGETS vyr_qt EXPORT VyrComponentsQtTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
+  install(EXPORT VyrComponentsQtTargets NAMESPACE vyr:: DESTINATION ${VYR_CMAKE_INSTALL_DIR}
+    COMPONENT Development)
+  set(VYR_CONFIG_QT_COMPONENT Qt)
+  set(VYR_QT_MIN_VERSION 6.4)
+endif()
+
 if(VYR_BUILD_PACKAGE)
   set_target_properties(vyr_register PROPERTIES EXPORT_NAME register)
   install(TARGETS vyr_register EXPORT VyrComponentsTargets
@@ -90,6 +104,12 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/vyrcomponents-headless.pc.in
   ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-headless.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-headless.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+if(VYR_BUILD_QT)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/vyrcomponents-qt.pc.in
+    ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-qt.pc @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-qt.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT Runtime)

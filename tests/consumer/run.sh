@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build tree into a scratch prefix, then builds and runs, against that prefix only,
 # the consumer programs of tests/consumer and the examples of examples/; the headless program is
-# compiled once more with pkg-config alone.
+# compiled once more with pkg-config alone, and so is the Qt edit field.
 #   tests/consumer/run.sh BUILD_DIR SCRATCH_DIR [qt]
 set -euo pipefail
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
@@ -47,5 +47,10 @@ if [ "$WITH_QT" = qt ]; then
         build_project "$example" "$SRC/examples/$example"
         "$SCRATCH/$example/$example" --check
     done
+    echo "consumer: building the edit field with pkg-config alone"
+    # shellcheck disable=SC2046
+    g++ -o "$SCRATCH/edit_field_pc" "$SRC/examples/edit-field/main.cpp" \
+        $(pkg-config --cflags --libs vyrcomponents-qt) -lpthread
+    "$SCRATCH/edit_field_pc" --check
 fi
 echo "consumer: all passed"
