@@ -19,7 +19,8 @@ cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYR_BUILD_BENCH=
   -DVYR_BUILD_TOOLS=OFF "${launcher[@]}" >/dev/null
 benches=(static_frame_bench scroll_bench editing_bench)
 # The Qt peer, when the Qt backend is configured (Qt 6 found).
-if ninja -C build-bench -t targets all 2>/dev/null | grep -q '^qt_peer_bench:'; then benches+=(qt_peer_bench); fi
+targets=$(ninja -C build-bench -t targets all 2>/dev/null || true)
+if grep -q '^qt_peer_bench:' <<< "$targets"; then benches+=(qt_peer_bench); fi
 cmake --build build-bench -j "${BENCH_JOBS:-2}" --target "${benches[@]}" >/dev/null
 
 out=${BENCH_JSON:-$(mktemp -d)}
