@@ -8,8 +8,7 @@
 //   HostPaint        Paint as the host asks for it: the cleared frame and the copy to the window.
 //   MemsetStatic     memset over a buffer of the back buffer's size.
 //
-// Peer benchmarks of other toolkits drawing the same picture go at the end of this file (see
-// the note there).
+// Peer benchmarks of other toolkits drawing the same picture: see the note at the end.
 #include "BenchSupport.h"
 
 namespace {
@@ -66,8 +65,8 @@ void MemsetStatic(benchmark::State& State) {
 BENCHMARK(MemsetStatic)->Apply(vyr::bench::Geometries)->Unit(benchmark::kMicrosecond);
 
 // ---- Peer toolkits ---------------------------------------------------------------------------
-// A Qt peer belongs here once the Qt backend is built with the benchmarks: the same picture
-// drawn with QPainter::drawEllipse (and fillRect for square LEDs) per LED into a QImage of the
-// same size, as QtPeerFrame/<geometry>, so that scripts/bench.sh can set it beside StaticFrame.
+// The Qt peer (QPainter drawing the 40-cell round-LED picture LED by LED into a QImage, beside
+// our frame of the same geometry) is bench/qt/qt_peer_bench.cpp: it needs Qt, and its ratio is
+// taken within its own run.
 
 }  // namespace

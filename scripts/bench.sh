@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release (build tree build-bench), runs them all in one go and prints
 # one table of figures and ratios (scripts/bench_table.py). Every figure is the median of
-# BENCH_REPETITIONS runs (default 3), CPU time.
+# BENCH_REPETITIONS runs (default 3), CPU time. With Qt 6 configured, also the QPainter peer
+# (bench/qt/qt_peer_bench.cpp).
 #
 #   scripts/bench.sh                 everything
 #   scripts/bench.sh --quick         skips the literal renderer at the largest geometry
@@ -16,13 +17,17 @@ launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYR_BUILD_BENCH=ON -DVYR_BUILD_TESTS=OFF \
   -DVYR_BUILD_TOOLS=OFF "${launcher[@]}" >/dev/null
-cmake --build build-bench -j "${BENCH_JOBS:-2}" --target static_frame_bench scroll_bench editing_bench >/dev/null
+benches=(static_frame_bench scroll_bench editing_bench)
+# The Qt peer, when the Qt backend is configured (Qt 6 found).
+targets=$(ninja -C build-bench -t targets all 2>/dev/null || true)
+if grep -q '^qt_peer_bench:' <<< "$targets"; then benches+=(qt_peer_bench); fi
+cmake --build build-bench -j "${BENCH_JOBS:-2}" --target "${benches[@]}" >/dev/null
 
 out=${BENCH_JSON:-$(mktemp -d)}
 mkdir -p "$out"
 filter=.
 if [ "$quick" = 1 ]; then filter='-geometry:2/literal:1'; fi
-for bench in static_frame_bench scroll_bench editing_bench; do
+for bench in "${benches[@]}"; do
   echo "running $bench ..." >&2
   "build-bench/bin/$bench" --benchmark_format=json --benchmark_out_format=json \
     --benchmark_out="$out/$bench.json" --benchmark_filter="$filter" \

@@ -95,14 +95,23 @@ def main():
                   f"ratio {fmt_ratio(long, short)} (goal near 1x)")
 
     print()
-    qt = [name for name in runs if name.startswith("QtPeerFrame")]
-    if qt:
-        for name in sorted(qt):
-            print(f"Qt peer {name}: {fmt_time(us(runs, name))}")
-    else:
-        print("Qt peer (QPainter drawEllipse per LED): not built yet; QtPeerFrame/<geometry> goes in "
-              "bench/static_frame_bench.cpp")
-
+    shapes = {1: "round LEDs, QPainter::drawEllipse", 0: "square LEDs, QPainter::fillRect"}
+    formats = {0: "RGB888", 1: "RGB32"}
+    if not any(name.startswith("QtPainterFrame") for name in runs):
+        print("Qt peer: not built (needs Qt 6; bench/qt/qt_peer_bench.cpp)")
+    for round_, shape in shapes.items():
+        ours = us(runs, f"VyrFastFrame/round:{round_}")
+        for fmt, fmt_name in formats.items():
+            name = f"QtPainterFrame/round:{round_}/format:{fmt}"
+            qt = us(runs, name)
+            if qt is None:
+                continue
+            ratio = None if ours is None or ours == 0 else qt / ours
+            goal = f" (goal >= 20x: {verdict(ratio, 20, False)})" if round_ == 1 else ""
+            diff = runs[name].get("differing_pixels")
+            diff_text = "" if diff is None else f", {diff:.0f} pixels differ from ours"
+            print(f"Qt peer, 40 x 7/2 {shape} into {fmt_name}: {fmt_time(qt)}; ours {fmt_time(ours)}; "
+                  f"ours {fmt_ratio(qt, ours)} faster{goal}{diff_text}")
 
 if __name__ == "__main__":
     main()

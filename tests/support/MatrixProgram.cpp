@@ -1,6 +1,7 @@
 #include "support/MatrixProgram.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <sstream>
@@ -69,9 +70,9 @@ constexpr std::string_view PropertyNames[ProgramPropertyCount] = {
 };
 
 constexpr std::string_view KindNames[OpKindCount] = {
-    "SetText",   "SetProperty",   "KeyDown",    "KeyPress",        "Focus",      "ScrollStep",
-    "BlinkStep", "SetCharColumn", "ChangeChar", "InsertCharacter", "Move",       "Edit",
-    "Paint",     "CharSet",       "Message",    "Parent",          "StopScroll", "UpcaseDK",
+    "SetText",       "SetProperty", "KeyDown",         "KeyPress", "Focus", "ScrollStep", "BlinkStep",
+    "SetCharColumn", "ChangeChar",  "InsertCharacter", "Move",     "Edit",  "Paint",      "CharSet",
+    "Message",       "Parent",      "StopScroll",      "UpcaseDK", "Frame", "Scribble",   "HostSize",
 };
 
 std::string_view NameOf(TProgramProperty P) { return PropertyNames[static_cast<int>(P)]; }
@@ -117,7 +118,8 @@ std::uint8_t CountByte(const TOp& Op) { return static_cast<std::uint8_t>(std::cl
 // (bits 0-4 the kind, modulo the number of kinds; bit 5 the flag) and its operands. Counts are
 // one byte, 1 + (b mod 16). SetText: a 16-bit length (little endian), then that many bytes (or
 // what is left). SetProperty: the property (modulo their number), then one byte for Boolean,
-// Byte and shape values, four (little endian) for colours and integers.
+// Byte and shape values, four (little endian) for colours and integers. Scribble: the colour
+// (four bytes), then the four box bytes. HostSize: four bytes.
 
 TProgram DecodeProgram(std::span<const std::uint8_t> Data) {
     TReader In(Data);
@@ -161,7 +163,15 @@ TProgram DecodeProgram(std::span<const std::uint8_t> Data) {
             case TOpKind::InsertCharacter:
             case TOpKind::UpcaseDK:
             case TOpKind::Paint:
+            case TOpKind::Frame:
                 Op.Arg = In.Byte();
+                break;
+            case TOpKind::Scribble:
+                Op.Value = In.Word32();
+                for (std::uint8_t& B : Op.Box) B = In.Byte();
+                break;
+            case TOpKind::HostSize:
+                Op.Value = In.Word32();
                 break;
             case TOpKind::Focus:
             case TOpKind::Message:
@@ -238,7 +248,15 @@ std::vector<std::uint8_t> EncodeProgram(const TProgram& Program) {
             case TOpKind::InsertCharacter:
             case TOpKind::UpcaseDK:
             case TOpKind::Paint:
+            case TOpKind::Frame:
                 Out.push_back(Op.Arg);
+                break;
+            case TOpKind::Scribble:
+                Put32(Out, Op.Value);
+                Out.insert(Out.end(), Op.Box.begin(), Op.Box.end());
+                break;
+            case TOpKind::HostSize:
+                Put32(Out, Op.Value);
                 break;
             case TOpKind::Focus:
             case TOpKind::Message:
@@ -298,6 +316,13 @@ std::string Describe(const TOp& Op) {
         case TOpKind::ChangeChar:
             S << " " << int{Op.Arg};
             break;
+        case TOpKind::Scribble:
+            S << " " << std::hex << Op.Value << std::dec << " at " << 4 * Op.Box[0] << "," << 4 * Op.Box[1] << " size "
+              << 1 + 4 * Op.Box[2] << "x" << 1 + 4 * Op.Box[3];
+            break;
+        case TOpKind::HostSize:
+            S << " " << (Op.Value & 0xFFFF) << "x" << (Op.Value >> 16);
+            break;
         case TOpKind::Parent:
         case TOpKind::StopScroll:
             break;
@@ -328,22 +353,56 @@ private:
     std::mt19937 FEngine;
 };
 
+std::string Hex6(std::uint32_t Value) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string S(6, '0');
+    for (int i = 5; i >= 0; --i, Value >>= 4) S[static_cast<std::size_t>(i)] = Digits[Value & 15];
+    return S;
+}
+
+std::uint32_t RandomColour(TDice& D) {
+    static const std::uint32_t Colours[] = {0, 0xFFFFFFFF, 0xFF, 0xFF00, 0xFF0000, 0x01000000, 64, 128};
+    return D.Chance(70) ? D.Pick(Colours) : D.Raw();
+}
+
+// A control code with a value of its own: digit codes with colours, blinking on or off and
+// halting; letter codes with values in their useful range (geometry kept small, since the
+// codes change it in the middle of a frame).
+std::string RandomCode(TDice& D) {
+    if (D.Chance(50)) {
+        const auto Code = static_cast<char>('0' + D.Below(9));
+        const std::uint32_t Value = Code == '0' ? (D.Chance(50) ? 0x010000U : D.Below(2)) : RandomColour(D);
+        return std::string("@") + Code + Hex6(Value & 0xFFFFFF);
+    }
+    static const char Letters[] = "ABCDEFILS";
+    const char Code = Letters[D.Below(9)];
+    std::uint32_t Value = RandomColour(D) & 0xFFFFFF;
+    if (Code == 'I' || Code == 'L') Value = D.Below(7);
+    if (Code == 'D') Value = D.Below(2001);
+    if (Code == 'A' || Code == 'S') Value = D.Below(2) * (D.Chance(50) ? 1 : 0x100);
+    return std::string("@") + Code + Hex6(Value);
+}
+
 std::string RandomText(TDice& D) {
     static const char* const Pieces[] = {"@C0000FF", "@2FF0000", "@0010000", "@0000001",   "@4000000",   "@L000005",
                                          "@I000002", "@S000001", "@A000000", "@D000000",   "@@",         "@",
-                                         "@9",       "@C00",     "Hi",       "ABCDEFGHIJ", "0123456789", " "};
+                                         "@9",       "@C00",     "Hi",       "ABCDEFGHIJ", "0123456789", " ",
+                                         "@C00ff00", "@9123456", "@C00@0FF", "AB"};
     std::string S;
-    const std::uint32_t Parts = D.Below(8);
+    const std::uint32_t Parts = D.Below(D.Chance(20) ? 15 : 8);
     for (std::uint32_t i = 0; i < Parts; ++i) {
-        switch (D.Below(4)) {
+        switch (D.Below(5)) {
             case 0:
                 S += D.Pick(Pieces);
                 break;
             case 1:
                 S += static_cast<char>(D.Below(256));  // any byte, control codes included
                 break;
+            case 2:
+                S += RandomCode(D);
+                break;
             default:
-                S += static_cast<char>('a' + D.Below(26));
+                S += static_cast<char>(D.Chance(85) ? 32 + D.Below(95) : 'a' + D.Below(26));
                 break;
         }
     }
@@ -354,11 +413,13 @@ std::string RandomText(TDice& D) {
 std::uint32_t RandomValue(TDice& D, TProgramProperty P) {
     switch (P) {
         case TProgramProperty::LEDSize: {
-            static const std::uint32_t Sizes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+            // Now and then an LED longer than the renderers' special cases for short spans.
+            static const std::uint32_t Sizes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8,  9,  0,  1,
+                                                  2, 3, 4, 5, 6, 7, 8, 9, 11, 16, 21, 23};
             return D.Pick(Sizes);
         }
         case TProgramProperty::LEDDistance: {
-            static const std::uint32_t Distances[] = {0, 1, 2, 3, 4};
+            static const std::uint32_t Distances[] = {0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 7, 12};
             return D.Pick(Distances);
         }
         case TProgramProperty::TotalVisible: {
@@ -378,10 +439,8 @@ std::uint32_t RandomValue(TDice& D, TProgramProperty P) {
             return D.Below(2);
         case TValueKind::Byte:
             return D.Below(256);
-        case TValueKind::Color: {
-            static const std::uint32_t Colours[] = {0, 0xFFFFFFFF, 0xFF, 0xFF00, 0xFF0000, 0x01000000, 64, 128};
-            return D.Chance(70) ? D.Pick(Colours) : D.Raw();
-        }
+        case TValueKind::Color:
+            return RandomColour(D);
         case TValueKind::Integer: {
             static const std::int32_t Numbers[] = {std::numeric_limits<std::int32_t>::min(), -1, 0, 1, 2, 100,
                                                    std::numeric_limits<std::int32_t>::max()};
@@ -399,7 +458,8 @@ TProgram RandomProgram(std::uint32_t Seed, std::size_t Ops) {
     P.Layout.Siblings = static_cast<int>(D.Below(4));
     P.Layout.PlainChild = D.Chance(15);
     // Weights of the kinds, in TOpKind order: editing and movement most often.
-    static const std::uint32_t Weights[OpKindCount] = {6, 14, 14, 10, 4, 5, 4, 3, 2, 3, 14, 12, 4, 2, 1, 1, 1, 1};
+    static const std::uint32_t Weights[OpKindCount] = {6,  14, 14, 10, 4, 5, 4, 3, 2, 3, 14,
+                                                       12, 4,  2,  1,  1, 1, 1, 3, 2, 1};
     std::uint32_t Total = 0;
     for (const std::uint32_t W : Weights) Total += W;
     for (std::size_t i = 0; i < Ops; ++i) {
@@ -433,6 +493,13 @@ TProgram RandomProgram(std::uint32_t Seed, std::size_t Ops) {
             case TOpKind::ChangeChar:
                 for (Byte& B : Op.Glyph) B = static_cast<Byte>(D.Below(256));
                 break;
+            case TOpKind::Scribble:
+                Op.Value = RandomColour(D);
+                for (std::uint8_t& B : Op.Box) B = static_cast<std::uint8_t>(D.Below(D.Chance(80) ? 32 : 256));
+                break;
+            case TOpKind::HostSize:
+                Op.Value = D.Below(401) | (D.Below(101) << 16);
+                break;
             default:
                 break;
         }
@@ -449,7 +516,7 @@ TProgramRunner::TProgramRunner(const TProgramLayout& Layout, const TMatrixFactor
     FForm->SetWidth(64);
     FForm->SetHeight(32);
     FForm->Show();
-    FMatrix = Make ? Make(FForm.get()) : new TEditMatrix(FForm.get());
+    FMatrix = Make ? Make(FForm.get()) : new TProgramMatrix(FForm.get());
     FMatrix->SetParent(FForm.get());
     if (Layout.PlainChild) {
         // A control without a window: the focus walk's checked conversion fails on it.
@@ -479,7 +546,7 @@ TProgramRunner::~TProgramRunner() {
 headless::THeadlessPeer* TProgramRunner::Peer() const { return headless::THeadlessWidgetSet::PeerOf(*FMatrix); }
 
 void TProgramRunner::Step(const TOp& Op) {
-    TEditMatrix& M = *FMatrix;
+    TProgramMatrix& M = *FMatrix;
     FStepFailure.clear();
     host::Application().ClearLastException();
     const auto Fail = [this](const std::string& What) {
@@ -750,6 +817,47 @@ void TProgramRunner::Step(const TOp& Op) {
         case TOpKind::StopScroll:
             M.StopScroll();
             break;
+        case TOpKind::Frame:
+            switch (Op.Arg % 7) {
+                case 0:
+                    M.TotalRedraw(false, false);
+                    break;
+                case 1:
+                    M.TotalRedraw(false, true);
+                    break;
+                case 2:
+                    M.TotalScrollRedraw(false, false);
+                    break;
+                case 3:
+                    M.TotalScrollRedraw(false, true);
+                    break;
+                case 4:
+                    M.HideCursor();
+                    break;
+                case 5:
+                    M.ShowCursor();
+                    break;
+                default:
+                    M.InitScroll();
+                    break;
+            }
+            break;
+        case TOpKind::Scribble:
+            // A frame drawn without clearing must leave such pixels between its LEDs alone.
+            if (const host::TBitmap* B = M.Bitmap()) {
+                host::TCanvas& Canvas = const_cast<host::TBitmap*>(B)->Canvas();
+                Canvas.Brush.Color = Op.Value;
+                const int Left = 4 * Op.Box[0];
+                const int Top = 4 * Op.Box[1];
+                Canvas.FillRect(host::Rect(Left, Top, Left + 1 + 4 * Op.Box[2], Top + 1 + 4 * Op.Box[3]));
+            }
+            break;
+        case TOpKind::HostSize:
+            // The back buffer keeps its size until the next resizing frame.
+            M.SetWidth(static_cast<int>(Op.Value & 0xFFFF));
+            M.SetHeight(static_cast<int>(Op.Value >> 16));
+            FHostSized = true;
+            break;
         case TOpKind::UpcaseDK: {
             const auto In = Op.Arg;
             const auto Out = static_cast<Byte>(TEditMatrix::UpcaseDK(static_cast<char>(In)));
@@ -762,6 +870,8 @@ void TProgramRunner::Step(const TOp& Op) {
             break;
         }
     }
+
+    if (FHostSized && SizeProblem().empty()) FHostSized = false;
 
     const std::string& Reported = host::Application().LastExceptionMessage();
     if (!Reported.empty()) {
@@ -825,29 +935,9 @@ std::string TProgramRunner::Check() const {
     }
     if (static_cast<std::int32_t>(M.Text().size()) != L) return "Text does not have L characters";
 
-    // The control's size follows the geometry (as far as the host takes it), and the back
-    // buffer and the window have the control's size.
+    if (M.Bitmap() == nullptr) return "no back buffer";
+    if (std::string Size = SizeProblem(); !Size.empty() && !FHostSized) return Size;
     const std::int64_t S = M.LEDSize();
-    const std::int64_t D = M.LEDDistance();
-    const auto Clamp = [](std::int64_t V) { return static_cast<int>(std::min<std::int64_t>(V, host::MaxExtent)); };
-    const int WantWidth = Clamp(D + (S + D) * 6 * T);
-    const int WantHeight = Clamp(D + (S + D) * (M.Scroll() ? 7 : 9));
-    if (M.Width() != WantWidth || M.Height() != WantHeight) {
-        Why << "the control is " << M.Width() << " x " << M.Height() << ", the geometry asks for " << WantWidth << " x "
-            << WantHeight;
-        return Why.str();
-    }
-    const host::TBitmap* B = M.Bitmap();
-    if (B == nullptr || B->Width() != M.Width() || B->Height() != M.Height()) {
-        Why << "the back buffer is " << (B ? B->Width() : -1) << " x " << (B ? B->Height() : -1) << ", the control "
-            << M.Width() << " x " << M.Height();
-        return Why.str();
-    }
-    if (const headless::THeadlessPeer* W = Peer()) {
-        if (W->Surface().Width() != M.Width() || W->Surface().Height() != M.Height()) {
-            return "the window does not have the control's size";
-        }
-    }
     if (M.LEDShape() == EShape::Circle && (S < 3 || S % 2 == 0)) return "a round LED of an even size or below 3";
     if (M.LEDSize() == 0) return "LED size 0";
     if (T >= 2 && (M.StepToOutside() < 1 || M.StepToOutside() > T / 2)) return "StepToOutside outside 1..T div 2";
@@ -869,6 +959,35 @@ std::string TProgramRunner::Check() const {
     return {};
 }
 
+// The control's size follows the geometry (as far as the host takes it), and the back buffer
+// and the window have the control's size.
+std::string TProgramRunner::SizeProblem() const {
+    const TEditMatrix& M = *FMatrix;
+    std::ostringstream Why;
+    const std::int64_t S = M.LEDSize();
+    const std::int64_t D = M.LEDDistance();
+    const auto Clamp = [](std::int64_t V) { return static_cast<int>(std::min<std::int64_t>(V, host::MaxExtent)); };
+    const int WantWidth = Clamp(D + (S + D) * 6 * M.TotalVisible());
+    const int WantHeight = Clamp(D + (S + D) * (M.Scroll() ? 7 : 9));
+    if (M.Width() != WantWidth || M.Height() != WantHeight) {
+        Why << "the control is " << M.Width() << " x " << M.Height() << ", the geometry asks for " << WantWidth << " x "
+            << WantHeight;
+        return Why.str();
+    }
+    const host::TBitmap* B = M.Bitmap();
+    if (B == nullptr || B->Width() != M.Width() || B->Height() != M.Height()) {
+        Why << "the back buffer is " << (B ? B->Width() : -1) << " x " << (B ? B->Height() : -1) << ", the control "
+            << M.Width() << " x " << M.Height();
+        return Why.str();
+    }
+    if (const headless::THeadlessPeer* W = Peer()) {
+        if (W->Surface().Width() != M.Width() || W->Surface().Height() != M.Height()) {
+            return "the window does not have the control's size";
+        }
+    }
+    return {};
+}
+
 std::string RunProgram(const TProgram& Program, const TAfterOp& After, const TMatrixFactory& Make) {
     TProgramRunner Runner(Program.Layout, Make);
     if (std::string Broken = Runner.Check(); !Broken.empty()) return "after construction: " + Broken;
@@ -879,6 +998,105 @@ std::string RunProgram(const TProgram& Program, const TAfterOp& After, const TMa
             return "op " + std::to_string(i) + " (" + Describe(Op) + "): " + Broken;
         }
         if (After && !After(i, Op, Runner)) break;
+    }
+    return {};
+}
+
+namespace {
+
+// Empty when the pixels are equal, else their sizes or the first pixel that differs.
+std::string CompareBitmaps(const host::TBitmap& A, const host::TBitmap& B) {
+    std::ostringstream Why;
+    if (A.Width() != B.Width() || A.Height() != B.Height()) {
+        Why << "size " << A.Width() << "x" << A.Height() << " vs " << B.Width() << "x" << B.Height();
+        return Why.str();
+    }
+    const auto Bytes = static_cast<std::size_t>(3 * A.Width());
+    if (Bytes == 0) return {};
+    for (int y = 0; y < A.Height(); ++y) {
+        if (std::memcmp(A.ScanLine(y), B.ScanLine(y), Bytes) == 0) continue;
+        for (int x = 0; x < A.Width(); ++x) {
+            if (A.Pixel(x, y) != B.Pixel(x, y)) {
+                Why << "pixel (" << x << ", " << y << "): " << std::hex << A.Pixel(x, y) << " vs " << B.Pixel(x, y);
+                return Why.str();
+            }
+        }
+    }
+    return {};
+}
+
+// The index of the scroll position among the stream's heads (-1: none).
+int HeadIndex(const TEditMatrix& M) {
+    int Index = 0;
+    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = Head->Next, ++Index) {
+        if (Head == M.ScrollPos()) return Index;
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::string CompareMatrices(const TProgramRunner& A, const TProgramRunner& B) {
+    const TProgramMatrix& L = A.Matrix();
+    const TProgramMatrix& F = B.Matrix();
+    if ((L.Bitmap() == nullptr) != (F.Bitmap() == nullptr)) return "one back buffer is missing";
+    if (L.Bitmap() != nullptr) {
+        if (std::string Why = CompareBitmaps(*L.Bitmap(), *F.Bitmap()); !Why.empty()) return "back buffer: " + Why;
+    }
+    if ((A.Peer() == nullptr) != (B.Peer() == nullptr)) return "one window is missing";
+    if (A.Peer() != nullptr) {
+        if (std::string Why = CompareBitmaps(A.Peer()->Surface(), B.Peer()->Surface()); !Why.empty()) {
+            return "window: " + Why;
+        }
+        if (A.Peer()->CopyCount() != B.Peer()->CopyCount()) return "copy counts differ";
+        if (A.Peer()->FillCount() != B.Peer()->FillCount()) return "fill counts differ";
+    }
+    const auto Differ = [](const char* What, auto X, auto Y) {
+        std::ostringstream Why;
+        Why << What << " " << X << " vs " << Y;
+        return Why.str();
+    };
+    if (L.Paints != F.Paints) return Differ("repaints", L.Paints, F.Paints);
+    if (HeadIndex(L) != HeadIndex(F)) return Differ("scroll position", HeadIndex(L), HeadIndex(F));
+    if (L.ScrollOnColor() != F.ScrollOnColor()) return Differ("scroll on colour", L.ScrollOnColor(), F.ScrollOnColor());
+    if (L.ScrollOffColor() != F.ScrollOffColor()) {
+        return Differ("scroll off colour", L.ScrollOffColor(), F.ScrollOffColor());
+    }
+    if (L.ScrollBlinkOffColor() != F.ScrollBlinkOffColor()) {
+        return Differ("scroll blink-off colour", L.ScrollBlinkOffColor(), F.ScrollBlinkOffColor());
+    }
+    if (L.Blinking() != F.Blinking()) return Differ("blinking", L.Blinking(), F.Blinking());
+    if (L.ScrollHalted() != F.ScrollHalted()) return Differ("halted", L.ScrollHalted(), F.ScrollHalted());
+    if (L.TotalRefresh() != F.TotalRefresh()) return Differ("total refresh", L.TotalRefresh(), F.TotalRefresh());
+    if (L.MiniRefresh() != F.MiniRefresh()) return Differ("mini refresh", L.MiniRefresh(), F.MiniRefresh());
+    return {};
+}
+
+std::string RunOnBothRenderers(const TProgram& Program, const TAfterOp& After) {
+    const auto Make = [](bool Literal) {
+        return [Literal](host::TComponent* Owner) {
+            auto* M = new TProgramMatrix(Owner);
+            M->UseLiteralRenderer(Literal);
+            return M;
+        };
+    };
+    TProgramRunner Literal(Program.Layout, Make(true));
+    TProgramRunner Fast(Program.Layout, Make(false));
+    const auto Verify = [&Literal, &Fast]() -> std::string {
+        if (std::string Broken = Literal.Check(); !Broken.empty()) return "literal renderer: " + Broken;
+        if (std::string Broken = Fast.Check(); !Broken.empty()) return "fast renderer: " + Broken;
+        if (std::string Why = CompareMatrices(Literal, Fast); !Why.empty()) return "literal vs fast: " + Why;
+        return {};
+    };
+    if (std::string Broken = Verify(); !Broken.empty()) return "after construction: " + Broken;
+    for (std::size_t i = 0; i < Program.Ops.size(); ++i) {
+        const TOp& Op = Program.Ops[i];
+        Literal.Step(Op);
+        Fast.Step(Op);
+        if (std::string Broken = Verify(); !Broken.empty()) {
+            return "op " + std::to_string(i) + " (" + Describe(Op) + "): " + Broken;
+        }
+        if (After && !After(i, Op, Fast)) break;
     }
     return {};
 }

@@ -1,4 +1,4 @@
-// Programs of public operations on one TEditMatrix, as bytes and as steps, and an interpreter
+// Programs of public operations on a TEditMatrix, as bytes and as steps, and an interpreter
 // that runs them on a shown headless form and checks the control's invariants after every step.
 //
 // The byte form is total: every byte string decodes to a program (missing operand bytes read as
@@ -76,8 +76,13 @@ enum class TOpKind : std::uint8_t {
     Parent,           // Flag: back on the form; else off it (no window)
     StopScroll,
     UpcaseDK,  // UpcaseDK(Arg), checked against its table
+    Frame,     // Arg % 7: TotalRedraw (false, false), (false, true), TotalScrollRedraw (false,
+               // false), (false, true), HideCursor, ShowCursor, InitScroll; in either mode
+    Scribble,  // fills a rectangle of the back buffer with colour Value behind the control's
+               // back: left 4 Box[0], top 4 Box[1], 1 + 4 Box[2] wide, 1 + 4 Box[3] high
+    HostSize,  // the host sizes the control to Value & 0xFFFF x Value >> 16 without its knowledge
 };
-inline constexpr int OpKindCount = 18;
+inline constexpr int OpKindCount = 21;
 
 struct TOp {
     TOpKind Kind = TOpKind::Paint;
@@ -88,7 +93,8 @@ struct TOp {
     TProgramProperty Property = TProgramProperty::Scroll;
     std::uint32_t Value = 0;  // property value (as its type's bits), key code, byte operand
     std::array<Byte, 5> Glyph{};
-    std::string Bytes;  // SetText
+    std::array<std::uint8_t, 4> Box{};  // Scribble
+    std::string Bytes;                  // SetText
 
     friend bool operator==(const TOp&, const TOp&) = default;
 };
@@ -122,8 +128,28 @@ inline constexpr std::size_t MaxProgramOps = 256;
 // limit), so that thousands of programs run quickly.
 [[nodiscard]] TProgram RandomProgram(std::uint32_t Seed, std::size_t Ops);
 
-// Makes the matrix under test; the runner parents it on its form. Default: a plain TEditMatrix.
-using TMatrixFactory = std::function<TEditMatrix*(host::TComponent* Owner)>;
+// The matrix a program runs on: a TEditMatrix with the frame steps open that the Frame
+// operations call and the renderer switch, counting its repaints.
+class TProgramMatrix : public TEditMatrix {
+public:
+    using TEditMatrix::HideCursor;
+    using TEditMatrix::InitScroll;
+    using TEditMatrix::LiteralRenderer;
+    using TEditMatrix::ShowCursor;
+    using TEditMatrix::TEditMatrix;
+    using TEditMatrix::TotalRedraw;
+    using TEditMatrix::TotalScrollRedraw;
+    using TEditMatrix::UseLiteralRenderer;
+    void Paint() override {
+        ++Paints;
+        TEditMatrix::Paint();
+    }
+    int Paints = 0;
+};
+
+// Makes the matrix under test; the runner parents it on its form. Default: a TProgramMatrix
+// with the fast renderer.
+using TMatrixFactory = std::function<TProgramMatrix*(host::TComponent* Owner)>;
 
 // One shown headless form with the matrix and its siblings; runs operations on it.
 class TProgramRunner {
@@ -139,7 +165,7 @@ public:
     // Empty when every invariant holds after the last step; otherwise what is broken.
     [[nodiscard]] std::string Check() const;
 
-    [[nodiscard]] TEditMatrix& Matrix() const { return *FMatrix; }
+    [[nodiscard]] TProgramMatrix& Matrix() const { return *FMatrix; }
     [[nodiscard]] host::TForm& Form() const { return *FForm; }
     // The matrix's window, or null while it is off the form.
     [[nodiscard]] headless::THeadlessPeer* Peer() const;
@@ -147,10 +173,15 @@ public:
 private:
     headless::THeadlessWidgetSet FWidgetSet;
     std::unique_ptr<host::TForm> FForm;
-    TEditMatrix* FMatrix = nullptr;  // owned by FForm
+    TProgramMatrix* FMatrix = nullptr;  // owned by FForm
     std::vector<host::TWinControl*> FSiblings;
     TCharSet* FCharSet = nullptr;  // owned by FForm, or freed by a step
     std::string FStepFailure;      // a check made during the step itself
+    // The host sized the control behind its back: its size and the back buffer's need not
+    // follow the geometry until they agree again (the next resizing frame).
+    bool FHostSized = false;
+
+    [[nodiscard]] std::string SizeProblem() const;
 };
 
 // Called after every operation once its checks have passed; returning false stops the run.
@@ -160,5 +191,15 @@ using TAfterOp = std::function<bool(std::size_t Index, const TOp& Op, const TPro
 // "op <index> (<description>): <what broke>".
 [[nodiscard]] std::string RunProgram(const TProgram& Program, const TAfterOp& After = {},
                                      const TMatrixFactory& Make = {});
+
+// Empty when the two runners' matrices show the same thing: back buffers and window surfaces
+// pixel for pixel, repaint, copy and fill counts, the marquee's position, colours and flags
+// and both refresh flags. Otherwise the first difference.
+[[nodiscard]] std::string CompareMatrices(const TProgramRunner& A, const TProgramRunner& B);
+
+// Runs the program on two runners side by side, one matrix drawing with the literal renderer
+// and one with the fast renderer, checking both after every step and comparing them with
+// CompareMatrices. After sees the fast side. Returns "" or "op <index> (<description>): ...".
+[[nodiscard]] std::string RunOnBothRenderers(const TProgram& Program, const TAfterOp& After = {});
 
 }  // namespace vyr::test
