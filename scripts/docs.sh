@@ -11,9 +11,11 @@ VYRMATRIX=${1:-build/bin/vyrmatrix}
 OUT=${2:-docs}
 mkdir -p "$OUT"
 
-"$VYRMATRIX" render --set "Text=VyrComponents" --set TotalVisible=14 --set LEDSize=3 \
+# TotalVisible comes before Text: assigning the text puts the cursor at its end, and the window
+# must already be wide enough to hold the whole text from its first character.
+"$VYRMATRIX" render --set TotalVisible=14 --set LEDSize=3 --set "Text=VyrComponents" \
     --save "$OUT/static-square.png"
-"$VYRMATRIX" render --set "Text=Round LEDs" --set TotalVisible=12 --set LEDShape=Circle --set LEDSize=5 \
+"$VYRMATRIX" render --set TotalVisible=12 --set LEDShape=Circle --set LEDSize=5 --set "Text=Round LEDs" \
     --set ActiveLED=false --set InactiveLEDOnColor=0x00C0FF --set InactiveLEDOffColor=0x002838 \
     --save "$OUT/static-round.png"
 "$VYRMATRIX" gif "Vyr LED @200FF00green @200C0FFamber @0010000blink@0000000 @S000001@L000004round@S000000@L000002 square @20000FFhalt@4000000" \

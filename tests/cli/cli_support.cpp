@@ -52,6 +52,7 @@ TRunResult RunTool(const std::vector<std::string>& Args, const std::string& Stdi
     std::vector<std::string> Argv{VYRMATRIX_BINARY};
     Argv.insert(Argv.end(), Args.begin(), Args.end());
     std::vector<char*> CArgs;
+    CArgs.reserve(Argv.size() + 1);
     for (auto& A : Argv) CArgs.push_back(A.data());
     CArgs.push_back(nullptr);
 

@@ -108,7 +108,8 @@ void ColourRows(Bytes& Out, const TPixelMap& Map) {
     for (int Y = Map.Height - 1; Y >= 0; --Y) {
         Bytes Row(Stride(Map.Width, 4), 0);
         for (int X = 0; X < Map.Width; ++X) {
-            const int I = Map.Index[static_cast<std::size_t>(Y * Map.Width + X)];
+            const int I = Map.Index[static_cast<std::size_t>(Y) * static_cast<std::size_t>(Map.Width) +
+                                    static_cast<std::size_t>(X)];
             const auto Nibble = static_cast<std::uint8_t>(I == Transparent ? 0 : I);
             Row[static_cast<std::size_t>(X / 2)] |= static_cast<std::uint8_t>(X % 2 == 0 ? Nibble << 4 : Nibble);
         }
@@ -133,7 +134,8 @@ Bytes Icon4(const TPixelMap& Map) {
     for (int Y = Map.Height - 1; Y >= 0; --Y) {
         Bytes Row(Stride(Map.Width, 1), 0);
         for (int X = 0; X < Map.Width; ++X) {
-            if (Map.Index[static_cast<std::size_t>(Y * Map.Width + X)] == Transparent) {
+            if (Map.Index[static_cast<std::size_t>(Y) * static_cast<std::size_t>(Map.Width) +
+                          static_cast<std::size_t>(X)] == Transparent) {
                 Row[static_cast<std::size_t>(X / 8)] |= static_cast<std::uint8_t>(0x80 >> (X % 8));
             }
         }
