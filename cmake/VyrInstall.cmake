@@ -84,6 +84,11 @@ if(VYR_BUILD_TOOLS)
   install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Runtime)
 endif()
 
+if(VYR_BUILD_TOOLS AND VYR_BUILD_QT)
+  install(TARGETS vyrmatrix-qt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+  vyr_install_rpath(vyrmatrix-qt ${CMAKE_INSTALL_BINDIR})
+endif()
+
 # The CMake package.
 if(NOT DEFINED VYR_CONFIG_QT_COMPONENT)
   set(VYR_CONFIG_QT_COMPONENT "")
