@@ -66,6 +66,13 @@ if(VYR_BUILD_PACKAGE)
   vyr_install_rpath(VyrComponents ${VYR_PACKAGE_INSTALL_DIR})
 endif()
 
+if(VYR_BUILD_QT AND VYR_BUILD_PACKAGE)
+  # The Designer plugin in Qt's own plugin layout under the prefix (Debian, prefix /usr:
+  # lib/x86_64-linux-gnu/qt6/plugins/designer); it finds libvyrhost.so.1 in LIBDIR.
+  install(TARGETS vyrdesigner LIBRARY DESTINATION ${VYR_DESIGNER_INSTALL_DIR} COMPONENT Runtime)
+  vyr_install_rpath(vyrdesigner ${VYR_DESIGNER_INSTALL_DIR})
+endif()
+
 if(VYR_BUILD_TOOLS)
   install(TARGETS vyrmatrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
   vyr_install_rpath(vyrmatrix ${CMAKE_INSTALL_BINDIR})
