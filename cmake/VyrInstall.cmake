@@ -11,7 +11,7 @@
 #   LIBDIR/pkgconfig/vyrcomponents-*.pc
 #   BINDIR/vyrmatrix, BINDIR/vyrmatrix-qt
 #   <Qt's plugin folder>/designer/           the Qt Designer plugin
-#   MANDIR/man1/vyrmatrix.1
+#   MANDIR/man1/vyrmatrix.1.gz
 # Everything finds its neighbours relative to its own location (RPATH $ORIGIN, the package
 # folder relative to the tool), so an installed tree can be moved or unpacked anywhere.
 include(GNUInstallDirs)
@@ -66,17 +66,27 @@ if(VYR_BUILD_PACKAGE)
   vyr_install_rpath(VyrComponents ${VYR_PACKAGE_INSTALL_DIR})
 endif()
 
+if(VYR_BUILD_QT AND VYR_BUILD_PACKAGE)
+  # The Designer plugin in Qt's own plugin layout under the prefix (Debian, prefix /usr:
+  # lib/x86_64-linux-gnu/qt6/plugins/designer); it finds libvyrhost.so.1 in LIBDIR.
+  install(TARGETS vyrdesigner LIBRARY DESTINATION ${VYR_DESIGNER_INSTALL_DIR} COMPONENT Runtime)
+  vyr_install_rpath(vyrdesigner ${VYR_DESIGNER_INSTALL_DIR})
+endif()
+
 if(VYR_BUILD_TOOLS)
   install(TARGETS vyrmatrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
   vyr_install_rpath(vyrmatrix ${CMAKE_INSTALL_BINDIR})
-  # The man page, made from the tool's own help.
+  # The man page, made from the tool's own help and compressed as Debian installs man pages
+  # (gzip -9n: no name or time stamp, so the file is the same on every build).
   find_program(VYR_HELP2MAN help2man REQUIRED)
-  set(_man ${CMAKE_BINARY_DIR}/man/vyrmatrix.1)
+  find_program(VYR_GZIP gzip REQUIRED)
+  set(_man ${CMAKE_BINARY_DIR}/man/vyrmatrix.1.gz)
   add_custom_command(OUTPUT ${_man}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
     COMMAND ${VYR_HELP2MAN} --no-info --no-discard-stderr
             --name "the TEditMatrix LED display control on the command line"
-            --output ${_man} $<TARGET_FILE:vyrmatrix>
+            --output ${CMAKE_BINARY_DIR}/man/vyrmatrix.1 $<TARGET_FILE:vyrmatrix>
+    COMMAND ${VYR_GZIP} -9nf ${CMAKE_BINARY_DIR}/man/vyrmatrix.1
     DEPENDS vyrmatrix
     COMMENT "Writing the vyrmatrix man page"
     VERBATIM)

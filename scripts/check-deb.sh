@@ -21,7 +21,8 @@ VERSION=$(sed -n 's/^project(VyrComponents VERSION \([0-9.]*\).*/\1/p' "$(dirnam
 [ "$(dpkg-deb -f "$DEB" Architecture)" = "$(dpkg --print-architecture)" ] || fail "wrong Architecture"
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
 for dep in libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libgif7 libc6 libstdc++6; do
-    grep -qE "(^|, )$dep( |,|$)" <<<"$DEPENDS" || fail "Depends lacks $dep: $DEPENDS"
+    # The name taken literally: the "+" of libstdc++6 is no regex repetition.
+    grep -qE "(^|, )${dep//+/\\+}( |,|$)" <<<"$DEPENDS" || fail "Depends lacks $dep: $DEPENDS"
 done
 
 ARCH=$(dpkg-architecture -qDEB_HOST_MULTIARCH)

@@ -13,6 +13,8 @@ PACKAGES=(
   xvfb xauth
   # scripts/screenshot.sh: a picture of a real window under Xvfb.
   imagemagick
+  # scripts/designer-screenshot.sh waits for Designer's window with xwininfo.
+  x11-utils
   # The man page (help2man) and the Debian package (CPack: dpkg-shlibdeps, file).
   help2man dpkg-dev file
 )

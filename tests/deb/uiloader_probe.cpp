@@ -1,5 +1,5 @@
 // Loads the Qt Designer plugin from one folder only, the way an application with QUiLoader
-// does, and checks what a form needs from it: the widget classes, and a form that uses the
+// does, and checks what a form needs from it: both widget classes, and a form that uses the
 // matrix loading with its properties.
 //   uiloader_probe DESIGNER_PLUGIN_DIR
 #include <QtCore/QBuffer>
@@ -18,9 +18,11 @@ int main(int argc, char** argv) {
     Loader.clearPluginPaths();
     Loader.addPluginPath(QString::fromLocal8Bit(argv[1]));
     const QStringList Classes = Loader.availableWidgets();
-    if (!Classes.contains("vyr::QEditMatrix")) {
-        std::fprintf(stderr, "uiloader_probe: vyr::QEditMatrix is not offered by the plugins in %s\n", argv[1]);
-        return 1;
+    for (const char* Class : {"vyr::QEditMatrix", "vyr::QCharSet"}) {
+        if (!Classes.contains(QLatin1String(Class))) {
+            std::fprintf(stderr, "uiloader_probe: %s is not offered by the plugins in %s\n", Class, argv[1]);
+            return 1;
+        }
     }
     QByteArray Form(R"(<ui version="4.0"><widget class="vyr::QEditMatrix" name="m">
 <property name="totalVisible"><number>7</number></property>

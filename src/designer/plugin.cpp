@@ -1,0 +1,218 @@
+// The Qt Designer plugin: package search and installation, the widget box entries.
+#include "plugin.h"
+
+#include <QtCore/QDir>
+#include <QtCore/QFileInfo>
+#include <QtCore/QtGlobal>
+#include <QtGui/QImage>
+#include <QtGui/QPixmap>
+#include <algorithm>
+#include <exception>
+
+#include "vyr/Register.h"
+#include "vyr/host/Graphics.h"
+#include "vyr/host/Package.h"
+#include "vyr/host/Registry.h"
+#include "vyr/qt/QCharSet.h"
+#include "vyr/qt/QEditMatrix.h"
+
+#ifndef VYR_PACKAGE_FROM_PLUGIN
+#error "VYR_PACKAGE_FROM_PLUGIN (the package folder relative to the installed plugin) is not defined"
+#endif
+
+namespace vyr::designer {
+
+namespace {
+
+constexpr const char* PackageFileName = "VyrComponents.bpl";
+
+QString Group() { return QString::fromLatin1(PalettePage.data(), static_cast<qsizetype>(PalettePage.size())); }
+
+// Whether Widget is, or lies inside, a form window of Designer's form editor. By class name, so
+// that the plugin needs no Designer library and an application's QUiLoader loads it without one.
+bool InFormWindow(const QWidget* Widget) {
+    for (; Widget != nullptr; Widget = Widget->parentWidget()) {
+        if (Widget->inherits("QDesignerFormWindowInterface")) return true;
+    }
+    return false;
+}
+
+// The folder of this plugin's own file.
+QString PluginFolder() {
+    static const int Anchor = 0;
+    const std::string File = host::ModuleFileName(host::ModuleOfAddress(&Anchor));
+    return QFileInfo(QString::fromStdString(File)).absolutePath();
+}
+
+// The widget box entries by palette class. The default properties in domXml are the control's
+// own defaults, so a dropped widget stores nothing beyond its geometry. displayname, the name the
+// widget box shows (the class's name on the host's palette), is an attribute of the <ui>
+// element: Designer 6.4 reads it there and ignores it on <widget>.
+QList<TWidgetKind> Kinds() {
+    TWidgetKind Matrix;
+    Matrix.PaletteClass = QStringLiteral("TEditMatrix");
+    Matrix.QtClass = QStringLiteral("vyr::QEditMatrix");
+    Matrix.IncludeFile = QStringLiteral("vyr/qt/QEditMatrix.h");
+    Matrix.ToolTip = QStringLiteral("LED dot-matrix display: an edit field or a scrolling marquee");
+    Matrix.WhatsThis = QStringLiteral(
+        "TEditMatrix shows a line of 8-bit text as 5 x 7 LED glyphs. Edited from the keyboard, or, "
+        "with scroll set, running from right to left with its @ control codes.");
+    Matrix.DomXml = QStringLiteral(
+        "<ui language=\"c++\" displayname=\"TEditMatrix\">\n"
+        " <widget class=\"vyr::QEditMatrix\" name=\"editMatrix\">\n"
+        "  <property name=\"geometry\"><rect><x>0</x><y>0</y><width>181</width><height>28</height></rect>"
+        "</property>\n"
+        " </widget>\n"
+        "</ui>\n");
+    Matrix.Create = [](QWidget* Parent) -> QWidget* { return new QEditMatrix(Parent); };
+
+    TWidgetKind CharSet;
+    CharSet.PaletteClass = QStringLiteral("TCharSet");
+    CharSet.QtClass = QStringLiteral("vyr::QCharSet");
+    CharSet.IncludeFile = QStringLiteral("vyr/qt/QCharSet.h");
+    CharSet.ToolTip = QStringLiteral("Character set (non-visual): an icon here, hidden when the program runs");
+    CharSet.WhatsThis = QStringLiteral(
+        "TCharSet is a non-visual component. Its object name is its name: a matrix's charset "
+        "property refers to it by that name.");
+    CharSet.DomXml = QStringLiteral(
+        "<ui language=\"c++\" displayname=\"TCharSet\">\n"
+        " <widget class=\"vyr::QCharSet\" name=\"charSet\">\n"
+        "  <property name=\"geometry\"><rect><x>0</x><y>0</y><width>32</width><height>32</height></rect>"
+        "</property>\n"
+        " </widget>\n"
+        "</ui>\n");
+    CharSet.Create = [](QWidget* Parent) -> QWidget* { return new QCharSet(Parent); };
+    return {Matrix, CharSet};
+}
+
+}  // namespace
+
+// Where the package is looked for, first match only:
+//   1. $VYR_PACKAGE_DIR, when set (and nothing else then, so a wrong setting is not hidden);
+//   2. the installed package folder, relative to the plugin's own file: the path from Qt's
+//      designer plugin folder to LIBDIR/vyrcomponents under the same prefix, worked out when the
+//      build was configured (VYR_PACKAGE_FROM_PLUGIN), so an installed tree can be moved or
+//      unpacked anywhere;
+//   3. the build tree: ../../lib relative to the plugin (build/plugins/designer -> build/lib).
+QString FindPackage(QString& Why) {
+    const QByteArray FromEnvironment = qgetenv("VYR_PACKAGE_DIR");
+    QStringList Folders;
+    if (!FromEnvironment.isEmpty()) {
+        Folders << QString::fromLocal8Bit(FromEnvironment);
+    } else {
+        const QDir Plugin(PluginFolder());
+        Folders << Plugin.filePath(QStringLiteral(VYR_PACKAGE_FROM_PLUGIN))
+                << Plugin.filePath(QStringLiteral("../../lib"));
+    }
+    QStringList Tried;
+    for (const QString& Folder : Folders) {
+        const QString File = QDir::cleanPath(QDir(Folder).filePath(QLatin1String(PackageFileName)));
+        if (QFileInfo(File).isFile()) return File;
+        Tried << File;
+    }
+    Why = (FromEnvironment.isEmpty() ? QStringLiteral("looked for ")
+                                     : QStringLiteral("VYR_PACKAGE_DIR is set; looked for ")) +
+          Tried.join(QStringLiteral(", "));
+    return {};
+}
+
+QIcon PaletteIcon(const host::TBitmap& Bitmap) {
+    if (Bitmap.Width() <= 0 || Bitmap.Height() <= 0) return {};
+    QImage Image(Bitmap.Width(), Bitmap.Height(), QImage::Format_ARGB32);
+    const std::uint8_t* Corner = Bitmap.ScanLine(Bitmap.Height() - 1);
+    const QRgb Transparent = qRgb(Corner[2], Corner[1], Corner[0]);
+    for (int Y = 0; Y < Bitmap.Height(); ++Y) {
+        const std::uint8_t* Row = Bitmap.ScanLine(Y);
+        auto* Out = reinterpret_cast<QRgb*>(Image.scanLine(Y));
+        for (int X = 0; X < Bitmap.Width(); ++X) {
+            const QRgb Pixel = qRgb(Row[3 * X + 2], Row[3 * X + 1], Row[3 * X]);
+            Out[X] = Pixel == Transparent ? qRgba(0, 0, 0, 0) : Pixel;
+        }
+    }
+    return QIcon(QPixmap::fromImage(Image));
+}
+
+// ---- Widget box entries -----------------------------------------------------------------------
+
+TCustomWidget::TCustomWidget(TWidgetKind Kind, QIcon Icon, QObject* Parent)
+    : QObject(Parent), FKind(std::move(Kind)), FIcon(std::move(Icon)) {}
+
+QString TCustomWidget::group() const { return Group(); }
+
+void TCustomWidget::initialize(QDesignerFormEditorInterface* Core) {
+    if (FInitialized) return;
+    FInitialized = true;
+    FCore = Core;
+}
+
+QWidget* TCustomWidget::createWidget(QWidget* Parent) {
+    // Design time: Designer is running (it gave us its core) and the widget goes onto a form it
+    // edits. Designer's preview, QUiLoader and generated code make run-time widgets.
+    const bool DesignTime = FCore != nullptr && InFormWindow(Parent);
+    QWidget* Widget = FKind.Create ? FKind.Create(Parent) : nullptr;
+    if (auto* CharSet = qobject_cast<QCharSet*>(Widget)) {
+        CharSet->setDesignIcon(FIcon.pixmap(32, 32));
+        CharSet->setDesignTime(DesignTime);
+    }
+    return Widget;
+}
+
+// ---- The collection ---------------------------------------------------------------------------
+
+TVyrComponentsPlugin::TVyrComponentsPlugin(QObject* Parent) : QObject(Parent) {
+    QString Why;
+    const QString File = FindPackage(Why);
+    if (File.isEmpty()) {
+        qWarning("vyrdesigner: the package %s was not found (%s); no Vyr components are offered", PackageFileName,
+                 qPrintable(Why));
+        return;
+    }
+    Install(File);
+}
+
+void TVyrComponentsPlugin::Install(const QString& PackageFile) {
+    try {
+        FPackage = host::LoadPackage(PackageFile.toStdString());
+        host::InstallPackage(FPackage);
+    } catch (const std::exception& E) {
+        qWarning("vyrdesigner: %s; no Vyr components are offered", E.what());
+        if (FPackage != 0) {
+            try {
+                host::UnloadPackage(FPackage);
+            } catch (const std::exception& Unload) {
+                qWarning("vyrdesigner: %s", Unload.what());
+            }
+            FPackage = 0;
+        }
+        return;
+    }
+    const QList<TWidgetKind> Known = Kinds();
+    for (const std::string& Class : host::PaletteClasses(PalettePage)) {
+        const QString Name = QString::fromStdString(Class);
+        const auto It = std::find_if(Known.begin(), Known.end(),
+                                     [&](const TWidgetKind& Kind) { return Kind.PaletteClass == Name; });
+        if (It == Known.end()) {
+            qWarning("vyrdesigner: %s is on the page %s but has no Qt widget; left out", Class.c_str(),
+                     PalettePage.data());
+            continue;
+        }
+        host::TBitmap Bitmap;
+        if (!host::LoadBitmapResource(FPackage, Name.toUpper().toStdString(), Bitmap)) {
+            qWarning("vyrdesigner: %s has no palette bitmap %s", qPrintable(PackageFile), qPrintable(Name.toUpper()));
+        }
+        FWidgets.append(new TCustomWidget(*It, PaletteIcon(Bitmap), this));
+    }
+}
+
+TVyrComponentsPlugin::~TVyrComponentsPlugin() {
+    qDeleteAll(FWidgets);
+    FWidgets.clear();
+    if (FPackage == 0) return;
+    try {
+        host::UnloadPackage(FPackage);
+    } catch (const std::exception& E) {
+        qWarning("vyrdesigner: %s", E.what());
+    }
+}
+
+}  // namespace vyr::designer
