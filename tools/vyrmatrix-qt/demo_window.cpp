@@ -80,9 +80,10 @@ QDemoWindow::QDemoWindow(QWidget* Parent) : QWidget(Parent) {
     EditRow->addWidget(FEdit);
     EditRow->addWidget(FLine, 1);
     EditLayout->addLayout(EditRow);
-    EditLayout->addWidget(Hint("Type into the matrix; Insert toggles overwrite. Tab, Up and Down move the focus "
-                               "between the matrix and the line edit; the matrix shows grey without the focus.",
-                               EditBox));
+    EditLayout->addWidget(
+        Hint("Type into the matrix; Insert toggles overwrite. Tab, Up and Down move the focus "
+             "between the matrix and the line edit; the matrix shows grey without the focus.",
+             EditBox));
     LeftLayout->addWidget(EditBox);
 
     auto* MarqueeBox = new QGroupBox("Marquee", Left);
@@ -100,12 +101,13 @@ QDemoWindow::QDemoWindow(QWidget* Parent) : QWidget(Parent) {
     FMarquee->setText(DemoMarqueeText);
     FMarquee->setScroll(true);
     MarqueeLayout->addWidget(FMarquee);
-    MarqueeLayout->addWidget(Hint("Control codes: \"@\", a code character and six hex digits (BBGGRR). "
-                                  "Letters act on the whole frame: A ActiveLED, B/C off/on colour, D Delay, "
-                                  "E/F inactive colours, I LEDDistance, L LEDSize, S LEDShape. Digits act to "
-                                  "their right: 0 blink, 1 blink-off colour, 2 on colour, 3 off colour; 4-8 "
-                                  "halt. \"@@\" shows \"@\".",
-                                  MarqueeBox));
+    MarqueeLayout->addWidget(
+        Hint("Control codes: \"@\", a code character and six hex digits (BBGGRR). "
+             "Letters act on the whole frame: A ActiveLED, B/C off/on colour, D Delay, "
+             "E/F inactive colours, I LEDDistance, L LEDSize, S LEDShape. Digits act to "
+             "their right: 0 blink, 1 blink-off colour, 2 on colour, 3 off colour; 4-8 "
+             "halt. \"@@\" shows \"@\".",
+             MarqueeBox));
     LeftLayout->addWidget(MarqueeBox);
     LeftLayout->addStretch(1);
     Scroll->setWidget(Left);

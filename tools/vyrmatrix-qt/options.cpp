@@ -71,7 +71,8 @@ TParseResult ParseDemoOptions(const std::vector<std::string>& Args) {
             Done.Out = Name == "--version" ? DemoVersion() : DemoUsage();
             return Done;
         }
-        const bool TakesValue = Name == "--text" || Name == "--screenshot" || Name == "--settle" || Name == "--quit-after";
+        const bool TakesValue =
+            Name == "--text" || Name == "--screenshot" || Name == "--settle" || Name == "--quit-after";
         if (!TakesValue) {
             if (Name.rfind('-', 0) == 0) return Fail("unknown option '" + Args[i] + "'");
             return Fail("unexpected argument '" + Args[i] + "'");

@@ -90,13 +90,11 @@ QString ValueText(const host::TPropInfo& Info, const host::TPropValue& Value) {
     return "none";
 }
 
-QString Latin1(std::string_view Text) {
-    return QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size()));
-}
+QString Latin1(std::string_view Text) { return QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size())); }
 
 int ClampInt(std::int64_t Value) {
-    return static_cast<int>(std::clamp<std::int64_t>(Value, std::numeric_limits<int>::min(),
-                                                      std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(Value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 }  // namespace
@@ -256,9 +254,15 @@ void QPropertyPanel::Write(TRow& Row, const QVariant& Value) {
         // Through the table's own setter; the value's type is the table's.
         host::TPropValue V;
         switch (Row.Info->Kind) {
-            case TTypeKind::Boolean: V = Value.toBool(); break;
-            case TTypeKind::String: V = qt::ToAnsi(Value.toString()); break;
-            default: V = static_cast<std::int64_t>(Value.toLongLong()); break;
+            case TTypeKind::Boolean:
+                V = Value.toBool();
+                break;
+            case TTypeKind::String:
+                V = qt::ToAnsi(Value.toString());
+                break;
+            default:
+                V = static_cast<std::int64_t>(Value.toLongLong());
+                break;
         }
         try {
             Row.Info->Set(Matrix->control(), V);

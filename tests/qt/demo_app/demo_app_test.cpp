@@ -59,7 +59,9 @@ TEST_F(DemoWindow, ThePanelHasOneEditorPerPropertyInTheTablesOrderAndByItsType) 
         EXPECT_EQ(Panel().propertyNameAt(i), Info.Name);
         QWidget* E = Panel().editorAt(i);
         switch (Info.Kind) {
-            case TTypeKind::Boolean: EXPECT_NE(qobject_cast<QCheckBox*>(E), nullptr); break;
+            case TTypeKind::Boolean:
+                EXPECT_NE(qobject_cast<QCheckBox*>(E), nullptr);
+                break;
             case TTypeKind::Integer:
             case TTypeKind::Byte: {
                 auto* Spin = qobject_cast<QSpinBox*>(E);
@@ -68,7 +70,9 @@ TEST_F(DemoWindow, ThePanelHasOneEditorPerPropertyInTheTablesOrderAndByItsType) 
                 EXPECT_EQ(Spin->maximum(), Info.Max);
                 break;
             }
-            case TTypeKind::Color: EXPECT_NE(qobject_cast<QColorButton*>(E), nullptr); break;
+            case TTypeKind::Color:
+                EXPECT_NE(qobject_cast<QColorButton*>(E), nullptr);
+                break;
             case TTypeKind::Enum: {
                 auto* Combo = qobject_cast<QComboBox*>(E);
                 ASSERT_NE(Combo, nullptr);
@@ -77,7 +81,9 @@ TEST_F(DemoWindow, ThePanelHasOneEditorPerPropertyInTheTablesOrderAndByItsType) 
                 break;
             }
             case TTypeKind::String:
-            case TTypeKind::Component: EXPECT_NE(qobject_cast<QLineEdit*>(E), nullptr); break;
+            case TTypeKind::Component:
+                EXPECT_NE(qobject_cast<QLineEdit*>(E), nullptr);
+                break;
         }
     }
     // The table's published properties, the inherited ones included.
