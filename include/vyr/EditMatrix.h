@@ -395,7 +395,10 @@ private:
     void FastMakeCursor(bool Show);
     // FFrameSerial counts the frames begun, so that a frame can tell whether its letter codes
     // drew a nested frame.
-    void BeginFrame() { ++FFrameSerial; }
+    void BeginFrame() {
+        ++FFrameSerial;
+        FBufferUniform = false;
+    }
     // The LED columns whose box starts inside the back buffer.
     [[nodiscard]] int VisibleLEDColumns() const;
     // Paints the LEDs of rows FirstRow.. FirstRow+Rows-1 and columns FirstColumn..
@@ -481,6 +484,10 @@ private:
     std::vector<std::uint16_t> FFrameInk;
     std::vector<TColor> FFramePalette;
     std::vector<std::uint8_t> FFrameBytes;  // pixel patterns of the LEDs being painted
+    // Every pixel of the back buffer holds the same colour: set when this frame's ClearDisplay
+    // filled the whole buffer, cleared when a frame begins and by the next PaintLEDGrid, so it
+    // never outlives the frame in which nothing else wrote the buffer.
+    bool FBufferUniform = false;
 };
 
 }  // namespace vyr

@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "raster.h"
 #include "vyr/EditMatrix.h"
@@ -177,6 +178,9 @@ std::uint16_t TEditMatrix::PaletteIndex(TColor Colour) {
 }
 
 void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Columns) {
+    // Rows of a buffer cleared whole in this frame, with nothing drawn since, are equal without
+    // comparing them.
+    const bool Uniform = std::exchange(FBufferUniform, false);
     if (!FBitmap || Rows <= 0 || Columns <= 0) return;
     if (!FastRendererApplies()) {
         for (int r = 0; r < Rows; ++r) {
@@ -234,9 +238,10 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
         // row they would copy from.
         for (std::int64_t Dy = 0; Dy < BoxRows; ++Dy) {
             const auto I = static_cast<std::size_t>(Dy);
-            Copy[I] = CopyRows && L.Rep[I] != Dy && GridBytes > 0 &&
-                      std::memcmp(B.ScanLine(static_cast<int>(Top + Dy)) + 3 * GridLeft,
-                                  B.ScanLine(static_cast<int>(Top + L.Rep[I])) + 3 * GridLeft, GridBytes) == 0;
+            Copy[I] =
+                CopyRows && L.Rep[I] != Dy && GridBytes > 0 &&
+                (Uniform || std::memcmp(B.ScanLine(static_cast<int>(Top + Dy)) + 3 * GridLeft,
+                                        B.ScanLine(static_cast<int>(Top + L.Rep[I])) + 3 * GridLeft, GridBytes) == 0);
         }
         for (std::int64_t Dy = 0; Dy < BoxRows; ++Dy) {
             std::uint8_t* const Line = B.ScanLine(static_cast<int>(Top + Dy));

@@ -151,6 +151,9 @@ void TEditMatrix::ClearDisplay() {
     if (FBitmap) {
         FBitmap->Canvas().Brush.Color = FBackgroundColor;
         FBitmap->Canvas().FillRect(Area);
+        // The area is the control's; the back buffer can be larger after the host shrank the
+        // control, and then its rows keep what they held beyond the area.
+        FBufferUniform = Width() >= FBitmap->Width() && Height() >= FBitmap->Height();
     }
     Canvas().Brush.Color = FBackgroundColor;
     Canvas().FillRect(Area);

@@ -122,6 +122,22 @@ TEST(RendererDifferentialCases, FramesBetweenAHostResizeAndTheNextResizingFrame)
     ExpectSame(P);
 }
 
+// After the host shrank the control, a clearing frame fills only the control's part of the
+// buffer: the rest of a row scribbled on keeps its pixels between the LEDs, so the rows of an
+// LED row can no longer be taken as equal without comparing them.
+TEST(RendererDifferentialCases, AClearingFrameAfterAHostShrinkKeepsWhatLiesBeyondTheControl) {
+    TProgram P;
+    TOp Host = Of(TOpKind::HostSize);
+    Host.Value = 17U | (9U << 16);
+    TOp Row = Of(TOpKind::Scribble);  // the pixel row y = 4, the whole width
+    Row.Value = 0x00A0B0;
+    Row.Box = {0, 1, 255, 0};
+    P.Ops = {Text("Shrunk@C00FF00 by the host"),  Set(LEDShape, 1), Set(LEDSize, 5), Host, Row,
+             Of(TOpKind::Frame, TotalRedrawClear)};
+    for (const TOp& Op : {Set(Scroll, 1), Row, Of(TOpKind::Frame, ScrollRedrawClear)}) P.Ops.push_back(Op);
+    ExpectSame(P);
+}
+
 // 255 cells of 255-pixel LEDs 255 apart: the host caps the width at 8192, and both shapes are
 // clipped at the buffer's right edge.
 TEST(RendererDifferentialCases, TheLargestGridClippedByTheHost) {
