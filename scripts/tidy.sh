@@ -13,7 +13,9 @@ entries = json.load(open(sys.argv[1]))
 for e in entries:
     e["command"] = e["command"].replace(" -fno-gnu-unique", "")
 # Generated resource tables are data, not code to review.
-entries = [e for e in entries if "/_deps/" not in e["file"] and not e["file"].endswith("_resources.cpp")]
+# Nor is the code moc writes (the *_autogen folders).
+entries = [e for e in entries if "/_deps/" not in e["file"] and not e["file"].endswith("_resources.cpp")
+           and "_autogen/" not in e["file"]]
 json.dump(entries, open(sys.argv[2], "w"))
 PY
 mapfile -t FILES < <(python3 -c 'import json,sys; [print(e["file"]) for e in json.load(open(sys.argv[1]))]' "$DB/compile_commands.json" | sort -u)

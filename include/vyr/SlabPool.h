@@ -153,7 +153,8 @@ private:
             FSlabs.push_back(TSlab{Begin, Blocks});
             Next = FSlabs.size() - 1;
         }
-        while (FNext != FEnd) {
+        // The rest of the current slab joins the free list (no slab yet: FNext and FEnd are null).
+        while (FNext != nullptr && FNext != FEnd) {
             T* Block = FNext++;
             std::memcpy(static_cast<void*>(Block), static_cast<const void*>(&FFree), sizeof(T*));
             FFree = Block;

@@ -106,7 +106,7 @@ QString FindPackage(QString& Why) {
     }
     QStringList Tried;
     for (const QString& Folder : Folders) {
-        const QString File = QDir::cleanPath(QDir(Folder).filePath(QLatin1String(PackageFileName)));
+        QString File = QDir::cleanPath(QDir(Folder).filePath(QLatin1String(PackageFileName)));
         if (QFileInfo(File).isFile()) return File;
         Tried << File;
     }

@@ -134,7 +134,8 @@ void TEditMatrix::Paint() {
 void TEditMatrix::Refresh() {
     FTotalRefresh = true;
     FMiniRefresh = false;
-    Paint();
+    // Also reached from the constructor's setters, where TEditMatrix::Paint is the one meant.
+    Paint();  // NOLINT(clang-analyzer-optin.cplusplus.VirtualCall)
 }
 
 void TEditMatrix::GeometryRefresh() {

@@ -133,6 +133,7 @@ std::vector<std::array<int, 5>> Shape(const TEditMatrix& M) {
         return P == nullptr ? -1 : It == Number.end() ? -2 : It->second;
     };
     std::vector<std::array<int, 5>> Out;
+    Out.reserve(Order.size());
     for (const _Pixel* P : Order) Out.push_back({P->Value, Id(P->Prev), Id(P->Next), Id(P->Up), Id(P->Down)});
     return Out;
 }

@@ -224,6 +224,8 @@ std::string LastLoadError() { return LastError; }
 std::string ModuleFileName(HMODULE Module) {
     if (Module == 0) return ProgramPath();
     Dl_info Info{};
+    // A module handle is the library's load address, as dladdr reports it.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     if (dladdr(reinterpret_cast<const void*>(Module), &Info) == 0 ||
         reinterpret_cast<HMODULE>(Info.dli_fbase) != Module) {
         return {};

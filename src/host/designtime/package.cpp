@@ -325,8 +325,12 @@ void InstallPackage(HMODULE Package) {
                 if (auto It = State().Packages.find(Package); It != State().Packages.end())
                     It->second.Installed = false;
             }
-            throw EPackageError(Path + ": unit " + Unit +
-                                " could not register its components: " + Describe(std::current_exception()));
+            std::string Message = Path;
+            Message += ": unit ";
+            Message += Unit;
+            Message += " could not register its components: ";
+            Message += Describe(std::current_exception());
+            throw EPackageError(Message);
         }
     }
 }

@@ -22,6 +22,8 @@ TPalette& Palette() {
 }
 
 HMODULE ModuleOfFactory(TComponentFactory Factory) {
+    // A function's address, to find the library it lives in.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     return ModuleOfAddress(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(Factory)));
 }
 
