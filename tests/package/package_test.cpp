@@ -188,7 +188,7 @@ TEST(PackageUnits, StartInTableOrderAndShutDownInReverse) {
         EXPECT_EQ(Up.Index, K);
         for (int J = 0; J < 32; ++J)
             EXPECT_EQ(Up.Counters[static_cast<std::size_t>(J)], J <= K ? -1 : 0) << "start-up " << K << ", unit " << J;
-        const auto& Down = Steps[static_cast<std::size_t>(32 + K)];
+        const auto& Down = Steps[32 + static_cast<std::size_t>(K)];
         EXPECT_FALSE(Down.Startup);
         EXPECT_EQ(Down.Index, 31 - K);
         for (int J = 0; J < 32; ++J)

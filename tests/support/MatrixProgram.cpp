@@ -1011,7 +1011,7 @@ std::string CompareBitmaps(const host::TBitmap& A, const host::TBitmap& B) {
         Why << "size " << A.Width() << "x" << A.Height() << " vs " << B.Width() << "x" << B.Height();
         return Why.str();
     }
-    const auto Bytes = static_cast<std::size_t>(3 * A.Width());
+    const auto Bytes = 3 * static_cast<std::size_t>(A.Width());
     if (Bytes == 0) return {};
     for (int y = 0; y < A.Height(); ++y) {
         if (std::memcmp(A.ScanLine(y), B.ScanLine(y), Bytes) == 0) continue;

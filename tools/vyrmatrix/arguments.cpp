@@ -21,6 +21,14 @@ std::optional<TImageFormat> ImageFormatOf(const std::string& Path) {
 
 namespace {
 
+// An option and its value as the user wrote them, for error messages.
+std::string Spelled(const std::string& Option, const std::string& Value) {
+    std::string Text = Option;
+    Text += ' ';
+    Text += Value;
+    return Text;
+}
+
 // Walks the arguments; an option that takes a value takes the next argument as it is, even
 // when it begins with "--".
 class TArgCursor {
@@ -45,7 +53,7 @@ auto Checked(const std::string& Option, const std::string& Value, F Parse) {
     try {
         return Parse(Value);
     } catch (const TBadValue& E) {
-        throw TBadArgument(Option + " " + Value, E.what());
+        throw TBadArgument(Spelled(Option, Value), E.what());
     }
 }
 
@@ -123,7 +131,7 @@ TRenderPlan ParseRenderArguments(const std::vector<std::string>& Args) {
             auto& Slot = Option == "--load-form" ? Plan.LoadForm : Plan.SaveForm;
             if (Slot) throw TBadArgument(Option, "given more than once");
             const auto& Value = Cursor.Value(Option, "the form file");
-            if (Value.empty()) throw TBadArgument(Option + " " + Value, "empty file name");
+            if (Value.empty()) throw TBadArgument(Spelled(Option, Value), "empty file name");
             Slot = Value;
         } else {
             break;
@@ -186,7 +194,7 @@ TRenderPlan ParseRenderArguments(const std::vector<std::string>& Args) {
         } else if (Option == "--save") {
             const auto& Value = Cursor.Value(Option, "the image file");
             const auto Format = ImageFormatOf(Value);
-            if (!Format) throw TBadArgument(Option + " " + Value, "unsupported image type (use .ppm or .png)");
+            if (!Format) throw TBadArgument(Spelled(Option, Value), "unsupported image type (use .ppm or .png)");
             TAction Action = SimpleAction(TActionKind::Save);
             Action.Path = Value;
             Action.Format = *Format;
@@ -238,12 +246,12 @@ TLiveOptions ParseLiveArguments(const std::vector<std::string>& Args, TLiveSynta
             Options.Seconds = Checked(Option, Value, ParseSeconds);
         } else if (Syntax.AllowGif && (Option == "-o" || Option == "--output")) {
             const auto& Value = Cursor.Value(Option, "the GIF file");
-            if (Value.empty()) throw TBadArgument(Option + " " + Value, "empty file name");
+            if (Value.empty()) throw TBadArgument(Spelled(Option, Value), "empty file name");
             Options.Output = Value;
         } else if (Syntax.AllowGif && Option == "--frames") {
             const auto& Value = Cursor.Value(Option, "the number of frames");
             const auto Frames = Checked(Option, Value, [](const std::string& V) { return ParseCount(V, MaxFrames); });
-            if (Frames < 1) throw TBadArgument(Option + " " + Value, "at least one frame");
+            if (Frames < 1) throw TBadArgument(Spelled(Option, Value), "at least one frame");
             Options.Frames = Frames;
         } else if (Option == "--") {
             if (Cursor.AtEnd()) throw TBadArgument(Option, "missing TEXT after --");

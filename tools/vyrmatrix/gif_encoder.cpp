@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -58,7 +59,7 @@ struct TBox {
         }
         TColor Result = 0;
         for (int c = 0; c < 3; ++c) {
-            Result |= static_cast<TColor>(static_cast<int>(Sum[c] / Total + 0.5)) << (8 * c);
+            Result |= static_cast<TColor>(std::lround(Sum[c] / Total)) << (8 * c);
         }
         return Result;
     }
@@ -218,6 +219,7 @@ std::vector<TColor> ReducedPalette(const TRgbImage& Image, std::size_t MaxColour
         Boxes.push_back(std::move(Upper));
     }
     std::vector<TColor> Palette;
+    Palette.reserve(Boxes.size());
     for (const auto& Box : Boxes) Palette.push_back(Box.Mean());
     return Palette;
 }
