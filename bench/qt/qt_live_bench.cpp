@@ -223,7 +223,9 @@ int main(int argc, char** argv) {
             while (std::getline(List, Item, ',')) Counts.push_back(std::stoi(Item));
         }
     }
-    std::printf("| N | ours | per-LED | strip | ours / strip | frames/widget/s ours | per-LED | strip | threads ours | RSS ours |\n");
+    std::printf(
+        "| N | ours | per-LED | strip | ours / strip | frames/widget/s ours | per-LED | strip | threads ours | RSS "
+        "ours |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     for (const int N : Counts) {
         const TResult O = Measure(EKind::Ours, N, RunSeconds);
