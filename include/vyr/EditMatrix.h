@@ -75,6 +75,7 @@ inline constexpr std::string_view HexStrAlfa = "ABCDEF";
 class TMatrixTimer : public host::TThread {
 public:
     ~TMatrixTimer() override;  // terminates, wakes and joins the thread; FMatrix := null
+    // (the owner joins it first, with WaitFor: see TThread's destructor)
 
 protected:
     using TStep = void (TEditMatrix::*)();                           // runs on the GUI thread
