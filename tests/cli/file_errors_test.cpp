@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -124,6 +128,31 @@ TEST(ToolFiles, SaveFormOnAFullDiskKeepsTheGoodFormLoadable) {
     EXPECT_EQ(Load.Status, 0) << Load.Err;
     EXPECT_NE(Load.Out.find("\"Text\":\"good\""), std::string::npos) << Load.Out;
     ::umount2(Disk.c_str(), MNT_DETACH);
+}
+
+// A form too large for the memory at hand was reported as "bad argument ...: std::bad_alloc".
+TEST(ToolFiles, OutOfMemoryWhileLoadingAFormIsReportedAsSuch) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
+#else
+    TScratchDir Dir;
+    {
+        std::ofstream Form(Dir.File("huge.vfm"), std::ios::binary);
+        Form << "object M: TEditMatrix\n  Text = \"" << std::string(2'000'000, 'A') << "\"\nend\n";
+    }
+    const std::string Command = "ulimit -v 400000; exec '" + std::string(VYRMATRIX_BINARY) + "' render --load-form '" +
+                                Dir.File("huge.vfm") + "' --state 2>&1 >/dev/null";
+    std::FILE* Pipe = ::popen(Command.c_str(), "r");
+    ASSERT_NE(Pipe, nullptr);
+    std::string Err;
+    char Buffer[512];
+    while (std::fgets(Buffer, sizeof Buffer, Pipe)) Err += Buffer;
+    const int Status = ::pclose(Pipe);
+    ASSERT_TRUE(WIFEXITED(Status)) << Err;
+    EXPECT_EQ(WEXITSTATUS(Status), 1) << Err;
+    EXPECT_NE(Err.find("out of memory"), std::string::npos) << Err;
+    EXPECT_EQ(Err.find("bad_alloc"), std::string::npos) << Err;
+#endif
 }
 
 }  // namespace
