@@ -5,8 +5,10 @@
 // suppressions of qt.tsan-suppressions beside this file).
 #include <gtest/gtest.h>
 
+#include <QtCore/QTimer>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -182,6 +184,31 @@ TEST(QtMarquee, ASlotMayDestroyTheWidgetWhenAFramesChangeIsSignalled) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Destroyed; }, 20'000));
     QTest::qWait(20);
     EXPECT_EQ(Window->Top->findChild<QEditMatrix*>(), nullptr);
+}
+
+// 64 marquees at delay 0 on one form: each advances, and the GUI loop still answers the other
+// events in between (the steps of one pump are those queued when it starts).
+TEST(QtMarquee, SixtyFourWidgetsAtDelayZeroAllAdvanceAndTheLoopStillAnswers) {
+    TQtWindow Window;
+    ASSERT_TRUE(Window.Show());
+    std::vector<QEditMatrix*> Widgets{Window.Matrix};
+    for (int i = 1; i < 64; ++i) Widgets.push_back(new QEditMatrix(Window.Top.get()));
+    for (QEditMatrix* W : Widgets) {
+        W->setDelay(0);
+        W->setBlinkDelay(0);
+        W->setText(LongText);
+        W->show();
+        W->setScroll(true);
+    }
+    for (int Round = 0; Round < 3; ++Round) {
+        bool Answered = false;
+        QTimer::singleShot(0, Window.Top.get(), [&Answered] { Answered = true; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Answered; }, 5'000)) << "round " << Round;
+    }
+    const auto Advanced = [&] {
+        return std::all_of(Widgets.begin(), Widgets.end(), [](QEditMatrix* W) { return HeadIndex(W->control()) >= 3; });
+    };
+    EXPECT_TRUE(QTest::qWaitFor(Advanced, 20'000));
 }
 
 // Churn: rounds of widgets scrolling as fast as they can, their change signals connected, half of
