@@ -182,6 +182,14 @@ protected:
     void adoptControl(host::TWinControl& Control);
     // Takes the control off (before it is destroyed): it loses its window and its parent.
     void releaseControl();
+    // Between holdFrames and releaseFrames the frames the control copies are kept back, and
+    // release copies the last one to the surface: for a call of the subclass that runs several
+    // steps of the control, each drawing a frame (a cursor moved across many characters), so
+    // the surface is written and shown once. Every frame is the control's whole back buffer, so
+    // the surface ends as the steps one by one would leave it; a fill of the surface while
+    // frames are held first copies the frame kept back. Calls do not nest.
+    void holdFrames();
+    void releaseFrames();
 
     // Around every call into the host that a Qt event makes (keys, focus, mouse, host
     // repaints): hostCallBegin before, hostCallEnd after; InPaint tells that the call came from
@@ -221,6 +229,10 @@ private:
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
     std::function<void()> FFrameObserver;
+    const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
+    int FHeldX = 0;
+    int FHeldY = 0;
+    bool FFramesHeld = false;
     bool FHostPaintPending = true;
     bool FInHostPaint = false;
     int FCopyCount = 0;

@@ -140,6 +140,8 @@ void QHostWindow::releaseControl() {
     if (FControl == nullptr) return;
     host::TWinControl* Control = FControl;
     FControl = nullptr;
+    FHeldFrame = nullptr;
+    FFramesHeld = false;
     Control->SetParent(nullptr);
     TQtWidgetSet::Instance().ClearPeerFactory(*Control);
 }
@@ -166,7 +168,19 @@ void QHostWindow::PeerSetSize(int Width, int Height) {
     setFixedSize(Width, Height);
 }
 
+void QHostWindow::holdFrames() { FFramesHeld = true; }
+
+void QHostWindow::releaseFrames() {
+    FFramesHeld = false;
+    if (const host::TBitmap* Frame = std::exchange(FHeldFrame, nullptr)) PeerDraw(FHeldX, FHeldY, *Frame);
+}
+
 void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
+    if (FFramesHeld && FHeldFrame != nullptr) {
+        FFramesHeld = false;
+        releaseFrames();
+        FFramesHeld = true;
+    }
     ++FFillCount;
     FSurface.Canvas().Brush.Color = Color;
     FSurface.Canvas().FillRect(Rect);
@@ -174,6 +188,12 @@ void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
 }
 
 void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
+    if (FFramesHeld) {
+        FHeldFrame = &Source;
+        FHeldX = X;
+        FHeldY = Y;
+        return;
+    }
     ++FCopyCount;
     FSurface.Canvas().Draw(X, Y, Source);
     if (FFrameObserver) FFrameObserver();
