@@ -2,9 +2,9 @@
 // message loop is Qt's event loop, and the steps that worker threads hand over with
 // TThread::Synchronize run on Qt's GUI thread. The component does not know this backend exists.
 //
-// [X] window surfaces: 24 bits a pixel in TBitmap's layout, shown by QPainter from a QImage over
-//     the surface's own rows (QImage::Format_BGR888 with the surface's row stride): no pixel is
-//     converted here; the frame reaches the widget as one row-wise copy
+// [X] window surfaces: kept in the backing store's format (QImage::Format_RGB32); a frame the
+//     control copies is converted into it once, and only the rectangle of pixels that changed is
+//     shown again, with a plain copy (no conversion in paintEvent)
 // [X] repaints: the host's own repaint requests (see QHostWindow) call the control's Paint; a
 //     frame the control has copied is only shown, never drawn a second time
 // [X] GUI message loop: Qt's; every queued synchronised call posts one wake-up event to the
@@ -38,6 +38,7 @@
 #include <QtCore/QObject>
 #include <QtCore/QPointer>
 #include <QtGui/QColor>
+#include <QtGui/QImage>
 #include <QtWidgets/QWidget>
 #include <atomic>
 #include <chrono>
@@ -160,8 +161,9 @@ public:
     [[nodiscard]] host::TWinControl* hostControl() const { return FControl; }
     // The private host form (the control's parent).
     [[nodiscard]] host::TForm& hostForm() const { return *FForm; }
-    // What the window shows: the last frame copied and fills, exactly the control's size.
-    [[nodiscard]] const host::TBitmap& surface() const { return FSurface; }
+    // What the window shows: the last frame copied and fills, exactly the control's size, in the
+    // backing store's format (QImage::Format_RGB32).
+    [[nodiscard]] const QImage& surface() const { return FSurface; }
 
     // Spy counters since the window was made or resetCounters: frames copied to the surface,
     // fills of the surface, host repaints (Paint calls caused by the window) and paint events.
@@ -218,14 +220,15 @@ private:
     void PeerInvalidate();
     void PeerFocusChanged(bool Focused);
 
-    void ShowSurface();
+    void ShowSurface(const QRect& Area);
     void WatchWindow();
     void MirrorFocusSiblings();
     void ClearFocusSiblings();
 
     std::unique_ptr<host::TForm> FForm;
     host::TWinControl* FControl = nullptr;
-    host::TBitmap FSurface;
+    QImage FSurface;
+    QRect FHostPaintArea;                                    // what the control changed during a host repaint
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
     std::function<void()> FFrameObserver;

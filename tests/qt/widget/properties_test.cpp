@@ -369,7 +369,7 @@ TEST(QEditMatrixHighDpi, EveryLogicalPixelBecomesAnUnblendedBlockOfDevicePixels)
     W.setLedSize(5);
     W.setText("Ag");
     (void)Grab(W);  // the first paint: the control's frame reaches the surface
-    const host::TBitmap& Surface = W.surface();
+    const QImage& Surface = W.surface();
     for (const int Ratio : {2, 3}) {
         QImage Device(W.width() * Ratio, W.height() * Ratio, QImage::Format_RGB32);
         Device.setDevicePixelRatio(Ratio);
@@ -378,7 +378,7 @@ TEST(QEditMatrixHighDpi, EveryLogicalPixelBecomesAnUnblendedBlockOfDevicePixels)
         int Mismatches = 0;
         for (int Y = 0; Y < Device.height(); ++Y) {
             for (int X = 0; X < Device.width(); ++X) {
-                if (ColorAt(Device, X, Y) != Surface.Pixel(X / Ratio, Y / Ratio)) ++Mismatches;
+                if (ColorAt(Device, X, Y) != ColorAt(Surface, X / Ratio, Y / Ratio)) ++Mismatches;
             }
         }
         EXPECT_EQ(Mismatches, 0) << "ratio " << Ratio;
