@@ -77,7 +77,10 @@ std::string CommandUsage(const std::string& Command) {
     if (Command == "package") {
         return "Usage: vyrmatrix package [PATH]\n"
                "\n"
-               "Load the component package and list what it registers.\n";
+               "Load the component package and list what it registers. PATH names a file; a\n"
+               "bare name is a file in the current folder (the library path is not searched).\n"
+               "A package is code that runs in this process: load packages only from places you\n"
+               "trust. A truncated or corrupted file is refused before it is loaded.\n";
     }
     return MainUsage();
 }
