@@ -17,7 +17,10 @@ std::string MainUsage() {
            "  package [PATH]                      load the component package and list it\n"
            "\n"
            "  vyrmatrix COMMAND --help   help on one command\n"
-           "  vyrmatrix --version        the version\n";
+           "  vyrmatrix --version        the version\n"
+           "\n"
+           "Exit status: 0 success; 1 failure (a file that cannot be written, out of memory);\n"
+           "2 bad argument; 128 + N when scroll or edit was ended by signal N.\n";
 }
 
 std::string CommandUsage(const std::string& Command) {
@@ -57,7 +60,10 @@ std::string CommandUsage(const std::string& Command) {
                "\n"
                "The marquee live in the terminal, driven by the control's worker threads.\n"
                "Without TEXT a demo of the control codes runs. Ends after S seconds, on q,\n"
-               "Escape or Ctrl-C, and after 3 seconds when standard output is not a terminal.\n";
+               "Escape or Ctrl-C, and after 3 seconds when standard output is not a terminal.\n"
+               "A signal that ends a process (TERM, INT, HUP, QUIT, USR1, ALRM, ...) restores the\n"
+               "terminal and exits with status 128 + the signal's number; a stop (TSTP) gives\n"
+               "the terminal back until the process continues.\n";
     }
     if (Command == "edit") {
         return "Usage: vyrmatrix edit [TEXT] [--set NAME=VALUE]...\n"
@@ -65,7 +71,10 @@ std::string CommandUsage(const std::string& Command) {
                "Edit the text in the terminal: arrows, Home, End, Page Up/Down, Insert, Delete,\n"
                "Backspace and printable characters go to the control; Tab and Shift-Tab move the\n"
                "focus to a second control and back. Escape or Ctrl-C leaves and prints the text.\n"
-               "Without a terminal on standard input the keys are read from it until its end.\n";
+               "Without a terminal on standard input the keys are read from it until its end.\n"
+               "A signal that ends a process (TERM, INT, HUP, QUIT, USR1, ALRM, ...) restores the\n"
+               "terminal, prints the text and exits with status 128 + the signal's number; a\n"
+               "stop (TSTP) gives the terminal back until the process continues.\n";
     }
     if (Command == "gif") {
         return "Usage: vyrmatrix gif TEXT -o FILE.gif [--frames N] [--set NAME=VALUE]...\n"
