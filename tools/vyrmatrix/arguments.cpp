@@ -199,7 +199,8 @@ TRenderPlan ParseRenderArguments(const std::vector<std::string>& Args) {
             Action.Path = Value;
             Action.Format = *Format;
             Plan.Actions.push_back(std::move(Action));
-        } else if (Option == "--siblings" || Option == "--load-form" || Option == "--save-form") {
+        } else if (Option == "--siblings" || Option == "--load-form" || Option == "--save-form" || Option == "--font" ||
+                   Option == "--codepage") {
             throw TBadArgument(Option, "a global option must come before the actions");
         } else {
             throw TBadArgument(Option, "unknown action");

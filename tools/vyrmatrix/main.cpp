@@ -35,6 +35,7 @@ int RunCommand(int argc, char** argv) {
         if (Command == "edit") return RunEditCommand(Args);
         if (Command == "gif") return RunGifCommand(Args);
         if (Command == "package") return RunPackageCommand(Args);
+        if (Command == "font") return RunFontCommand(Args);
     } catch (const std::exception& E) {
         ReportError(Command, std::string("internal error: ") + E.what());
         return ExitFailure;
