@@ -176,7 +176,7 @@ TEST(FontCommand, BadArgumentsExitWithOneLineNamingThem) {
         {{"render", "--font", Dir.File("junk.pcf"), "--state"},
          "vyrmatrix: render: bad argument '--font " + Dir.File("junk.pcf") + "': not a BDF, PCF or PSF font"},
         {{"render", "--font", Dir.Path().string(), "--state"},
-         "vyrmatrix: render: bad argument '--font " + Dir.Path().string() + "': not a regular file"},
+         "vyrmatrix: render: bad argument '--font " + Dir.Path().string() + "': Is a directory"},
         {{"render", "--codepage", "UTF-8", "--state"},
          "vyrmatrix: render: bad argument '--codepage UTF-8': not a single-byte code page iconv knows"},
         {{"render", "--codepage", "NOPE", "--state"},

@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
             if (Font.Glyphs[Code])
                 for (std::size_t K = 0; K < 5; ++K) Table[Code * 5 + K] = (*Font.Glyphs[Code])[K];
         const std::string Bdf = WriteBdf(Table, Page->Name());
-        const TFont Again = ReadFont(std::span(reinterpret_cast<const std::uint8_t*>(Bdf.data()), Bdf.size()), "again", Latin1);
+        const TFont Again =
+            ReadFont(std::span(reinterpret_cast<const std::uint8_t*>(Bdf.data()), Bdf.size()), "again", Latin1);
         for (std::size_t Code = 0; Code < 256; ++Code)
             for (std::size_t K = 0; K < 5; ++K)
                 if (!Again.Glyphs[Code] || (*Again.Glyphs[Code])[K] != Table[Code * 5 + K]) std::abort();
