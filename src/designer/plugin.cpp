@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "charsetsheet.h"
 #include "vyr/Register.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Package.h"
@@ -72,8 +73,8 @@ QRgb LetterColour(char Letter) {
 
 QString Group() { return QString::fromLatin1(PalettePage.data(), static_cast<qsizetype>(PalettePage.size())); }
 
-// Whether Widget is, or lies inside, a form window of Designer's form editor. By class name, so
-// that the plugin needs no Designer library and an application's QUiLoader loads it without one.
+// Whether Widget is, or lies inside, a form window of Designer's form editor (by class name: the
+// form window's class is Designer's own, not part of its public library).
 bool InFormWindow(const QWidget* Widget) {
     for (; Widget != nullptr; Widget = Widget->parentWidget()) {
         if (Widget->inherits("QDesignerFormWindowInterface")) return true;
@@ -249,6 +250,7 @@ void TCustomWidget::initialize(QDesignerFormEditorInterface* Core) {
     if (FInitialized) return;
     FInitialized = true;
     FCore = Core;
+    if (FKind.QtClass == QLatin1String("vyr::QCharSet")) TCharSetSheetFactory::Register(Core);
 }
 
 QWidget* TCustomWidget::createWidget(QWidget* Parent) {

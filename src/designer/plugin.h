@@ -8,6 +8,7 @@
 // the plugin), each size shown as drawn; a class without such pictures gets the package's bitmap
 // resource named after it in upper case ("TEDITMATRIX"), its bottom-left colour transparent as on
 // the host's palette. A class on the page without a Qt widget here is reported and left out.
+// In Designer's property editor a charset shows only its name and geometry (charsetsheet.h).
 //
 // The plugin carries its own copy of the widgets (and of the component) with hidden symbols, so
 // that it cannot clash with an application's copy in the same process; the host library

@@ -22,6 +22,7 @@
 #include <QtDesigner/QDesignerWidgetBoxInterface>
 #include <QtDesigner/QExtensionManager>
 #include <QtWidgets/QAbstractItemView>
+#include <QtWidgets/QTreeWidget>
 
 #include <QtTest/QTest>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
@@ -287,7 +288,8 @@ TEST(DesignerPlugin, MissingPackageGivesAnEmptyCollection) {
 
 // Qt Designer itself (its form editor and widget box, made as Designer makes them, with only this
 // plugin): the widget box shows the entries with their icons, tool tips and What's This texts; a
-// matrix on a form shows its properties; and its text of control codes is never translated in
+// charset on a form shows only its name and geometry in the property editor, a matrix all its
+// properties; and its text of control codes is never translated in
 // uic's code. Runs in a child process, since Designer initializes the plugin with its core.
 TEST(DesignerPlugin, InQtDesigner) {
     if (qEnvironmentVariableIsSet(ChildVariable)) GTEST_SKIP();
@@ -362,6 +364,22 @@ TEST(DesignerPluginChild, InDesigner) {
         }
         return Names;
     };
+    EXPECT_EQ(Shown(CharSet).join(' ').toStdString(), "objectName geometry");
+    // The property editor, as it lists them: one row per property under its class's row.
+    auto Rows = [&](QWidget* W) {
+        Editor->setObject(W);
+        QStringList Names;
+        for (auto* View : Editor->findChildren<QTreeWidget*>()) {
+            for (int I = 0; I < View->topLevelItemCount(); ++I) {
+                for (int J = 0; J < View->topLevelItem(I)->childCount(); ++J) {
+                    Names << View->topLevelItem(I)->child(J)->text(0);
+                }
+            }
+        }
+        return Names;
+    };
+    EXPECT_EQ(Rows(CharSet).join(' ').toStdString(), "objectName geometry");
+    EXPECT_GT(Rows(Matrix).size(), 20);
     const QStringList MatrixShows = Shown(Matrix);
     for (const char* Name : {"objectName", "geometry", "text", "charset", "scroll", "ledShape", "totalVisible"}) {
         EXPECT_TRUE(MatrixShows.contains(Name)) << Name;
