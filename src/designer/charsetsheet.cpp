@@ -21,7 +21,8 @@ void TCharSetSheetFactory::Register(QDesignerFormEditorInterface* Core) {
 }
 
 QObject* TCharSetSheetFactory::extension(QObject* Object, const QString& Iid) const {
-    if (FAskingDesigner || Iid != QLatin1String(Q_TYPEID(QDesignerPropertySheetExtension)) ||
+    // Designer also asks for no object at all (its property editor with nothing selected).
+    if (FAskingDesigner || Object == nullptr || Iid != QLatin1String(Q_TYPEID(QDesignerPropertySheetExtension)) ||
         !Object->inherits("vyr::QCharSet")) {
         return nullptr;
     }

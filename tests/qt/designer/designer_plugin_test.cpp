@@ -380,6 +380,10 @@ TEST(DesignerPluginChild, InDesigner) {
     };
     EXPECT_EQ(Rows(CharSet).join(' ').toStdString(), "objectName geometry");
     EXPECT_GT(Rows(Matrix).size(), 20);
+    // Designer asks for the sheet of no object when nothing is selected (it crashed Designer on
+    // start-up once).
+    EXPECT_EQ(Core->extensionManager()->extension(nullptr, Q_TYPEID(QDesignerPropertySheetExtension)), nullptr);
+    Editor->setObject(nullptr);
     const QStringList MatrixShows = Shown(Matrix);
     for (const char* Name : {"objectName", "geometry", "text", "charset", "scroll", "ledShape", "totalVisible"}) {
         EXPECT_TRUE(MatrixShows.contains(Name)) << Name;
