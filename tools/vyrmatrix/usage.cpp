@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <iostream>
 
 #include "commands.h"
+#include "values.h"
 
 namespace vyr::cli {
 
@@ -143,6 +145,98 @@ std::string CommandUsage(const std::string& Command) {
                "trust. A truncated or corrupted file is refused before it is loaded.\n";
     }
     return MainUsage();
+}
+
+namespace {
+
+// What --set takes for each kind of property.
+std::string ValueOf(const TSettableProperty& Property) {
+    switch (Property.Kind) {
+        case host::TTypeKind::Boolean:
+            return "true or false";
+        case host::TTypeKind::Integer:
+            return "a 32-bit integer";
+        case host::TTypeKind::Byte:
+            return "0 to 255";
+        case host::TTypeKind::Color:
+            return "a colour, 0 to $FFFFFFFF (low byte red)";
+        case host::TTypeKind::Enum: {
+            std::string Names;
+            for (std::size_t I = 0; I < Property.EnumNames.size(); ++I) {
+                Names +=
+                    std::string(I == 0 ? "" : ", ") + std::string(Property.EnumNames[I]) + " or " + std::to_string(I);
+            }
+            return Names;
+        }
+        case host::TTypeKind::String:
+            return "text (UTF-8, with @ control codes)";
+        default:
+            return "a value";
+    }
+}
+
+}  // namespace
+
+// The whole reference, for --help and the manual page made from it (help2man): the overview,
+// every command's own help, the properties, the control codes and the exit statuses.
+std::string FullUsage() {
+    std::string Text = MainUsage();
+    for (const char* Command : {"render", "scroll", "edit", "gif", "package"}) {
+        std::string Usage = CommandUsage(Command);
+        // "Usage: vyrmatrix render ...", a blank line and the description become the heading
+        // "vyrmatrix render ...:" with the description under it.
+        const std::string Prefix = "Usage: ";
+        if (Usage.rfind(Prefix, 0) == 0) Usage.erase(0, Prefix.size());
+        const std::size_t LineEnd = std::min(Usage.find('\n'), Usage.size());
+        if (Usage.compare(LineEnd, 2, "\n\n") == 0) Usage.erase(LineEnd, 1);
+        Usage.insert(LineEnd, ":");
+        // The description indented under its heading, up to the first blank line.
+        for (std::size_t At = Usage.find('\n');
+             At != std::string::npos && At + 1 < Usage.size() && Usage[At + 1] != '\n'; At = Usage.find('\n', At + 1)) {
+            Usage.insert(At + 1, "  ");
+        }
+        Text += "\n" + Usage;
+    }
+    Text += "\nProperties (--set NAME=VALUE, in the control's order):\n";
+    for (const TSettableProperty& Property : SettableProperties()) {
+        std::string Name = "  " + std::string(Property.Name);
+        Name.resize(std::max<std::size_t>(Name.size() + 1, 24), ' ');
+        Text += Name + ValueOf(Property) + "\n";
+    }
+    Text +=
+        "\n"
+        "Numbers and colours are decimal, or hexadecimal as $1A2B3C or 0x1A2B3C; a colour is\n"
+        "the TColor integer, its low byte red.\n"
+        "\n"
+        "Control codes in Text (scroll mode):\n"
+        "  A code is \"@\", a code character and six uppercase hexadecimal digits, one 24-bit\n"
+        "  value V (as a colour: low byte red, \"0000FF\" is red). \"@@\" shows one \"@\"; a\n"
+        "  malformed code is dropped. In edit mode the codes are shown as they are written.\n"
+        "\n"
+        "Letter codes, for the whole frame in view and after it:\n"
+        "  @A      ActiveLED := (V and 255) <> 0\n"
+        "  @B      ActiveLEDOffColor and the scroll off colour := V\n"
+        "  @C      ActiveLEDOnColor and the scroll on colour := V\n"
+        "  @D      Delay := V milliseconds\n"
+        "  @E      InactiveLEDOffColor := V\n"
+        "  @F      InactiveLEDOnColor := V\n"
+        "  @I      LEDDistance := V and 255\n"
+        "  @L      LEDSize := V and 255\n"
+        "  @S      LEDShape := Circle when V <> 0, else Square\n"
+        "\n"
+        "Digit codes, for the columns to their right (for good once past the left edge):\n"
+        "  @0      blinking on when the high byte of V is not 0, off when it is\n"
+        "  @1      the colour of lit LEDs in the dark blink phase := V\n"
+        "  @2      the colour of lit LEDs := V\n"
+        "  @3      the colour of unlit LEDs := V\n"
+        "  @4 to @8   halt the marquee where the code is met (V is ignored)\n"
+        "\n"
+        "Exit status:\n"
+        "  0       success\n"
+        "  1       a failure while running (a file that cannot be written, no memory); the\n"
+        "          reason on standard error\n"
+        "  2       a bad argument: one line on standard error naming it, nothing run\n";
+    return Text;
 }
 
 void ReportError(const std::string& Command, const std::string& Message) {
