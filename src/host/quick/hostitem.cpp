@@ -121,6 +121,12 @@ void QQuickHostItem::adoptControl(host::TWinControl& Control) {
     TQuickWidgetSet::Instance().SetPeerFactory(Control, [this] { return std::make_unique<TQuickPeer>(*this); });
     Control.SetParent(FForm.get());  // the form is shown: the control gets its window now
     setActiveFocusOnTab(Control.TabStop());
+    // An item made with its parent already in a window got its scene change before this class
+    // was constructed.
+    if (window() != nullptr) {
+        WatchWindow(window());
+        RequestHostPaint();
+    }
 }
 
 void QQuickHostItem::releaseControl() {
