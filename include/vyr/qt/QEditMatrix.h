@@ -72,8 +72,10 @@ class QEditMatrix : public qt::QHostWindow {
     Q_PROPERTY(bool overwrite READ overwrite WRITE setOverwrite NOTIFY overwriteChanged DESIGNABLE true)
 
 public:
-    // The LED shape. Circle keeps ledSize odd and at least 3.
-    enum LedShape { Square = 0, Circle = 1 };
+    // The LED shape. Circle keeps ledSize odd and at least 3. The underlying type is fixed, so
+    // that any number a property system or a form file hands over is a value of the type; the
+    // setter clamps it to the shapes there are.
+    enum LedShape : int { Square = 0, Circle = 1 };
     Q_ENUM(LedShape)
 
     explicit QEditMatrix(QWidget* Parent = nullptr);

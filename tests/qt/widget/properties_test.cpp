@@ -7,6 +7,7 @@
 #include <QtTest/QSignalSpy>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,26 @@ TEST(QEditMatrixProperties, SizeFollowsTheLedGeometryInBothModes) {
     W.setBlinkDelay(60'000);
     W.setScroll(true);
     EXPECT_EQ(W.size(), QSize(2 + 7 * 18, 2 + 7 * 7));
+}
+
+// setProperty and form loaders hand over plain numbers; one that names no shape once loaded an
+// invalid enum value (undefined behaviour).
+TEST(QEditMatrixProperties, AnOutOfRangeLedShapeIsClampedWithoutUndefinedBehaviour) {
+    struct Case {
+        int Start;
+        int Written;
+        QEditMatrix::LedShape Expected;
+    };
+    for (const Case C :
+         {Case{0, 7, QEditMatrix::Circle}, Case{1, -1, QEditMatrix::Square}, Case{0, 2, QEditMatrix::Circle},
+          Case{1, 1, QEditMatrix::Circle}, Case{0, std::numeric_limits<int>::min(), QEditMatrix::Square}}) {
+        SCOPED_TRACE(C.Written);
+        QEditMatrix W;
+        W.setLedShape(static_cast<QEditMatrix::LedShape>(C.Start));
+        EXPECT_TRUE(W.setProperty("ledShape", C.Written));
+        EXPECT_EQ(W.ledShape(), C.Expected);
+        EXPECT_EQ(W.property("ledShape").toInt(), static_cast<int>(C.Expected));
+    }
 }
 
 TEST(QEditMatrixSignals, EverySetterSignalsOnceWithTheNewValueAndNotForTheSameValue) {

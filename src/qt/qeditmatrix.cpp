@@ -302,9 +302,12 @@ void QEditMatrix::setInactiveLedOffColor(const QColor& Color) {
 }
 
 QEditMatrix::LedShape QEditMatrix::ledShape() const { return FMatrix->LEDShape() == EShape::Circle ? Circle : Square; }
+// A number that names no shape (setProperty("ledShape", 7), or -1 for an enumerator a form file
+// names but this version does not know) is clamped like the sizes: below Square is Square, above
+// Circle is Circle.
 void QEditMatrix::setLedShape(LedShape Shape) {
     TCall Call(*this);
-    FMatrix->FSetLEDShape(Shape == Circle ? EShape::Circle : EShape::Square);
+    FMatrix->FSetLEDShape(static_cast<int>(Shape) >= static_cast<int>(Circle) ? EShape::Circle : EShape::Square);
 }
 
 int QEditMatrix::ledSize() const { return FMatrix->LEDSize(); }
