@@ -270,7 +270,8 @@ void QuickEditMatrix::Apply(EProperty P, const QVariant& Value) {
             M.FSetInactiveLEDOffColor(ColorOf(Value));
             break;
         case PLedShape:
-            M.FSetLEDShape(Value.toInt() == Circle ? EShape::Circle : EShape::Square);
+            // A number that names no shape is clamped to the shapes there are.
+            M.FSetLEDShape(Value.toInt() >= Circle ? EShape::Circle : EShape::Square);
             break;
         case PLedSize:
             M.FSetLEDSize(ClampByte(Value.toInt()));
@@ -364,7 +365,8 @@ QColor QuickEditMatrix::inactiveLedOffColor() const {
 void QuickEditMatrix::setInactiveLedOffColor(const QColor& Color) { Write(PInactiveLedOffColor, Color); }
 
 QuickEditMatrix::LedShape QuickEditMatrix::ledShape() const {
-    VYR_READ(PLedShape, LedShape, FMatrix->LEDShape() == EShape::Circle ? Circle : Square)
+    if (const QVariant* Written = Pending(PLedShape)) return Written->toInt() >= Circle ? Circle : Square;
+    return FMatrix->LEDShape() == EShape::Circle ? Circle : Square;
 }
 void QuickEditMatrix::setLedShape(LedShape Shape) { Write(PLedShape, static_cast<int>(Shape)); }
 

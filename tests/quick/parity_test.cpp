@@ -136,7 +136,8 @@ void RunOnQuick(TQuickWindow& W, const TAction& A) {
                 SendKey(M, A.QtKey, QString());
                 break;
             case EKind::Type:
-                for (const char Ch : A.Chars) SendKey(M, Qt::Key_unknown, QString(QChar(static_cast<unsigned char>(Ch))));
+                for (const char Ch : A.Chars)
+                    SendKey(M, Qt::Key_unknown, QString(QChar(static_cast<unsigned char>(Ch))));
                 break;
             case EKind::FocusIn:
                 M.forceActiveFocus();
@@ -173,8 +174,8 @@ QImage Shown(TQuickWindow& W) {
             const QRgb P = Image.pixel(X, Y);
             const auto C = static_cast<host::TColor>(qRed(P) | (qGreen(P) << 8) | (qBlue(P) << 16));
             if (C != Bitmap.Pixel(X, Y)) {
-                return ::testing::AssertionFailure() << "pixel (" << X << ", " << Y << ") is " << std::hex << C
-                                                     << " against " << Bitmap.Pixel(X, Y);
+                return ::testing::AssertionFailure()
+                       << "pixel (" << X << ", " << Y << ") is " << std::hex << C << " against " << Bitmap.Pixel(X, Y);
             }
         }
     }

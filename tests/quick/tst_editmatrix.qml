@@ -72,6 +72,7 @@ TestCase {
             { tag: "alpha ignored", prop: "backgroundColor", value: "#80102030", taken: "#102030" },
             { tag: "charset by name", prop: "charset", value: "digits", taken: "digits" },
             { tag: "circle", prop: "ledShape", value: EditMatrix.Circle, taken: EditMatrix.Circle },
+            { tag: "no such shape", prop: "ledShape", value: 7, taken: EditMatrix.Circle },
             { tag: "ledSize clamped", prop: "ledSize", value: 300, taken: 255 },
             { tag: "ledSize 0 is 1", prop: "ledSize", value: 0, taken: 1 },
             { tag: "ledDistance negative", prop: "ledDistance", value: -4, taken: 0 },

@@ -72,7 +72,9 @@ class QuickEditMatrix : public quick::QQuickHostItem {
 
 public:
     // The LED shape (EditMatrix.Square, EditMatrix.Circle). Circle keeps ledSize odd and >= 3.
-    enum LedShape { Square = 0, Circle = 1 };
+    // The underlying type is fixed, so any number QML hands over is a value of the type; the
+    // setter clamps it to the shapes there are.
+    enum LedShape : int { Square = 0, Circle = 1 };
     Q_ENUM(LedShape)
 
     explicit QuickEditMatrix(QQuickItem* Parent = nullptr);
