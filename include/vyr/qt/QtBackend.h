@@ -51,6 +51,7 @@
 #include "vyr/host/Controls.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Types.h"
+#include "vyr/qt/QtInput.h"
 
 class QEventLoop;
 class QWindow;
@@ -59,23 +60,8 @@ namespace vyr::qt {
 
 class QHostWindow;
 
-// ---- Conversions -----------------------------------------------------------------------------
-
-// The virtual-key code of a named Qt key (Qt::Key_Left -> 37, Qt::Key_PageUp -> 33), or 0 for a
-// key without one. Keys that type a character have none (Qt::Key_Exclam is 0x21, the code of
-// Page Up): their character reaches the control as a key-press only. Named keys: Backspace, Tab,
-// Return and Enter, Escape, Space, Page Up/Down, End, Home, the four arrows, Insert, Delete and
-// F1 to F24.
-[[nodiscard]] host::Word VirtualKey(int QtKey);
-// Shift, Ctrl and Alt as the host's shift state.
-[[nodiscard]] host::TShiftState ShiftState(Qt::KeyboardModifiers Modifiers);
-// 8-bit text from a QString: every character outside Latin-1 becomes '?'.
-[[nodiscard]] host::AnsiString ToAnsi(const QString& Text);
-[[nodiscard]] QString FromAnsi(const host::AnsiString& Text);
-// Colours: red, green and blue carry over; the alpha channel and the top byte of a TColor do not.
-// An invalid QColor is black.
-[[nodiscard]] host::TColor ToTColor(const QColor& Color);
-[[nodiscard]] QColor ToQColor(host::TColor Color);
+// Conversions (VirtualKey, ShiftState, ToAnsi, FromAnsi, ToTColor, ToQColor) and the key route:
+// vyr/qt/QtInput.h, shared with the Qt Quick backend.
 
 // ---- Widget set ------------------------------------------------------------------------------
 

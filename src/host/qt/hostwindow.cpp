@@ -324,35 +324,15 @@ void QHostWindow::keyPressEvent(QKeyEvent* Event) {
         QWidget::keyPressEvent(Event);
         return;
     }
-    namespace vk = host::vk;
-    const host::Word Key = VirtualKey(Event->key());
-    // Of the named keys only these type a character (the others' text, such as the DEL that
-    // Delete carries on X11, is not a typed character).
-    const bool Types =
-        Key == 0 || Key == vk::Back || Key == vk::Tab || Key == vk::Return || Key == vk::Escape || Key == 32;
-    const host::AnsiString Chars = Types ? ToAnsi(Event->text()) : host::AnsiString();
-    const bool Arrow = Key == vk::Left || Key == vk::Right || Key == vk::Up || Key == vk::Down;
-    bool WantsArrows = false;
-    if (Arrow) {
-        // As a dialog asks a control: the arrow keys are the control's only if it says so.
-        host::TMessage DlgCode{host::WM_GETDLGCODE, 0, 0, 0};
-        FControl->Perform(DlgCode);
-        WantsArrows = (DlgCode.Result & host::DLGC_WANTARROWS) != 0;
-    }
-    const bool Delivered = Arrow ? WantsArrows : (Key != 0 || !Chars.empty());
-    // Return and Escape reach the control and then go on to the parents (a dialog's default and
-    // cancel buttons), like every key the control neither handles nor types.
-    const bool Typed =
-        std::any_of(Chars.begin(), Chars.end(), [](char Ch) { return static_cast<host::Byte>(Ch) >= 32; });
-    const bool Taken = Delivered && Key != vk::Return && Key != vk::Escape && (Key != 0 || Typed);
-    Event->setAccepted(Taken);
-    if (!Delivered) return;
+    const TKeyRoute Route = RouteKey(*FControl, Event->key(), Event->modifiers(), Event->text());
+    Event->setAccepted(Route.Taken);
+    if (!Route.Delivered) return;
     THostCall Call(*this, false);
-    if (Key != 0) {
-        if (Key == vk::Up || Key == vk::Down) MirrorFocusSiblings();
-        host::SendKeyDown(*FControl, Key, ShiftState(Event->modifiers()));
+    if (Route.Key != 0) {
+        if (Route.Key == host::vk::Up || Route.Key == host::vk::Down) MirrorFocusSiblings();
+        host::SendKeyDown(*FControl, Route.Key, Route.Shift);
     }
-    for (const char Ch : Chars) {
+    for (const char Ch : Route.Chars) {
         if (FControl == nullptr) break;
         host::SendKeyPress(*FControl, Ch);
     }
