@@ -51,6 +51,7 @@
 #include "vyr/host/Controls.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Types.h"
+#include "vyr/qt/QtInput.h"
 
 class QEventLoop;
 class QWindow;
@@ -59,23 +60,8 @@ namespace vyr::qt {
 
 class QHostWindow;
 
-// ---- Conversions -----------------------------------------------------------------------------
-
-// The virtual-key code of a named Qt key (Qt::Key_Left -> 37, Qt::Key_PageUp -> 33), or 0 for a
-// key without one. Keys that type a character have none (Qt::Key_Exclam is 0x21, the code of
-// Page Up): their character reaches the control as a key-press only. Named keys: Backspace, Tab,
-// Return and Enter, Escape, Space, Page Up/Down, End, Home, the four arrows, Insert, Delete and
-// F1 to F24.
-[[nodiscard]] host::Word VirtualKey(int QtKey);
-// Shift, Ctrl and Alt as the host's shift state.
-[[nodiscard]] host::TShiftState ShiftState(Qt::KeyboardModifiers Modifiers);
-// 8-bit text from a QString: every character outside Latin-1 becomes '?'.
-[[nodiscard]] host::AnsiString ToAnsi(const QString& Text);
-[[nodiscard]] QString FromAnsi(const host::AnsiString& Text);
-// Colours: red, green and blue carry over; the alpha channel and the top byte of a TColor do not.
-// An invalid QColor is black.
-[[nodiscard]] host::TColor ToTColor(const QColor& Color);
-[[nodiscard]] QColor ToQColor(host::TColor Color);
+// Conversions (VirtualKey, ShiftState, ToAnsi, FromAnsi, ToTColor, ToQColor) and the key route:
+// vyr/qt/QtInput.h, shared with the Qt Quick backend.
 
 // ---- Widget set ------------------------------------------------------------------------------
 
@@ -184,6 +170,14 @@ protected:
     void adoptControl(host::TWinControl& Control);
     // Takes the control off (before it is destroyed): it loses its window and its parent.
     void releaseControl();
+    // Between holdFrames and releaseFrames the frames the control copies are kept back, and
+    // release copies the last one to the surface: for a call of the subclass that runs several
+    // steps of the control, each drawing a frame (a cursor moved across many characters), so
+    // the surface is written and shown once. Every frame is the control's whole back buffer, so
+    // the surface ends as the steps one by one would leave it; a fill of the surface while
+    // frames are held first copies the frame kept back. Calls do not nest.
+    void holdFrames();
+    void releaseFrames();
 
     // Around every call into the host that a Qt event makes (keys, focus, mouse, host
     // repaints): hostCallBegin before, hostCallEnd after; InPaint tells that the call came from
@@ -224,6 +218,10 @@ private:
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
     std::function<void()> FFrameObserver;
+    const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
+    int FHeldX = 0;
+    int FHeldY = 0;
+    bool FFramesHeld = false;
     bool FHostPaintPending = true;
     bool FInHostPaint = false;
     int FCopyCount = 0;

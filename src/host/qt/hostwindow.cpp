@@ -142,6 +142,8 @@ void QHostWindow::releaseControl() {
     if (FControl == nullptr) return;
     host::TWinControl* Control = FControl;
     FControl = nullptr;
+    FHeldFrame = nullptr;
+    FFramesHeld = false;
     Control->SetParent(nullptr);
     TQtWidgetSet::Instance().ClearPeerFactory(*Control);
 }
@@ -183,7 +185,19 @@ void QHostWindow::PeerSetSize(int Width, int Height) {
     setFixedSize(Width, Height);
 }
 
+void QHostWindow::holdFrames() { FFramesHeld = true; }
+
+void QHostWindow::releaseFrames() {
+    FFramesHeld = false;
+    if (const host::TBitmap* Frame = std::exchange(FHeldFrame, nullptr)) PeerDraw(FHeldX, FHeldY, *Frame);
+}
+
 void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
+    if (FFramesHeld && FHeldFrame != nullptr) {
+        FFramesHeld = false;
+        releaseFrames();
+        FFramesHeld = true;
+    }
     ++FFillCount;
     const QRect Area = QRect(QPoint(Rect.Left, Rect.Top), QPoint(Rect.Right - 1, Rect.Bottom - 1)) & FSurface.rect();
     if (Area.isEmpty()) return;
@@ -200,6 +214,12 @@ void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
 // pixels that changed: only that part is shown again. A frame equal to what the surface holds
 // needs no paint event.
 void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
+    if (FFramesHeld) {
+        FHeldFrame = &Source;
+        FHeldX = X;
+        FHeldY = Y;
+        return;
+    }
     ++FCopyCount;
     const int Left = std::max(X, 0);
     const int Top = std::max(Y, 0);
@@ -304,35 +324,15 @@ void QHostWindow::keyPressEvent(QKeyEvent* Event) {
         QWidget::keyPressEvent(Event);
         return;
     }
-    namespace vk = host::vk;
-    const host::Word Key = VirtualKey(Event->key());
-    // Of the named keys only these type a character (the others' text, such as the DEL that
-    // Delete carries on X11, is not a typed character).
-    const bool Types =
-        Key == 0 || Key == vk::Back || Key == vk::Tab || Key == vk::Return || Key == vk::Escape || Key == 32;
-    const host::AnsiString Chars = Types ? ToAnsi(Event->text()) : host::AnsiString();
-    const bool Arrow = Key == vk::Left || Key == vk::Right || Key == vk::Up || Key == vk::Down;
-    bool WantsArrows = false;
-    if (Arrow) {
-        // As a dialog asks a control: the arrow keys are the control's only if it says so.
-        host::TMessage DlgCode{host::WM_GETDLGCODE, 0, 0, 0};
-        FControl->Perform(DlgCode);
-        WantsArrows = (DlgCode.Result & host::DLGC_WANTARROWS) != 0;
-    }
-    const bool Delivered = Arrow ? WantsArrows : (Key != 0 || !Chars.empty());
-    // Return and Escape reach the control and then go on to the parents (a dialog's default and
-    // cancel buttons), like every key the control neither handles nor types.
-    const bool Typed =
-        std::any_of(Chars.begin(), Chars.end(), [](char Ch) { return static_cast<host::Byte>(Ch) >= 32; });
-    const bool Taken = Delivered && Key != vk::Return && Key != vk::Escape && (Key != 0 || Typed);
-    Event->setAccepted(Taken);
-    if (!Delivered) return;
+    const TKeyRoute Route = RouteKey(*FControl, Event->key(), Event->modifiers(), Event->text());
+    Event->setAccepted(Route.Taken);
+    if (!Route.Delivered) return;
     THostCall Call(*this, false);
-    if (Key != 0) {
-        if (Key == vk::Up || Key == vk::Down) MirrorFocusSiblings();
-        host::SendKeyDown(*FControl, Key, ShiftState(Event->modifiers()));
+    if (Route.Key != 0) {
+        if (Route.Key == host::vk::Up || Route.Key == host::vk::Down) MirrorFocusSiblings();
+        host::SendKeyDown(*FControl, Route.Key, Route.Shift);
     }
-    for (const char Ch : Chars) {
+    for (const char Ch : Route.Chars) {
         if (FControl == nullptr) break;
         host::SendKeyPress(*FControl, Ch);
     }
