@@ -244,11 +244,12 @@ TEST(QEditMatrixSignals, AChangeAndItsUndoInsideOneStepSignalNothing) {
 }
 
 // The surface's pixels, row by row, without the row padding.
-std::vector<std::uint8_t> SurfaceBytes(const host::TBitmap& Surface) {
+std::vector<std::uint8_t> SurfaceBytes(const QImage& Surface) {
     std::vector<std::uint8_t> Bytes;
-    for (int Y = 0; Y < Surface.Height(); ++Y) {
-        const std::uint8_t* Row = Surface.ScanLine(Y);
-        Bytes.insert(Bytes.end(), Row, Row + 3 * Surface.Width());
+    const auto RowBytes = static_cast<std::size_t>(Surface.width()) * sizeof(QRgb);
+    for (int Y = 0; Y < Surface.height(); ++Y) {
+        const std::uint8_t* Row = Surface.constScanLine(Y);
+        Bytes.insert(Bytes.end(), Row, Row + RowBytes);
     }
     return Bytes;
 }
