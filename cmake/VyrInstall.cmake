@@ -45,13 +45,13 @@ install(EXPORT VyrComponentsHeadlessTargets NAMESPACE vyr:: DESTINATION ${VYR_CM
   COMPONENT Development)
 
 if(VYR_BUILD_QT)
-  # The Qt backend (vyr::qtbackend) and the widgets above it (vyr::qt, with vyr::QEditMatrix):
+  # The Qt backend (vyr::qt_backend) and the widgets above it (vyr::qt, with vyr::QEditMatrix):
   # component Qt of the CMake package, found with Qt's own package (Qt6 Widgets) by the config.
-  set_target_properties(vyr_qtbackend PROPERTIES EXPORT_NAME qtbackend)
+  set_target_properties(vyr_qt_backend PROPERTIES EXPORT_NAME qt_backend)
   set_target_properties(vyr_qt PROPERTIES EXPORT_NAME qt)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr/qt DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vyr
     COMPONENT Development)
-  install(TARGETS vyr_qtbackend vyr_qt EXPORT VyrComponentsQtTargets
+  install(TARGETS vyr_qt_backend vyr_qt EXPORT VyrComponentsQtTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
   install(EXPORT VyrComponentsQtTargets NAMESPACE vyr:: DESTINATION ${VYR_CMAKE_INSTALL_DIR}
     COMPONENT Development)

@@ -3,8 +3,10 @@
 #     GUI library;
 #   - a backend (the headless one, the Qt Widgets one, ...) implements the host's widget set and
 #     window peers: it links no component and includes no component header.
-# Folders mark their targets with vyr_component() and vyr_backend(); vyr_check_layers() runs once
-# all folders are read and stops the configuration on the first target that breaks a rule. Links
+# Folders mark their targets with vyr_component() and vyr_backend(); every library defined in a
+# folder of its own under src/host/ (src/host/qt, ...) is a backend as well, marked or not.
+# vyr_check_layers() runs once all folders are read and stops the configuration on the first
+# target that breaks a rule. Links
 # are followed through every target they reach (a backend that links a helper library that links
 # a component breaks the rule as well).
 
@@ -74,9 +76,38 @@ function(_vyr_link_closure TARGET OUT)
   set(${OUT} ${_seen} PARENT_SCOPE)
 endfunction()
 
+# The libraries defined in DIR and the folders below it.
+function(_vyr_libraries_below DIR OUT)
+  set(_found "")
+  set(_dirs ${DIR})
+  while(_dirs)
+    list(POP_FRONT _dirs _d)
+    get_directory_property(_targets DIRECTORY ${_d} BUILDSYSTEM_TARGETS)
+    foreach(_t IN LISTS _targets)
+      get_target_property(_type ${_t} TYPE)
+      if(_type MATCHES "LIBRARY$")
+        list(APPEND _found ${_t})
+      endif()
+    endforeach()
+    get_directory_property(_subdirs DIRECTORY ${_d} SUBDIRECTORIES)
+    list(APPEND _dirs ${_subdirs})
+  endwhile()
+  set(${OUT} ${_found} PARENT_SCOPE)
+endfunction()
+
 function(vyr_check_layers)
   get_property(_components GLOBAL PROPERTY VYR_COMPONENT_TARGETS)
   get_property(_backends GLOBAL PROPERTY VYR_BACKEND_TARGETS)
+  # Every folder of its own under src/host/ holds a backend.
+  set(_host "${PROJECT_SOURCE_DIR}/src/host/")
+  _vyr_libraries_below(${PROJECT_SOURCE_DIR} _all)
+  foreach(_t IN LISTS _all)
+    get_target_property(_dir ${_t} SOURCE_DIR)
+    string(FIND "${_dir}/" "${_host}" _at)
+    if(_at EQUAL 0 AND NOT "${_dir}/" STREQUAL "${_host}" AND NOT _t IN_LIST _backends)
+      list(APPEND _backends ${_t})
+    endif()
+  endforeach()
   foreach(_target IN LISTS _components)
     _vyr_link_closure(${_target} _reached)
     foreach(_lib IN LISTS _reached)

@@ -11,6 +11,7 @@ set(_cases
   "backend_includes_widget|backend backend must not include a component header"
   "component_links_gui_library|must not link a backend or GUI library (Qt6::Widgets)"
   "component_links_backend|editmatrix must not link a backend or GUI library (backend)"
+  "unmarked_backend_links_component|backend extra_backend must not link a component (charset)"
 )
 set(_failures 0)
 foreach(_row IN LISTS _cases)
