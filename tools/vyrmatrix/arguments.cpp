@@ -201,7 +201,8 @@ TRenderPlan ParseRenderArguments(const std::vector<std::string>& Args) {
             Action.Path = Value;
             Action.Format = *Format;
             Plan.Actions.push_back(std::move(Action));
-        } else if (Option == "--siblings" || Option == "--load-form" || Option == "--save-form") {
+        } else if (Option == "--siblings" || Option == "--load-form" || Option == "--save-form" || Option == "--font" ||
+                   Option == "--codepage") {
             throw TBadArgument(Option, "a global option goes before the actions, not after '" + FirstAction +
                                            "' (vyrmatrix render [GLOBAL OPTIONS] ACTION...)");
         } else {

@@ -10,6 +10,7 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "font_options.h"
 #include "key_decoder.h"
 #include "live_view.h"
 #include "session.h"
@@ -59,8 +60,11 @@ bool Deliver(TSession& Session, const TKeyEvent& Event) {
 
 int RunEditCommand(const std::vector<std::string>& Args) {
     TLiveOptions Options;
+    TFontOptions Fonts;
     try {
-        Options = ParseLiveArguments(Args, TLiveSyntax{});
+        std::vector<std::string> Rest = Args;
+        Fonts = TakeFontOptions(Rest, TArgumentStyle::Live);
+        Options = ParseLiveArguments(Rest, TLiveSyntax{});
         if (Options.Help) {
             std::cout << CommandUsage("edit");
             return ExitOk;
@@ -73,6 +77,7 @@ int RunEditCommand(const std::vector<std::string>& Args) {
     std::string FinalText;
     try {
         TSession Session(1);
+        ApplyFontOptions(Fonts, Session.Matrix());
         Session.PaintOnce();
         if (Options.Text) Session.Matrix().FSetText(*Options.Text);
         for (const auto& Set : Options.Sets) Session.Apply(Set);
@@ -118,7 +123,7 @@ int RunEditCommand(const std::vector<std::string>& Args) {
         }
         if (Show) View.Draw(ImageFromBitmap(Session.Peer().Surface()), Status(Session));
         Terminal.Restore();
-        FinalText = Encode8BitToUtf8(Session.Matrix().Text());
+        FinalText = TextOut(Fonts, Session.Matrix().Text());
     } catch (const TRunError& E) {
         TTerminalSession::Restore();
         ReportError("edit", E.what());

@@ -18,6 +18,7 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "font_options.h"
 #include "gif_encoder.h"
 #include "session.h"
 
@@ -122,8 +123,11 @@ std::vector<TGifFrame> Record(TSession& Session, std::optional<std::int64_t> Fra
 
 int RunGifCommand(const std::vector<std::string>& Args) {
     TLiveOptions Options;
+    TFontOptions Fonts;
     try {
-        Options = ParseLiveArguments(Args, TLiveSyntax{false, true});
+        std::vector<std::string> Rest = Args;
+        Fonts = TakeFontOptions(Rest, TArgumentStyle::Live);
+        Options = ParseLiveArguments(Rest, TLiveSyntax{false, true});
         if (Options.Help) {
             std::cout << CommandUsage("gif");
             return ExitOk;
@@ -137,6 +141,7 @@ int RunGifCommand(const std::vector<std::string>& Args) {
 
     try {
         TSession Session(0);
+        ApplyFontOptions(Fonts, Session.Matrix());
         Session.PaintOnce();
         Session.Matrix().FSetText(*Options.Text);
         for (const auto& Set : Options.Sets) Session.Apply(Set);

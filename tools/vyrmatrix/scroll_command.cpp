@@ -12,6 +12,7 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "font_options.h"
 #include "key_decoder.h"
 #include "live_view.h"
 #include "session.h"
@@ -43,8 +44,11 @@ bool WantsQuit(const TKeyEvent& Event) {
 
 int RunScrollCommand(const std::vector<std::string>& Args) {
     TLiveOptions Options;
+    TFontOptions Fonts;
     try {
-        Options = ParseLiveArguments(Args, TLiveSyntax{true, false});
+        std::vector<std::string> Rest = Args;
+        Fonts = TakeFontOptions(Rest, TArgumentStyle::Live);
+        Options = ParseLiveArguments(Rest, TLiveSyntax{true, false});
         if (Options.Help) {
             std::cout << CommandUsage("scroll");
             return ExitOk;
@@ -56,6 +60,7 @@ int RunScrollCommand(const std::vector<std::string>& Args) {
 
     try {
         TSession Session(0);
+        ApplyFontOptions(Fonts, Session.Matrix());
         Session.PaintOnce();
         TEditMatrix& Matrix = Session.Matrix();
         Matrix.FSetText(Options.Text ? *Options.Text : std::string(DemoText));
