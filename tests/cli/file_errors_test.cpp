@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "cli_support.h"
+#include "image_io.h"
 
 namespace vyr::cli::test {
 namespace {
@@ -153,6 +154,18 @@ TEST(ToolFiles, OutOfMemoryWhileLoadingAFormIsReportedAsSuch) {
     EXPECT_NE(Err.find("out of memory"), std::string::npos) << Err;
     EXPECT_EQ(Err.find("bad_alloc"), std::string::npos) << Err;
 #endif
+}
+
+// A PPM header claiming 30 GB was allocated before the file was found too short.
+TEST(ToolFiles, PpmHeaderLargerThanItsFileIsRefusedBeforeAllocating) {
+    TScratchDir Dir;
+    { std::ofstream(Dir.File("big.ppm"), std::ios::binary) << "P6\n100000 100000\n255\nRGBRGB"; }
+    try {
+        (void)ReadPpm(Dir.File("big.ppm"));
+        ADD_FAILURE() << "read";
+    } catch (const TImageError& E) {
+        EXPECT_EQ(std::string(E.what()), "cannot read " + Dir.File("big.ppm") + ": file too short");
+    }
 }
 
 }  // namespace

@@ -131,7 +131,17 @@ TRgbImage ReadPpm(const std::string& Path) {
         Image.Width < 0 || Image.Height < 0 || std::fgetc(File.get()) == EOF) {
         throw TImageError("cannot read " + Path + ": not a binary 8-bit PPM");
     }
-    Image.Pixels.resize(static_cast<std::size_t>(Image.Width) * static_cast<std::size_t>(Image.Height) * 3);
+    // The size in the header is checked against what the file holds before anything is
+    // allocated: a header may claim gigabytes.
+    const long Start = std::ftell(File.get());
+    const auto Needed = static_cast<std::uint64_t>(Image.Width) * static_cast<std::uint64_t>(Image.Height) * 3;
+    if (Start < 0 || std::fseek(File.get(), 0, SEEK_END) != 0) throw TImageError(SystemError("cannot read", Path));
+    const long End = std::ftell(File.get());
+    if (End < Start || static_cast<std::uint64_t>(End - Start) < Needed) {
+        throw TImageError("cannot read " + Path + ": file too short");
+    }
+    std::fseek(File.get(), Start, SEEK_SET);
+    Image.Pixels.resize(static_cast<std::size_t>(Needed));
     if (std::fread(Image.Pixels.data(), 1, Image.Pixels.size(), File.get()) != Image.Pixels.size()) {
         throw TImageError("cannot read " + Path + ": file too short");
     }
