@@ -75,8 +75,9 @@ void InitScroll(benchmark::State& State) {
     B.Matrix->InitScroll();
     const std::size_t HeapAfter = HeapInUse();
     std::size_t Cells = 0;
-    for (const vyr::_Pixel* Head = B.Matrix->StreamHead(); Head != nullptr; Head = Head->Next) {
-        for (const vyr::_Pixel* Cell = Head; Cell != nullptr; Cell = Cell->Down) ++Cells;
+    const auto& Pool = B.Matrix->PixelPool();
+    for (const vyr::_Pixel* Head = B.Matrix->StreamHead(); Head != nullptr; Head = Pool.At(Head->Next)) {
+        for (const vyr::_Pixel* Cell = Head; Cell != nullptr; Cell = Pool.At(Cell->Down)) ++Cells;
     }
     for (auto _ : State) {
         B.Matrix->InitScroll();

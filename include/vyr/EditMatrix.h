@@ -53,13 +53,17 @@ struct Node {
 // code character, then the high, middle and low value bytes and three 0 cells along Down.
 // Digit code: head (Value = code character, Down null) with the three value bytes chained along
 // Up (each value cell's Down points back toward the head).
+// The links name cells of the control's cell pool by index (0: none; TEditMatrix::PixelPool().At
+// gives the cell), so that a cell takes 20 bytes.
+using TPixelLink = TSlabIndex;
 struct _Pixel {
     Byte Value = 0;
-    _Pixel* Prev = nullptr;  // same row, column before
-    _Pixel* Next = nullptr;  // same row, column after
-    _Pixel* Up = nullptr;
-    _Pixel* Down = nullptr;
+    TPixelLink Prev = 0;  // same row, column before
+    TPixelLink Next = 0;  // same row, column after
+    TPixelLink Up = 0;
+    TPixelLink Down = 0;
 };
+static_assert(sizeof(_Pixel) == 20, "a stream cell is a byte and four 32-bit links");
 
 // LED rows of a glyph, of a column of the scroll stream and so of the marquee. The static frame
 // of edit mode has two rows more: a dark one and the cursor row.
@@ -424,6 +428,8 @@ private:
 
     // The six LED columns of a character, appended to the stream in one run of cells.
     void AttachCharacterColumns(Byte Character);
+    // Links a column (head Right) after another (head Left), row by row.
+    void LinkRows(TPixelLink Left, TPixelLink Right);
 
     // Lifecycle and refresh
     bool FCreating = false;

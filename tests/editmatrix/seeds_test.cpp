@@ -211,6 +211,36 @@ std::vector<TSeed> Seeds() {
         S.Steps.push_back({StepOp(TOpKind::ScrollStep, 16), {}});
         All.push_back(std::move(S));
     }
+    {  // A long run of digit codes in view commits as the gap column of "A" alone stands left of it.
+        TSeed S{"scroll-digit-code-run", {}};
+        std::string Text = "A";
+        for (int i = 0; i < 2000; ++i) Text += "@2FF0000";
+        S.Steps.push_back({TextOp(Text + "BC"), {}});
+        S.Steps.push_back({PropOp(Scroll, 1), {}});
+        S.Steps.push_back(
+            {StepOp(TOpKind::ScrollStep, 4), [](const TEditMatrix& M) { EXPECT_EQ(M.ScrollOnColor(), 255U); }});
+        S.Steps.push_back(
+            {StepOp(TOpKind::ScrollStep, 1), [](const TEditMatrix& M) { EXPECT_EQ(M.ScrollOnColor(), 0xFF0000U); }});
+        S.Steps.push_back({StepOp(TOpKind::ScrollStep, 16), {}});
+        S.Steps.push_back({StepOp(TOpKind::BlinkStep, 2), {}});
+        All.push_back(std::move(S));
+    }
+    {  // Runs of every kind of code, the text starting with one, in a narrow window that wraps.
+        TSeed S{"scroll-code-runs", {}};
+        std::string Text;
+        for (int i = 0; i < 300; ++i) Text += "@3000040@2FF00FF";
+        Text += "X";
+        for (int i = 0; i < 300; ++i) Text += "@C00FF00@0010000@1FFFF00";
+        Text += "Y@0000000Z";
+        S.Steps.push_back({PropOp(TotalVisible, 2), {}});
+        S.Steps.push_back({TextOp(Text), {}});
+        S.Steps.push_back({PropOp(Scroll, 1), {}});
+        for (int i = 0; i < 4; ++i) {
+            S.Steps.push_back({StepOp(TOpKind::ScrollStep, 5), {}});
+            S.Steps.push_back({StepOp(TOpKind::BlinkStep), {}});
+        }
+        All.push_back(std::move(S));
+    }
     {  // Blinking on, then a halting code that stops the marquee where it stands.
         TSeed S{"scroll-blink-halt", {}};
         S.Steps.push_back({TextOp("@0010000Blink@4000000 stop here"), {}});

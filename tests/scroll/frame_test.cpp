@@ -48,7 +48,7 @@ protected:
     // Index of the scroll position among the heads of the stream.
     int Position() const {
         int Index = 0;
-        for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = Head->Next, ++Index) {
+        for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = M.PixelPool().At(Head->Next), ++Index) {
             if (Head == M.ScrollPos()) return Index;
         }
         return -1;
@@ -286,7 +286,7 @@ TEST_P(LetterCodes, SetTheirPropertyAndRepaintOnlyOnAChange) {
     EXPECT_EQ(All.find('?'), std::string::npos) << "every LED drawn with the geometry in force";
     EXPECT_NE(All.find('X'), std::string::npos);
     const _Pixel* FirstLED = M.StreamHead();
-    while (FirstLED->Value > 1) FirstLED = FirstLED->Next;
+    while (FirstLED->Value > 1) FirstLED = M.PixelPool().At(FirstLED->Next);
     EXPECT_EQ(M.ScrollPos(), FirstLED) << "the nested repaint does not move the scroll position";
 }
 

@@ -18,14 +18,15 @@ namespace vyr::test {
 //   "@C0000FF" a letter code, "#2FF0000" a digit code: the code character and its value.
 inline std::vector<std::string> StreamTokens(const TEditMatrix& Matrix) {
     std::vector<std::string> Tokens;
-    for (const _Pixel* Head = Matrix.StreamHead(); Head != nullptr; Head = Head->Next) {
+    const auto& Pool = Matrix.PixelPool();
+    for (const _Pixel* Head = Matrix.StreamHead(); Head != nullptr; Head = Pool.At(Head->Next)) {
         std::string Token;
-        if (Head->Up != nullptr || Head->Value > 1) {
-            const bool Digit = Head->Up != nullptr;
+        if (Head->Up != 0 || Head->Value > 1) {
+            const bool Digit = Head->Up != 0;
             unsigned Value = 0;
             const _Pixel* Cell = Head;
             for (int i = 0; i < 3; ++i) {
-                Cell = Cell == nullptr ? nullptr : (Digit ? Cell->Up : Cell->Down);
+                Cell = Cell == nullptr ? nullptr : Pool.At(Digit ? Cell->Up : Cell->Down);
                 Value = (Value << 8) | (Cell != nullptr ? Cell->Value : 0U);
             }
             char Hex[8];
@@ -33,7 +34,7 @@ inline std::vector<std::string> StreamTokens(const TEditMatrix& Matrix) {
             Token = std::string(1, Digit ? '#' : '@') + static_cast<char>(Head->Value) + Hex;
         } else {
             Token = "L";
-            for (const _Pixel* Cell = Head; Cell != nullptr; Cell = Cell->Down) {
+            for (const _Pixel* Cell = Head; Cell != nullptr; Cell = Pool.At(Cell->Down)) {
                 Token += static_cast<char>('0' + Cell->Value);
             }
         }

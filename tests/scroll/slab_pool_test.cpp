@@ -3,6 +3,7 @@
 // fault-injection point; and a stream whose characters are written in runs linked exactly as
 // one built cell by cell through CreatePixelP and AttachPixelPointers.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <map>
 #include <new>
@@ -23,11 +24,12 @@ TEST(SlabPool, BlocksAreDistinctReusedAfterDeleteAndCountedInUse) {
     for (int i = 0; i < 1500; ++i) {  // beyond the first slab
         _Pixel* P = Pool.New();
         EXPECT_EQ(P->Value, 0);
-        EXPECT_EQ(P->Next, nullptr);
-        EXPECT_EQ(P->Down, nullptr);
+        EXPECT_EQ(P->Next, 0U);
+        EXPECT_EQ(P->Down, 0U);
         EXPECT_TRUE(Blocks.insert(P).second);
         P->Value = 7;
-        P->Next = P;  // a freed block's first bytes are reused; a new one must be clean again
+        P->Next = Pool.IndexOf(P);  // a freed block's first bytes are reused; a new one must be clean again
+        EXPECT_EQ(Pool.At(P->Next), P);
     }
     EXPECT_EQ(Pool.Alive(), 1500);
     EXPECT_EQ(TPool::BlocksInUse() - Before, 1500);
@@ -37,7 +39,7 @@ TEST(SlabPool, BlocksAreDistinctReusedAfterDeleteAndCountedInUse) {
     _Pixel* Again = Pool.New();
     EXPECT_EQ(Again, Freed);
     EXPECT_EQ(Again->Value, 0);
-    EXPECT_EQ(Again->Next, nullptr);
+    EXPECT_EQ(Again->Next, 0U);
     Pool.Release();
     EXPECT_EQ(Pool.Alive(), 0);
     EXPECT_EQ(Pool.SlabBytes(), 0U);
@@ -60,6 +62,50 @@ TEST(SlabPool, RunsAreWholeAndDisjoint) {
     EXPECT_LT(Pool.SlabBytes(), 2 * 4500 * sizeof(_Pixel));
 }
 
+// The pool's interface holds no fault injection: tests reach it through the probe only.
+template <typename TP>
+concept HasFailAfter = requires {
+    TP::FailAfter(1LL);
+};
+static_assert(!HasFailAfter<TPool>);
+
+// Indices and addresses name each other over every slab, kept, trimmed or new; the blocks of a
+// run have adjacent indices; 0 is null and a block of another pool has no index here.
+TEST(SlabPool, IndicesAndAddressesNameTheSameBlocksInEverySlab) {
+    TPool Pool;
+    TPool Other;
+    const _Pixel* Foreign = Other.New();
+    const auto Check = [&](const char* When) {
+        SCOPED_TRACE(When);
+        EXPECT_EQ(Pool.At(0), nullptr);
+        EXPECT_EQ(Pool.IndexOf(nullptr), 0U);
+        EXPECT_EQ(Pool.IndexOf(Foreign), 0U);
+        std::set<TSlabIndex> Seen;
+        for (int i = 0; i < 3000; ++i) {
+            const TSlabIndex Run = Pool.NewRunIndex(42);
+            _Pixel* const First = Pool.At(Run);
+            for (TSlabIndex k = 0; k < 42; ++k) {
+                new (First + k) _Pixel{};
+                ASSERT_EQ(Pool.At(Run + k), First + k);
+                ASSERT_EQ(Pool.IndexOf(First + k), Run + k);
+                ASSERT_TRUE(Seen.insert(Run + k).second);
+            }
+            EXPECT_TRUE(Pool.IsRun(Run + 1, First + 1, 41));
+            EXPECT_FALSE(Pool.IsRun(Run + 1, First, 41));
+            const TSlabIndex One = Pool.NewIndex();
+            ASSERT_EQ(Pool.IndexOf(Pool.At(One)), One);
+            ASSERT_TRUE(Seen.insert(One).second);
+        }
+    };
+    Check("new slabs");
+    Pool.Recycle();
+    Check("kept slabs");
+    Pool.Recycle();
+    Pool.NewRun(42);
+    Pool.Trim();
+    Check("after a trim");
+}
+
 TEST(SlabPool, RecycleKeepsTheSlabsAndTrimFreesThoseNotReached) {
     TPool Pool;
     for (int i = 0; i < 2000; ++i) Pool.NewRun(42);  // 84,000 blocks
@@ -78,14 +124,14 @@ TEST(SlabPool, RecycleKeepsTheSlabsAndTrimFreesThoseNotReached) {
 
 TEST(SlabPool, FailAfterLetsExactlyThatManyBlocksThroughAndARunFailsWhole) {
     TPool Pool;
-    TPool::FailAfter(50);
+    detail::TSlabPoolProbe<_Pixel>::FailAfter(Pool, 50);
     Pool.NewRun(42);
     EXPECT_THROW(Pool.NewRun(42), std::bad_alloc);  // 8 left: the run is refused whole
     EXPECT_EQ(Pool.Alive(), 42);
     for (int i = 0; i < 8; ++i) Pool.New();
     EXPECT_THROW(Pool.New(), std::bad_alloc);
     EXPECT_EQ(Pool.Alive(), 50);
-    TPool::FailAfter(-1);
+    detail::TSlabPoolProbe<_Pixel>::FailAfter(Pool, -1);
     Pool.New();
     EXPECT_EQ(Pool.Alive(), 51);
 }
@@ -106,8 +152,8 @@ public:
                 if (Last == nullptr) {
                     Head = Cell;
                 } else {
-                    Last->Down = Cell;
-                    Cell->Up = Last;
+                    Last->Down = PixelPool().IndexOf(Cell);
+                    Cell->Up = PixelPool().IndexOf(Last);
                 }
                 Last = Cell;
             }
@@ -124,9 +170,10 @@ std::vector<std::array<int, 5>> Shape(const TEditMatrix& M) {
     const auto Add = [&](const _Pixel* P) {
         if (P != nullptr && Number.emplace(P, static_cast<int>(Order.size())).second) Order.push_back(P);
     };
-    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = Head->Next) {
-        for (const _Pixel* C = Head; C != nullptr; C = C->Down) Add(C);
-        for (const _Pixel* C = Head->Up; Head->Up != nullptr && C != nullptr; C = C->Up) Add(C);
+    const auto& Pool = M.PixelPool();
+    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = Pool.At(Head->Next)) {
+        for (const _Pixel* C = Head; C != nullptr; C = Pool.At(C->Down)) Add(C);
+        for (const _Pixel* C = Pool.At(Head->Up); C != nullptr; C = Pool.At(C->Up)) Add(C);
     }
     const auto Id = [&](const _Pixel* P) {
         const auto It = Number.find(P);
@@ -134,7 +181,8 @@ std::vector<std::array<int, 5>> Shape(const TEditMatrix& M) {
     };
     std::vector<std::array<int, 5>> Out;
     Out.reserve(Order.size());
-    for (const _Pixel* P : Order) Out.push_back({P->Value, Id(P->Prev), Id(P->Next), Id(P->Up), Id(P->Down)});
+    for (const _Pixel* P : Order)
+        Out.push_back({P->Value, Id(Pool.At(P->Prev)), Id(Pool.At(P->Next)), Id(Pool.At(P->Up)), Id(Pool.At(P->Down))});
     return Out;
 }
 
@@ -155,8 +203,27 @@ TEST(StreamRuns, CharactersWrittenInRunsAreLinkedExactlyAsCellByCell) {
     EXPECT_EQ(Shape(ByHand).size(), 5U * 42 + 7 + 4);
     // The tail is the last column's head in both.
     ASSERT_NE(Form.Matrix->StreamTail(), nullptr);
-    EXPECT_EQ(Form.Matrix->StreamTail()->Next, nullptr);
-    EXPECT_EQ(Form.Matrix->StreamTail()->Prev->Next, Form.Matrix->StreamTail());
+    const auto& Pool = Form.Matrix->PixelPool();
+    EXPECT_EQ(Pool.At(Form.Matrix->StreamTail()->Next), nullptr);
+    EXPECT_EQ(Pool.At(Pool.At(Form.Matrix->StreamTail()->Prev)->Next), Form.Matrix->StreamTail());
+}
+
+// The symptom: every character of text cost about 1.7 KB of stream cells (42 cells of 40
+// bytes), 1.7 GB for a million characters. All told, the character list and the stream now
+// take less than a kilobyte a character.
+TEST(StreamRuns, ACharacterOfTextCostsLessThanAKilobyteAllTold) {
+    constexpr std::size_t Characters = 100'000;
+    const std::string Text(Characters, 'W');
+    TFormWithMatrix Form;
+    const auto HeapInUse = [] {
+        const struct mallinfo2 Info = mallinfo2();
+        return Info.uordblks + Info.hblkhd;
+    };
+    const std::size_t Before = HeapInUse();
+    Form.Matrix->FSetText(Text);
+    const std::size_t After = HeapInUse();
+    EXPECT_LE(Form.Matrix->PixelPool().SlabBytes(), Characters * 42 * 20 + TPool::MaxSlabBlocks * 20);
+    EXPECT_LT((After - Before) / Characters, 1000U);
 }
 
 TEST(StreamRuns, RebuildsReuseTheSlabsAndAShorterTextGivesTheSpareOnesBack) {

@@ -18,9 +18,10 @@ namespace {
 // Cells of the stream, counted by walking it: each column's head and what hangs from it.
 long long CountCells(const TEditMatrix& Matrix) {
     long long Cells = 0;
-    for (const _Pixel* Head = Matrix.StreamHead(); Head != nullptr; Head = Head->Next) {
-        for (const _Pixel* Cell = Head; Cell != nullptr; Cell = Cell->Down) ++Cells;
-        for (const _Pixel* Cell = Head->Up; Cell != nullptr; Cell = Cell->Up) ++Cells;
+    const auto& Pool = Matrix.PixelPool();
+    for (const _Pixel* Head = Matrix.StreamHead(); Head != nullptr; Head = Pool.At(Head->Next)) {
+        for (const _Pixel* Cell = Head; Cell != nullptr; Cell = Pool.At(Cell->Down)) ++Cells;
+        for (const _Pixel* Cell = Pool.At(Head->Up); Cell != nullptr; Cell = Pool.At(Cell->Up)) ++Cells;
     }
     return Cells;
 }
@@ -103,7 +104,9 @@ TEST(StreamFree, AMillionCharactersBuildAndFreeWithoutExhaustingTheStack) {
         Form.Matrix->FSetText(Text);
         EXPECT_EQ(CellBlocksAlive() - Before, 42 * Characters + 4 * Codes);
         long long Heads = 0;
-        for (const _Pixel* Head = Form.Matrix->StreamHead(); Head != nullptr; Head = Head->Next) ++Heads;
+        for (const _Pixel* Head = Form.Matrix->StreamHead(); Head != nullptr;
+             Head = Form.Matrix->PixelPool().At(Head->Next))
+            ++Heads;
         EXPECT_EQ(Heads, 6 * Characters + Codes);
     }  // the control frees its stream
     EXPECT_EQ(CellBlocksAlive(), Before);
@@ -119,9 +122,9 @@ TEST(StreamFree, ABuildThatRunsOutOfMemoryLeavesAnEmptyStream) {
         TFormWithMatrix Form;
         Form.Matrix->FSetText("AB@C0000FFC@0010000D");
         const long long Before = CellBlocksAlive() - CountCells(*Form.Matrix);
-        FailCellAllocationsAfter(FailAt);
+        FailCellAllocationsAfter(*Form.Matrix, FailAt);
         EXPECT_THROW(Form.Matrix->InitScroll(), std::bad_alloc);
-        FailCellAllocationsAfter(-1);
+        FailCellAllocationsAfter(*Form.Matrix, -1);
         EXPECT_EQ(Form.Matrix->StreamHead(), nullptr);
         EXPECT_EQ(Form.Matrix->StreamTail(), nullptr);
         EXPECT_EQ(Form.Matrix->ScrollPos(), nullptr);

@@ -84,13 +84,14 @@ INSTANTIATE_TEST_SUITE_P(Texts, StreamEmpty,
 
 TEST(StreamShape, EveryCharacterIsFiveGlyphColumnsAndABlankGap) {
     TFormWithMatrix Form;
+    const auto At = [&](TPixelLink Link) { return Form.Matrix->PixelPool().At(Link); };
     // Bit 7 is never shown; the gap stays blank whatever the glyph holds.
     Form.Matrix->ChangeChar('H', {0x7F, 0x08, 0x88, 0x08, 0x7F});
     Form.Matrix->FSetText("H");
     std::vector<std::string> Rows(7);
-    for (const _Pixel* Head = Form.Matrix->StreamHead(); Head != nullptr; Head = Head->Next) {
+    for (const _Pixel* Head = Form.Matrix->StreamHead(); Head != nullptr; Head = At(Head->Next)) {
         int Row = 0;
-        for (const _Pixel* Cell = Head; Cell != nullptr; Cell = Cell->Down, ++Row) {
+        for (const _Pixel* Cell = Head; Cell != nullptr; Cell = At(Cell->Down), ++Row) {
             ASSERT_LT(Row, 7);
             Rows[static_cast<std::size_t>(Row)] += Cell->Value == 1 ? 'X' : '.';
         }
@@ -102,31 +103,32 @@ TEST(StreamShape, EveryCharacterIsFiveGlyphColumnsAndABlankGap) {
 // Walks the stream and checks every link a column has and must not have.
 TEST(StreamShape, ColumnsAreLinkedRowByRowAndCodesKeepTheirLayout) {
     TFormWithMatrix Form;
+    const auto At = [&](TPixelLink Link) { return Form.Matrix->PixelPool().At(Link); };
     Form.Matrix->FSetText("A@C0000FF@2123456B");
     std::vector<const _Pixel*> Heads;
-    for (const _Pixel* Head = Form.Matrix->StreamHead(); Head != nullptr; Head = Head->Next) Heads.push_back(Head);
+    for (const _Pixel* Head = Form.Matrix->StreamHead(); Head != nullptr; Head = At(Head->Next)) Heads.push_back(Head);
     ASSERT_EQ(Heads.size(), 14U);  // 6 + letter code + digit code + 6
-    EXPECT_EQ(Heads.front()->Prev, nullptr);
+    EXPECT_EQ(At(Heads.front()->Prev), nullptr);
     EXPECT_EQ(Form.Matrix->StreamTail(), Heads.back());
 
     const _Pixel* Letter = Heads[6];
     const _Pixel* Digit = Heads[7];
 
     // The letter code: seven cells down from the head, the value bytes first.
-    EXPECT_EQ(Letter->Up, nullptr);
+    EXPECT_EQ(At(Letter->Up), nullptr);
     std::vector<int> LetterCells;
-    for (const _Pixel* Cell = Letter; Cell != nullptr; Cell = Cell->Down) LetterCells.push_back(Cell->Value);
+    for (const _Pixel* Cell = Letter; Cell != nullptr; Cell = At(Cell->Down)) LetterCells.push_back(Cell->Value);
     EXPECT_EQ(LetterCells, (std::vector<int>{'C', 0, 0, 255, 0, 0, 0}));
 
     // The digit code: head alone in the grid, its value bytes up a chain that links back down.
     EXPECT_EQ(Digit->Value, '2');
-    EXPECT_EQ(Digit->Down, nullptr);
+    EXPECT_EQ(At(Digit->Down), nullptr);
     std::vector<int> DigitCells;
     const _Pixel* Below = Digit;
-    for (const _Pixel* Cell = Digit->Up; Cell != nullptr; Cell = Cell->Up) {
-        EXPECT_EQ(Cell->Down, Below);
-        EXPECT_EQ(Cell->Prev, nullptr);
-        EXPECT_EQ(Cell->Next, nullptr);
+    for (const _Pixel* Cell = At(Digit->Up); Cell != nullptr; Cell = At(Cell->Up)) {
+        EXPECT_EQ(At(Cell->Down), Below);
+        EXPECT_EQ(At(Cell->Prev), nullptr);
+        EXPECT_EQ(At(Cell->Next), nullptr);
         DigitCells.push_back(Cell->Value);
         Below = Cell;
     }
@@ -143,22 +145,22 @@ TEST(StreamShape, ColumnsAreLinkedRowByRowAndCodesKeepTheirLayout) {
             if (Row == 0 || Full) {
                 ASSERT_NE(L, nullptr);
                 ASSERT_NE(R, nullptr);
-                EXPECT_EQ(L->Next, R);
-                EXPECT_EQ(R->Prev, L);
+                EXPECT_EQ(At(L->Next), R);
+                EXPECT_EQ(At(R->Prev), L);
             } else {
                 if (L != nullptr) {
-                    EXPECT_EQ(L->Next, nullptr);
+                    EXPECT_EQ(At(L->Next), nullptr);
                 }
                 if (R != nullptr) {
-                    EXPECT_EQ(R->Prev, nullptr);
+                    EXPECT_EQ(At(R->Prev), nullptr);
                 }
             }
             // Up and Down are each other's inverse inside the grid.
-            if (L != nullptr && L != Digit && L->Down != nullptr) {
-                EXPECT_EQ(L->Down->Up, L);
+            if (L != nullptr && L != Digit && At(L->Down) != nullptr) {
+                EXPECT_EQ(At(At(L->Down)->Up), L);
             }
-            L = L != nullptr && L != Digit ? L->Down : nullptr;
-            R = R != nullptr && R != Digit ? R->Down : nullptr;
+            L = L != nullptr && L != Digit ? At(L->Down) : nullptr;
+            R = R != nullptr && R != Digit ? At(R->Down) : nullptr;
         }
     }
 }

@@ -949,8 +949,8 @@ std::string TProgramRunner::Check() const {
     } else {
         bool SawScrollPos = M.ScrollPos() == nullptr;
         const _Pixel* Last = nullptr;
-        for (const _Pixel* H = Head; H != nullptr; Last = H, H = H->Next) {
-            if (H->Prev != Last) return "stream heads are not linked both ways";
+        for (const _Pixel* H = Head; H != nullptr; Last = H, H = M.PixelPool().At(H->Next)) {
+            if (M.PixelPool().At(H->Prev) != Last) return "stream heads are not linked both ways";
             if (H == M.ScrollPos()) SawScrollPos = true;
         }
         if (Last != M.StreamTail()) return "StreamTail is not the last head";
@@ -1028,7 +1028,7 @@ std::string CompareBitmaps(const host::TBitmap& A, const host::TBitmap& B) {
 // The index of the scroll position among the stream's heads (-1: none).
 int HeadIndex(const TEditMatrix& M) {
     int Index = 0;
-    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = Head->Next, ++Index) {
+    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = M.PixelPool().At(Head->Next), ++Index) {
         if (Head == M.ScrollPos()) return Index;
     }
     return -1;

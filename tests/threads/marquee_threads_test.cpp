@@ -42,7 +42,7 @@ bool WaitForQueuedCalls(std::size_t Count) {
 
 int HeadIndex(const TEditMatrix& M) {
     int Index = 0;
-    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = Head->Next, ++Index) {
+    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = M.PixelPool().At(Head->Next), ++Index) {
         if (Head == M.ScrollPos()) return Index;
     }
     return -1;

@@ -40,9 +40,9 @@ struct TShot {
 std::int64_t LedColumns(const TEditMatrix& Matrix) {
     std::int64_t Count = 0;
     const _Pixel* Head = Matrix.StreamHead();
-    for (const _Pixel* P = Head; P; P = P->Next) {
-        if (!P->Up && P->Value <= 1) ++Count;
-        if (P == Matrix.StreamTail() || P->Next == Head) break;
+    for (const _Pixel* P = Head; P; P = Matrix.PixelPool().At(P->Next)) {
+        if (P->Up == 0 && P->Value <= 1) ++Count;
+        if (P == Matrix.StreamTail() || Matrix.PixelPool().At(P->Next) == Head) break;
     }
     return Count;
 }

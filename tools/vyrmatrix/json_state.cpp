@@ -54,7 +54,7 @@ TStreamCount CountStream(const TEditMatrix& Matrix) {
         if (P == Matrix.ScrollPos()) Count.ScrollIndex = Count.Heads;
         ++Count.Heads;
         if (P == Matrix.StreamTail()) break;
-        P = P->Next;
+        P = Matrix.PixelPool().At(P->Next);
         if (P == Head) break;
     }
     return Count;

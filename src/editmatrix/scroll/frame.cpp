@@ -17,9 +17,9 @@ namespace {
 
 // Head kinds: a digit code carries its value along Up; a letter code has a code character
 // (always above 1) in its head; an LED column has 0 or 1 there.
-bool IsDigitCode(const _Pixel* Head) { return Head->Up != nullptr; }
-bool IsLetterCode(const _Pixel* Head) { return Head->Up == nullptr && Head->Value > 1; }
-bool IsLEDColumn(const _Pixel* Head) { return Head->Up == nullptr && Head->Value <= 1; }
+bool IsDigitCode(const _Pixel* Head) { return Head->Up != 0; }
+bool IsLetterCode(const _Pixel* Head) { return Head->Up == 0 && Head->Value > 1; }
+bool IsLEDColumn(const _Pixel* Head) { return Head->Up == 0 && Head->Value <= 1; }
 
 // Digit codes "0" to "3" make their effect permanent when they commit; the halting codes act at
 // once, whenever they are met.
@@ -27,12 +27,11 @@ bool CommitsWhenLeaving(const _Pixel* Code) { return Code->Value >= '0' && Code-
 
 // The 24-bit value of a code, high byte first, read from the three cells after the head along
 // the given link. Missing cells count as 0.
-template <typename TLink>
-TColor CodeValue(const _Pixel* Head, TLink Link) {
+TColor CodeValue(const TSlabPool<_Pixel>& Pool, const _Pixel* Head, TPixelLink _Pixel::*Link) {
     TColor Value = 0;
     const _Pixel* Cell = Head;
     for (int i = 0; i < 3; ++i) {
-        Cell = Cell != nullptr ? Cell->*Link : nullptr;
+        Cell = Cell != nullptr ? Pool.At(Cell->*Link) : nullptr;
         Value = (Value << 8) | (Cell != nullptr ? Cell->Value : 0U);
     }
     return Value;
@@ -40,7 +39,9 @@ TColor CodeValue(const _Pixel* Head, TLink Link) {
 
 }  // namespace
 
-void TEditMatrix::GoToNextPixel(_Pixel*& Head) const { Head = Head->Next != nullptr ? Head->Next : FStreamHead; }
+void TEditMatrix::GoToNextPixel(_Pixel*& Head) const {
+    Head = Head->Next != 0 ? FPixelPool.At(Head->Next) : FStreamHead;
+}
 
 // The next LED column, skipping codes and wrapping. A stream with no LED column at all cannot come
 // from the text; should one be built by hand, the walk stops after one round instead of looping.
@@ -51,7 +52,9 @@ void TEditMatrix::GoToNextNoActionPixel(_Pixel*& Head) const {
     } while (Head->Value > 1 && Head != Start);
 }
 
-void TEditMatrix::GoToPastPixel(_Pixel*& Head) const { Head = Head == FStreamHead ? FStreamTail : Head->Prev; }
+void TEditMatrix::GoToPastPixel(_Pixel*& Head) const {
+    Head = Head == FStreamHead ? FStreamTail : FPixelPool.At(Head->Prev);
+}
 
 bool TEditMatrix::IsCharInString(char Ch, const AnsiString& S) { return S.find(Ch) != AnsiString::npos; }
 
@@ -77,7 +80,7 @@ void TEditMatrix::RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, TColor&
 
 void TEditMatrix::ApplyDigitCode(const _Pixel* Code, bool Commit, bool& Steady, TColor& BlinkOff, TColor& On,
                                  TColor& Off) {
-    const TColor Value = CodeValue(Code, &_Pixel::Up);
+    const TColor Value = CodeValue(FPixelPool, Code, &_Pixel::Up);
     const Byte High = static_cast<Byte>(Value >> 16);
     switch (Code->Value) {
         case '0':
@@ -111,7 +114,7 @@ void TEditMatrix::ApplyDigitCode(const _Pixel* Code, bool Commit, bool& Steady, 
 // Letter codes go through the property setters, which do nothing when the value is unchanged and
 // otherwise repaint at once (a nested frame without letter codes).
 void TEditMatrix::RunAlfaCode(_Pixel* Head) {
-    const TColor Value = CodeValue(Head, &_Pixel::Down);
+    const TColor Value = CodeValue(FPixelPool, Head, &_Pixel::Down);
     switch (Head->Value) {
         case 'A':
             FSetActiveLED((Value & 255) != 0);
@@ -236,7 +239,7 @@ void TEditMatrix::WriteScrollText() {
         // below are placed with the geometry in force now.
         WalkScrollWindow(Left, Width, true, [this](int Screen, const _Pixel* Head, TColor Lit, TColor Unlit) {
             const _Pixel* Cell = Head;
-            for (int Row = 0; Row < GlyphRows && Cell != nullptr; ++Row, Cell = Cell->Down) {
+            for (int Row = 0; Row < GlyphRows && Cell != nullptr; ++Row, Cell = FPixelPool.At(Cell->Down)) {
                 PutLED(Screen, Row, Cell->Value == 1 ? Lit : Unlit);
             }
         });
@@ -291,17 +294,20 @@ void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
                 Known = true;
             }
             std::uint16_t* Ink = FFrameInk.data() + Screen;
-            // The columns built from characters are seven adjacent cells: their values are read
-            // without following the Down chain one load after another.
-            if (Head->Down == Head + 1 && Head[1].Down == Head + 2 && Head[2].Down == Head + 3 &&
-                Head[3].Down == Head + 4 && Head[4].Down == Head + 5 && Head[5].Down == Head + 6) {
+            // The columns built from characters are seven adjacent cells with adjacent indices:
+            // their values are read without following the Down chain one load after another.
+            const TPixelLink Below = Head->Down;
+            if (FPixelPool.IsRun(Below, Head + 1, GlyphRows - 1) && Head[1].Down == Below + 1 &&
+                Head[2].Down == Below + 2 && Head[3].Down == Below + 3 && Head[4].Down == Below + 4 &&
+                Head[5].Down == Below + 5) {
                 for (int Row = 0; Row < GlyphRows; ++Row, Ink += Stride) {
                     *Ink = Head[Row].Value == 1 ? LitInk : UnlitInk;
                 }
                 return;
             }
             const _Pixel* Cell = Head;
-            for (int Row = 0; Row < GlyphRows && Cell != nullptr; ++Row, Cell = Cell->Down, Ink += Stride) {
+            for (int Row = 0; Row < GlyphRows && Cell != nullptr;
+                 ++Row, Cell = FPixelPool.At(Cell->Down), Ink += Stride) {
                 *Ink = Cell->Value == 1 ? LitInk : UnlitInk;
             }
         });

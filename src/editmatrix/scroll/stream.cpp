@@ -6,9 +6,10 @@
 // cells (heads); the cells of a row are linked to the same row of the neighbouring columns.
 //
 // Cells come from the control's pool (FPixelPool), which carves them from a few large slabs:
-// a cell costs its own size, building a character costs writing its 42 cells, and freeing the
-// stream gives every cell back at once without walking it (so no stack or time in proportion to
-// the length of the text, and every cell exactly once).
+// a cell costs its own size (a byte and four 32-bit links by index into the pool: 20 bytes),
+// building a character costs writing its 42 cells, and freeing the stream gives every cell back
+// at once without walking it (so no stack or time in proportion to the length of the text, and
+// every cell exactly once).
 #include <array>
 #include <new>
 
@@ -42,11 +43,17 @@ _Pixel* TEditMatrix::CreatePixelP(Byte Value) {
 // cell is therefore never reachable from the cells that remain.
 void TEditMatrix::DeletePixelP(_Pixel* Cell) {
     if (Cell == nullptr) return;
-    if (Cell->Prev != nullptr && Cell->Prev->Next == Cell) Cell->Prev->Next = nullptr;
-    if (Cell->Next != nullptr && Cell->Next->Prev == Cell) Cell->Next->Prev = nullptr;
-    if (Cell->Up != nullptr && Cell->Up->Down == Cell) Cell->Up->Down = nullptr;
-    if (Cell->Down != nullptr && Cell->Down->Up == Cell) Cell->Down->Up = nullptr;
-    FPixelPool.Delete(Cell);
+    const TPixelLink Self = FPixelPool.IndexOf(Cell);
+    // The neighbour Link names, if its link Back still names this cell, no longer does.
+    const auto Unlink = [&](TPixelLink Link, TPixelLink _Pixel::*Back) {
+        _Pixel* const Neighbour = FPixelPool.At(Link);
+        if (Neighbour != nullptr && Neighbour->*Back == Self) Neighbour->*Back = 0;
+    };
+    Unlink(Cell->Prev, &_Pixel::Next);
+    Unlink(Cell->Next, &_Pixel::Prev);
+    Unlink(Cell->Up, &_Pixel::Down);
+    Unlink(Cell->Down, &_Pixel::Up);
+    FPixelPool.DeleteIndex(Self);
 }
 
 // Frees the cell and everything reachable from it along Down and Next: the cells of its row
@@ -55,10 +62,10 @@ void TEditMatrix::DeletePixelP(_Pixel* Cell) {
 // the row reaches exactly that set. Iterative: one pass along the row, one down each column.
 void TEditMatrix::RekClearPixelPointers(_Pixel* Cell) {
     while (Cell != nullptr) {
-        _Pixel* const NextInRow = Cell->Next;
-        _Pixel* Below = Cell->Down;
+        _Pixel* const NextInRow = FPixelPool.At(Cell->Next);
+        _Pixel* Below = FPixelPool.At(Cell->Down);
         while (Below != nullptr) {
-            _Pixel* const Further = Below->Down;
+            _Pixel* const Further = FPixelPool.At(Below->Down);
             DeletePixelP(Below);
             Below = Further;
         }
@@ -71,10 +78,10 @@ void TEditMatrix::RekClearPixelPointers(_Pixel* Cell) {
 void TEditMatrix::RekClearPixelPointersUpwards(_Pixel* Cell) {
     if (Cell == nullptr) return;
     _Pixel* Top = Cell;
-    while (Top->Up != nullptr) Top = Top->Up;
+    while (Top->Up != 0) Top = FPixelPool.At(Top->Up);
     for (;;) {
         const bool Last = Top == Cell;
-        _Pixel* const Below = Last ? nullptr : Top->Down;
+        _Pixel* const Below = Last ? nullptr : FPixelPool.At(Top->Down);
         DeletePixelP(Top);
         if (Last || Below == nullptr) break;
         Top = Below;
@@ -89,18 +96,25 @@ void TEditMatrix::AttachPixelPointers(_Pixel*& Head) {
     if (FStreamHead == nullptr) {
         FStreamHead = Head;
     } else {
-        _Pixel* Left = FStreamTail;
-        _Pixel* Right = Head;
-        while (Left != nullptr && Right != nullptr) {
-            Left->Next = Right;
-            Right->Prev = Left;
-            Left = Left->Down;
-            Right = Right->Down;
-        }
+        LinkRows(FPixelPool.IndexOf(FStreamTail), FPixelPool.IndexOf(Head));
     }
-    if (Head->Up == nullptr && Head->Value > 1) FStreamHasLetterCodes = true;
+    if (Head->Up == 0 && Head->Value > 1) FStreamHasLetterCodes = true;
     FStreamTail = Head;
     Head = nullptr;
+}
+
+// Links the column whose head is Right after the column whose head is Left, row by row from the
+// top along both Down chains, for as many rows as both have. The one stream-linking loop: every
+// column is appended through it.
+void TEditMatrix::LinkRows(TPixelLink Left, TPixelLink Right) {
+    while (Left != 0 && Right != 0) {
+        _Pixel* const L = FPixelPool.At(Left);
+        _Pixel* const R = FPixelPool.At(Right);
+        L->Next = Right;
+        R->Prev = Left;
+        Left = L->Down;
+        Right = R->Down;
+    }
 }
 
 namespace {
@@ -130,15 +144,15 @@ private:
 };
 
 // Links Cell below Above.
-void HangBelow(_Pixel* Above, _Pixel* Cell) {
-    Above->Down = Cell;
-    Cell->Up = Above;
+void HangBelow(const TSlabPool<_Pixel>& Pool, _Pixel* Above, _Pixel* Cell) {
+    Above->Down = Pool.IndexOf(Cell);
+    Cell->Up = Pool.IndexOf(Above);
 }
 
 // Links Cell above Below (a digit code's value chain grows along Up).
-void HangAbove(_Pixel* Below, _Pixel* Cell) {
-    Below->Up = Cell;
-    Cell->Down = Below;
+void HangAbove(const TSlabPool<_Pixel>& Pool, _Pixel* Below, _Pixel* Cell) {
+    Below->Up = Pool.IndexOf(Cell);
+    Cell->Down = Pool.IndexOf(Below);
 }
 
 }  // namespace
@@ -154,7 +168,7 @@ void TEditMatrix::AttachAlfaCode(int Code, int Value) {
         _Pixel* Cell = Head;
         for (const Byte B : {High, Middle, Low}) {
             _Pixel* Next = Column.Add(B);
-            HangAbove(Cell, Next);
+            HangAbove(FPixelPool, Cell, Next);
             Cell = Next;
         }
     } else {
@@ -162,7 +176,7 @@ void TEditMatrix::AttachAlfaCode(int Code, int Value) {
         _Pixel* Cell = Head;
         for (const Byte B : {High, Middle, Low, Byte{0}, Byte{0}, Byte{0}}) {
             _Pixel* Next = Column.Add(B);
-            HangBelow(Cell, Next);
+            HangBelow(FPixelPool, Cell, Next);
             Cell = Next;
         }
     }
@@ -207,27 +221,24 @@ void TEditMatrix::ClearPixelPointers() {
 // the stream's last column for as many rows as both have. Writing the cells with their final
 // links in one pass is what makes a build cost little more than the cells' bytes.
 void TEditMatrix::AttachCharacterColumns(Byte Character) {
-    constexpr int Cells = GlyphRows * ColumnsPerChar;
-    _Pixel* const Run = FPixelPool.NewRun(Cells);
+    constexpr TPixelLink Rows = GlyphRows;
+    constexpr TPixelLink Cells = Rows * ColumnsPerChar;
+    const TPixelLink First = FPixelPool.NewRunIndex(Cells);  // the run's cells have adjacent indices
+    _Pixel* const Run = FPixelPool.At(First);
     const Byte* const Glyph = &FCharTable[5 * std::size_t{Character}];
-    for (int k = 0; k < ColumnsPerChar; ++k) {
+    for (TPixelLink k = 0; k < ColumnsPerChar; ++k) {
         const Byte Bits = k < 5 ? Glyph[k] : Byte{0};
-        _Pixel* const Column = Run + GlyphRows * k;
-        for (int Row = 0; Row < GlyphRows; ++Row) {
-            _Pixel* const Cell = Column + Row;
-            new (Cell) _Pixel{static_cast<Byte>((Bits >> (6 - Row)) & 1), k > 0 ? Cell - GlyphRows : nullptr,
-                              k < ColumnsPerChar - 1 ? Cell + GlyphRows : nullptr, Row > 0 ? Cell - 1 : nullptr,
-                              Row < GlyphRows - 1 ? Cell + 1 : nullptr};
+        for (TPixelLink Row = 0; Row < Rows; ++Row) {
+            const TPixelLink Cell = First + Rows * k + Row;
+            new (Run + (Cell - First))
+                _Pixel{static_cast<Byte>((Bits >> (6 - Row)) & 1), k > 0 ? Cell - Rows : 0,
+                       k < ColumnsPerChar - 1 ? Cell + Rows : 0, Row > 0 ? Cell - 1 : 0, Row < Rows - 1 ? Cell + 1 : 0};
         }
     }
     if (FStreamHead == nullptr) {
         FStreamHead = Run;
     } else {
-        _Pixel* Left = FStreamTail;
-        for (_Pixel* Right = Run; Left != nullptr && Right != nullptr; Left = Left->Down, Right = Right->Down) {
-            Left->Next = Right;
-            Right->Prev = Left;
-        }
+        LinkRows(FPixelPool.IndexOf(FStreamTail), First);
     }
     FStreamTail = Run + GlyphRows * (ColumnsPerChar - 1);
 }

@@ -27,7 +27,7 @@ const char* const LongText = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmn
 
 int HeadIndex(const TEditMatrix& M) {
     int Index = 0;
-    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = Head->Next, ++Index) {
+    for (const _Pixel* Head = M.StreamHead(); Head != nullptr; Head = M.PixelPool().At(Head->Next), ++Index) {
         if (Head == M.ScrollPos()) return Index;
     }
     return -1;
