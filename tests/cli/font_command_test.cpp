@@ -186,7 +186,8 @@ TEST(FontCommand, BadArgumentsExitWithOneLineNamingThem) {
         {{"render", "--font", Cyrillic, "--font", Cyrillic, "--state"},
          "vyrmatrix: render: bad argument '--font': given more than once"},
         {{"render", "--state", "--font", Cyrillic},
-         "vyrmatrix: render: bad argument '--font': a global option must come before the actions"},
+         "vyrmatrix: render: bad argument '--font': a global option goes before the actions, not after '--state' "
+         "(vyrmatrix render [GLOBAL OPTIONS] ACTION...)"},
         {{"scroll", "--font", Dir.File("junk.pcf")},
          "vyrmatrix: scroll: bad argument '--font " + Dir.File("junk.pcf") + "': not a BDF, PCF or PSF font"},
         {{"gif", "x", "-o", Dir.File("x.gif"), "--codepage", "NOPE"},

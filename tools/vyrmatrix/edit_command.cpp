@@ -92,6 +92,11 @@ int RunEditCommand(const std::vector<std::string>& Args) {
         std::uint8_t Buffer[256];
         bool Running = true;
         while (Running && !TTerminalSession::StopRequested()) {
+            if (TTerminalSession::TakeResumed()) {
+                // Back from a stop: the picture is drawn whole again below what the shell wrote.
+                View.Finish();
+                CopiesSeen = -1;
+            }
             const int Copies = Session.Peer().CopyCount();
             if (Show && (Copies != CopiesSeen || Session.Form().ActiveControl() != FocusSeen)) {
                 CopiesSeen = Copies;
@@ -125,6 +130,9 @@ int RunEditCommand(const std::vector<std::string>& Args) {
         return ExitFailure;
     }
     std::cout << FinalText << '\n' << std::flush;
+    // Ended by a signal: the text so far is printed all the same, and the exit status is 128 +
+    // the signal's number, as a shell reports a process it ended.
+    if (const int Signal = TTerminalSession::StopSignal(); Signal != 0) return 128 + Signal;
     return ExitOk;
 }
 

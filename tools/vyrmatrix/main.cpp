@@ -21,7 +21,7 @@ int RunCommand(int argc, char** argv) {
     }
     const std::string Command = argv[1];
     if (Command == "--help" || Command == "-h" || Command == "help") {
-        std::cout << MainUsage();
+        std::cout << FullUsage();
         return ExitOk;
     }
     if (Command == "--version") {
