@@ -28,9 +28,11 @@ set_target_properties(vyr_charset PROPERTIES EXPORT_NAME charset)
 set_target_properties(vyr_editmatrix PROPERTIES EXPORT_NAME editmatrix)
 set_target_properties(vyr_headless PROPERTIES EXPORT_NAME headless)
 
+# include/vyr/fonts belongs to the font library, which the tools link and which is not installed.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   COMPONENT Development
-  PATTERN "qt" EXCLUDE)
+  PATTERN "qt" EXCLUDE
+  PATTERN "fonts" EXCLUDE)
 
 install(TARGETS vyr_host EXPORT VyrComponentsTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development)

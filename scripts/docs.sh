@@ -3,6 +3,8 @@
 #   docs/static-square.png   a static frame with square LEDs
 #   docs/static-round.png    a static frame with round LEDs
 #   docs/marquee.gif         the marquee with colour, blink, shape, size and halting codes
+#   docs/sign-russian.png    signs in Russian and Greek with Debian's 5x7 Unicode font
+#   docs/sign-greek.png      (xfonts-base) through the ISO 8859-5 and -7 code pages
 # All three are deterministic (render has no timers; gif runs on a simulated clock).
 #   scripts/docs.sh [VYRMATRIX] [OUT_DIR]     defaults build/bin/vyrmatrix, docs
 set -euo pipefail
@@ -20,4 +22,9 @@ mkdir -p "$OUT"
     --save "$OUT/static-round.png"
 "$VYRMATRIX" gif "Vyr LED @200FF00green @200C0FFamber @0010000blink@0000000 @S000001@L000004round@S000000@L000002 square @20000FFhalt@4000000" \
     --set TotalVisible=16 --set Delay=60 --set BlinkDelay=240 -o "$OUT/marquee.gif" >/dev/null
+FONT=/usr/share/fonts/X11/misc/5x7.pcf.gz
+"$VYRMATRIX" render --font "$FONT" --codepage ISO-8859-5 --set TotalVisible=17 --set LEDSize=3 \
+    --set "Text=Добро пожаловать" --save "$OUT/sign-russian.png"
+"$VYRMATRIX" render --font "$FONT" --codepage ISO-8859-7 --set TotalVisible=14 --set LEDSize=3 \
+    --set "Text=Καλώς ήρθατε!" --save "$OUT/sign-greek.png"
 echo "docs: pictures written to $OUT"

@@ -13,6 +13,13 @@ namespace vyr::fonts::detail {
 
 namespace {
 
+// Whether the font's string property Name is Value.
+bool PropertyIs(FT_Face Face, const char* Name, const char* Value) {
+    BDF_PropertyRec Property{};
+    return FT_Get_BDF_Property(Face, Name, &Property) == 0 && Property.type == BDF_PROPERTY_TYPE_ATOM &&
+           Property.u.atom && std::strcmp(Property.u.atom, Value) == 0;
+}
+
 // Bitmap fonts have glyphs of a few hundred pixels; larger ones are refused.
 constexpr unsigned long long MaxGlyphPixels = 1u << 16;
 
@@ -115,6 +122,9 @@ TFont ReadFreeTypeFont(std::span<const std::uint8_t> Data, const std::string& Na
 
     TFont Font;
     Font.Report.Format = Format;
+    // A glyph table written by WriteBdf, which names itself so.
+    Font.Report.TableExport =
+        PropertyIs(Face.FHandle, "FOUNDRY", "Vyr") && PropertyIs(Face.FHandle, "FAMILY_NAME", "Matrix");
     Font.Report.Unicode = Unicode;
     for (int Code = 0; Code < 256; ++Code) {
         FT_ULong Character = static_cast<FT_ULong>(Code);

@@ -13,6 +13,10 @@ namespace vyr::fonts {
 namespace detail {
 
 void PlaceGlyph(TFont& Font, std::uint8_t Code, int Ascent, const TGlyphBitmap& Bitmap) {
+    if (Code == 0 && !Font.Report.TableExport) {
+        Font.Report.Kept.push_back(Code);
+        return;
+    }
     TGlyph Glyph{};
     std::size_t Dropped = 0;
     for (int Y = 0; Y < Bitmap.Height; ++Y) {
@@ -40,7 +44,7 @@ void PlaceGlyph(TFont& Font, std::uint8_t Code, int Ascent, const TGlyphBitmap& 
 void FinishReport(TFont& Font) {
     Font.Report.Missing.clear();
     for (int Code = 0; Code < 256; ++Code)
-        if (!Font.Glyphs[static_cast<std::size_t>(Code)])
+        if (!Font.Glyphs[static_cast<std::size_t>(Code)] && (Code != 0 || Font.Report.Kept.empty()))
             Font.Report.Missing.push_back(static_cast<std::uint8_t>(Code));
 }
 

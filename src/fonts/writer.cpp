@@ -40,7 +40,10 @@ std::string WriteBdf(const TGlyphTable& Table, const std::string& PageName) {
     Out += "FONT -Vyr-Matrix-Medium-R-Normal--7-70-75-75-C-60-" + Registry + "-" + Encoding + "\n";
     Out += "SIZE 7 75 75\n";
     Out += "FONTBOUNDINGBOX 5 7 0 0\n";
-    Out += "STARTPROPERTIES 5\n";
+    // FOUNDRY and FAMILY_NAME mark the font as a glyph table: a reader takes its glyph 0 too.
+    Out += "STARTPROPERTIES 7\n";
+    Out += "FOUNDRY \"Vyr\"\n";
+    Out += "FAMILY_NAME \"Matrix\"\n";
     Out += "FONT_ASCENT 7\n";
     Out += "FONT_DESCENT 0\n";
     Out += "CHARSET_REGISTRY \"" + Registry + "\"\n";

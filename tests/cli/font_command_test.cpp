@@ -147,8 +147,9 @@ TEST(FontCommand, ImportReportsAndShowDrawsAGlyph) {
     };
     const TRow Table[] = {
         {{"font", "import", "--codepage", "KOI8-R", Unicode},
-         Unicode + ": PCF font, Unicode, mapped through KOI8-R\ncodes filled: 224 (0, 32-126, 128-255)\n"
-                   "codes missing: 32 (1-31, 127)\nglyphs cut: 0\npixels dropped: 0\n"},
+         Unicode + ": PCF font, Unicode, mapped through KOI8-R\ncodes filled: 223 (32-126, 128-255)\n"
+                   "codes missing: 32 (1-31, 127)\ncodes kept (the end-of-text cell): 1 (0)\n"
+                   "glyphs cut: 0\npixels dropped: 0\n"},
         {{"font", "show", "65"}, ".XXX.\nX...X\nX...X\nXXXXX\nX...X\nX...X\nX...X\n"},
         {{"font", "show", "A"}, ".XXX.\nX...X\nX...X\nXXXXX\nX...X\nX...X\nX...X\n"},
         {{"font", "show", "1"}, "..X..\n.XX..\n..X..\n..X..\n..X..\n..X..\n.XXX.\n"},

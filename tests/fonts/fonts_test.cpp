@@ -64,11 +64,17 @@ TEST_P(DebianFont, EveryImportedGlyphIsTheFontsOwnBitmapInTheCell) {
             Expected = Oracle.Cell(static_cast<std::uint32_t>(Code));
         else if (const auto C = Page.CharOf(static_cast<std::uint8_t>(Code)))
             Expected = Oracle.Cell(*C);
+        // Glyph 0 (the end-of-text cell) is kept from the font's default-character box.
+        if (Code == 0) {
+            EXPECT_FALSE(Font.Glyphs[0]);
+            EXPECT_EQ(Font.Report.Kept, Expected ? std::vector<std::uint8_t>{0} : std::vector<std::uint8_t>{});
+            continue;
+        }
         EXPECT_EQ(Rows(Font.Glyphs[static_cast<std::size_t>(Code)]), Rows(Expected)) << P.File << " code " << Code;
         Filled += Expected ? 1 : 0;
     }
     EXPECT_EQ(Font.Report.Filled.size(), Filled);
-    EXPECT_EQ(Font.Report.Filled.size() + Font.Report.Missing.size(), 256u);
+    EXPECT_EQ(Font.Report.Filled.size() + Font.Report.Missing.size() + Font.Report.Kept.size(), 256u);
     EXPECT_GT(Filled, 180u);
     // The 5x7 fonts fit the cell: nothing is cut.
     EXPECT_TRUE(Font.Report.Cut.empty());
@@ -99,6 +105,19 @@ TEST(DebianFont, KnownGlyphsSitOnTheBaselineWithTheDescentInTheBottomRow) {
     for (const TRow& R : Table) {
         const auto Font = fonts::ReadFontFile(FontDir + R.File, TCodePage::Open(R.Page));
         EXPECT_EQ(Rows(Font.Glyphs[R.Code]), R.Picture) << R.File << " code " << int{R.Code};
+    }
+}
+
+TEST(DebianFont, ImportLeavesTheEndOfTextCellAsItWas) {
+    // X fonts keep a dotted default-character box at code 0, which the control would show in the
+    // cell after the end of every text.
+    for (const char* File : {"5x7.pcf.gz", "5x7-ISO8859-1.pcf.gz", "5x7-KOI8-R.pcf.gz"}) {
+        TFormWithMatrix F;
+        F.Matrix->ChangeChar(0, {1, 2, 3, 4, 5});
+        const auto Report = fonts::ImportFont(FontDir + File, TCodePage::Open("KOI8-R"), *F.Matrix);
+        EXPECT_EQ(Report.Kept, std::vector<std::uint8_t>{0}) << File;
+        EXPECT_EQ(std::count(Report.Missing.begin(), Report.Missing.end(), 0), 0) << File;
+        for (Byte K = 0; K < 5; ++K) EXPECT_EQ(F.Matrix->GetCharColumn(0, K), K + 1) << File;
     }
 }
 
@@ -282,19 +301,19 @@ TEST(PsfFont, GlyphsMapCodeForCodeOrThroughTheUnicodeTableTopLeftAligned) {
         std::size_t Dropped;
     };
     const TRow Table[] = {
-        // 8x8: the top row loses 3 pixels, and row 1 one more for the 96 codes whose pixel is in
-        // columns 5 to 7.
+        // Code 0 is never filled from a font (the end-of-text cell). 8x8: the top row loses 3
+        // pixels, and row 1 one more for the 96 codes whose pixel is in columns 5 to 7.
         {"PSF1 8x8, code 3", Psf(1, 256, 8, 8), "ISO-8859-1", 3, "XXXXX\n...X.\n.....\n.....\n.....\n.....\n.....\n",
-         256, 256 * 3 + 96},
+         255, 255 * 3 + 96},
         {"PSF1 512 glyphs: the first 256 are used", Psf(1, 512, 8, 8), "ISO-8859-1", 255,
-         "XXXXX\n.....\n.....\n.....\n.....\n.....\n.....\n", 256, 256 * 3 + 96},
+         "XXXXX\n.....\n.....\n.....\n.....\n.....\n.....\n", 255, 255 * 3 + 96},
         {"PSF2 5x7 fits exactly", Psf(2, 256, 5, 7), "ISO-8859-1", 7,
-         "XXXXX\n..X..\n.....\n.....\n.....\n.....\n.....\n", 256, 0},
+         "XXXXX\n..X..\n.....\n.....\n.....\n.....\n.....\n", 255, 0},
         {"PSF2 with fewer glyphs than codes", Psf(2, 10, 5, 7), "ISO-8859-1", 9,
-         "XXXXX\n....X\n.....\n.....\n.....\n.....\n.....\n", 10, 0},
-        {"PSF2 with fewer glyphs than codes: beyond them", Psf(2, 10, 5, 7), "ISO-8859-1", 10, nullptr, 10, 0},
+         "XXXXX\n....X\n.....\n.....\n.....\n.....\n.....\n", 9, 0},
+        {"PSF2 with fewer glyphs than codes: beyond them", Psf(2, 10, 5, 7), "ISO-8859-1", 10, nullptr, 9, 0},
         {"PSF2 12x3 cuts columns 5 to 11", Psf(2, 2, 12, 3), "ISO-8859-1", 1,
-         "XXXXX\n.X...\n.....\n.....\n.....\n.....\n.....\n", 2, 2 * 7},
+         "XXXXX\n.X...\n.....\n.....\n.....\n.....\n.....\n", 1, 7},
         {"PSF2 Unicode table through ISO-8859-5", Psf(2, 4, 5, 7, Unicode), "ISO-8859-5", 0xB6,
          "XXXXX\n.X...\n.....\n.....\n.....\n.....\n.....\n", 3, 0},
         {"PSF1 Unicode table through ISO-8859-7", Psf(1, 256, 5, 7, {{U'A'}, {0x416}, {0x3A9}}), "ISO-8859-7", 0xD9,

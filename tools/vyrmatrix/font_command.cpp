@@ -37,6 +37,7 @@ std::string Report(const std::string& File, const fonts::TImportReport& R, const
                       (R.Unicode ? "Unicode, mapped through " + Page.Name() : "mapped code for code") + "\n";
     Out += "codes filled: " + CountAndRanges(R.Filled) + "\n";
     Out += "codes missing: " + CountAndRanges(R.Missing) + "\n";
+    if (!R.Kept.empty()) Out += "codes kept (the end-of-text cell): " + CountAndRanges(R.Kept) + "\n";
     Out += "glyphs cut: " + CountAndRanges(R.Cut) + "\n";
     Out += "pixels dropped: " + std::to_string(R.PixelsDropped) + "\n";
     return Out;

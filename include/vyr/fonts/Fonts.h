@@ -12,6 +12,11 @@
 // with ascent 6 and descent 1, LED rows 0 to 5 lie on and above the baseline and row 6 is the
 // descent row. Pixels outside the 5 x 7 cell are dropped and counted.
 //
+// Code 0 is never a character of the text; its glyph is what the control shows in the cell
+// after the end of the text. Fonts keep a default-character box or a control picture at code 0,
+// so glyph 0 is taken only from a glyph table written by WriteBdf (whose glyph 0 is the table's
+// own); from any other font it is kept as it was and reported as kept.
+//
 // Formats: BDF and PCF (through FreeType) and PSF 1 and 2 console fonts (a reader of our own),
 // each optionally gzip-compressed. A font whose encoding is ISO 10646 (a Unicode BDF/PCF, or a
 // PSF with a Unicode table) fills each code with the glyph of the character the code page gives
@@ -78,6 +83,8 @@ private:
 struct TImportReport {
     std::vector<std::uint8_t> Filled;   // codes given a glyph from the font
     std::vector<std::uint8_t> Missing;  // codes the font lacks (their glyphs are left as they were)
+    std::vector<std::uint8_t> Kept;     // codes the font has but that are not taken from it: 0
+    bool TableExport = false;           // the font is a glyph table written by WriteBdf
     std::vector<std::uint8_t> Cut;      // codes whose glyph had pixels outside the 5 x 7 cell
     std::size_t PixelsDropped = 0;      // lit pixels outside the cell, over all filled codes
     std::string Format;                 // "BDF", "PCF", "PSF1" or "PSF2"
