@@ -29,7 +29,8 @@ set_target_properties(vyr_headless PROPERTIES EXPORT_NAME headless)
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   COMPONENT Development
-  PATTERN "qt" EXCLUDE)
+  PATTERN "qt" EXCLUDE
+  PATTERN "quick" EXCLUDE)
 
 install(TARGETS vyr_host EXPORT VyrComponentsTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development)
