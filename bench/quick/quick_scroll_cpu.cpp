@@ -25,7 +25,9 @@ const char* const Text = "Scrolling @C00FF00at @0010000ten @0000000milliseconds 
 double CpuSeconds() {
     rusage Usage{};
     getrusage(RUSAGE_SELF, &Usage);
-    const auto S = [](const timeval& T) { return static_cast<double>(T.tv_sec) + static_cast<double>(T.tv_usec) / 1e6; };
+    const auto S = [](const timeval& T) {
+        return static_cast<double>(T.tv_sec) + static_cast<double>(T.tv_usec) / 1e6;
+    };
     return S(Usage.ru_utime) + S(Usage.ru_stime);
 }
 
@@ -41,8 +43,9 @@ double Run(int Seconds, const std::function<void(bool)>& SetScroll) {
 }
 
 void Report(const char* Kind, int N, int Seconds, double Cpu, long Frames) {
-    std::printf("%-7s N=%4d  cpu %.3f s in %d s (%5.1f %% of one core)  frames %7ld  cpu/frame %7.1f us\n", Kind, N, Cpu,
-                Seconds, 100.0 * Cpu / Seconds, Frames, Frames > 0 ? 1e6 * Cpu / static_cast<double>(Frames) : 0.0);
+    std::printf("%-7s N=%4d  cpu %.3f s in %d s (%5.1f %% of one core)  frames %7ld  cpu/frame %7.1f us\n", Kind, N,
+                Cpu, Seconds, 100.0 * Cpu / Seconds, Frames,
+                Frames > 0 ? 1e6 * Cpu / static_cast<double>(Frames) : 0.0);
 }
 
 void RunQuick(int N, int Seconds) {

@@ -12,6 +12,17 @@
 #include <QtQuick/QQuickWindow>
 #include <cstdio>
 
+namespace {
+
+// The signs below Item: the items with an EditMatrix's properties.
+int CountSigns(const QQuickItem* Item) {
+    int Signs = Item->metaObject()->indexOfProperty("totalVisible") >= 0 ? 1 : 0;
+    for (const QQuickItem* Child : Item->childItems()) Signs += CountSigns(Child);
+    return Signs;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QGuiApplication App(argc, argv);
     QCommandLineParser Parser;
@@ -29,19 +40,14 @@ int main(int argc, char** argv) {
         Qt::QueuedConnection);
     Engine.load(QUrl(QStringLiteral("qrc:/DepartureBoard/Main.qml")));
     if (Engine.rootObjects().isEmpty()) {
-        std::fprintf(stderr, "departure-board: the board could not be loaded (is Vyr.Components on the QML import path?)\n");
+        std::fprintf(stderr,
+                     "departure-board: the board could not be loaded (is Vyr.Components on the QML import path?)\n");
         return 1;
     }
     if (Parser.isSet(Check) || Parser.isSet(Screenshot)) {
         auto* Window = qobject_cast<QQuickWindow*>(Engine.rootObjects().constFirst());
         QTimer::singleShot(1500, &App, [&] {
-            // The signs: the items with an EditMatrix's properties.
-            int Signs = 0;
-            if (Window != nullptr) {
-                for (const QQuickItem* Item : Window->contentItem()->findChildren<QQuickItem*>()) {
-                    if (Item->metaObject()->indexOfProperty("totalVisible") >= 0) ++Signs;
-                }
-            }
+            const int Signs = Window != nullptr ? CountSigns(Window->contentItem()) : 0;
             int Code = Signs > 0 ? 0 : 1;
             if (Parser.isSet(Screenshot) && Window != nullptr) {
                 const QString File = Parser.value(Screenshot);
