@@ -2,9 +2,9 @@
 // message loop is Qt's event loop, and the steps that worker threads hand over with
 // TThread::Synchronize run on Qt's GUI thread. The component does not know this backend exists.
 //
-// [X] window surfaces: 24 bits a pixel in TBitmap's layout, shown by QPainter from a QImage over
-//     the surface's own rows (QImage::Format_BGR888 with the surface's row stride): no pixel is
-//     converted here; the frame reaches the widget as one row-wise copy
+// [X] window surfaces: kept in the backing store's format (QImage::Format_RGB32); a frame the
+//     control copies is converted into it once, and only the rectangle of pixels that changed is
+//     shown again, with a plain copy (no conversion in paintEvent)
 // [X] repaints: the host's own repaint requests (see QHostWindow) call the control's Paint; a
 //     frame the control has copied is only shown, never drawn a second time
 // [X] GUI message loop: Qt's; every queued synchronised call posts one wake-up event to the
@@ -38,6 +38,7 @@
 #include <QtCore/QObject>
 #include <QtCore/QPointer>
 #include <QtGui/QColor>
+#include <QtGui/QImage>
 #include <QtWidgets/QWidget>
 #include <atomic>
 #include <chrono>
@@ -146,8 +147,9 @@ public:
     [[nodiscard]] host::TWinControl* hostControl() const { return FControl; }
     // The private host form (the control's parent).
     [[nodiscard]] host::TForm& hostForm() const { return *FForm; }
-    // What the window shows: the last frame copied and fills, exactly the control's size.
-    [[nodiscard]] const host::TBitmap& surface() const { return FSurface; }
+    // What the window shows: the last frame copied and fills, exactly the control's size, in the
+    // backing store's format (QImage::Format_RGB32).
+    [[nodiscard]] const QImage& surface() const { return FSurface; }
 
     // Spy counters since the window was made or resetCounters: frames copied to the surface,
     // fills of the surface, host repaints (Paint calls caused by the window) and paint events.
@@ -168,6 +170,14 @@ protected:
     void adoptControl(host::TWinControl& Control);
     // Takes the control off (before it is destroyed): it loses its window and its parent.
     void releaseControl();
+    // Between holdFrames and releaseFrames the frames the control copies are kept back, and
+    // release copies the last one to the surface: for a call of the subclass that runs several
+    // steps of the control, each drawing a frame (a cursor moved across many characters), so
+    // the surface is written and shown once. Every frame is the control's whole back buffer, so
+    // the surface ends as the steps one by one would leave it; a fill of the surface while
+    // frames are held first copies the frame kept back. Calls do not nest.
+    void holdFrames();
+    void releaseFrames();
 
     // Around every call into the host that a Qt event makes (keys, focus, mouse, host
     // repaints): hostCallBegin before, hostCallEnd after; InPaint tells that the call came from
@@ -196,17 +206,22 @@ private:
     void PeerInvalidate();
     void PeerFocusChanged(bool Focused);
 
-    void ShowSurface();
+    void ShowSurface(const QRect& Area);
     void WatchWindow();
     void MirrorFocusSiblings();
     void ClearFocusSiblings();
 
     std::unique_ptr<host::TForm> FForm;
     host::TWinControl* FControl = nullptr;
-    host::TBitmap FSurface;
+    QImage FSurface;
+    QRect FHostPaintArea;                                    // what the control changed during a host repaint
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
     std::function<void()> FFrameObserver;
+    const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
+    int FHeldX = 0;
+    int FHeldY = 0;
+    bool FFramesHeld = false;
     bool FHostPaintPending = true;
     bool FInHostPaint = false;
     int FCopyCount = 0;
