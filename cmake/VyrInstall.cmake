@@ -32,7 +32,8 @@ set_target_properties(vyr_headless PROPERTIES EXPORT_NAME headless)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   COMPONENT Development
   PATTERN "qt" EXCLUDE
-  PATTERN "fonts" EXCLUDE)
+  PATTERN "fonts" EXCLUDE
+  PATTERN "quick" EXCLUDE)
 
 install(TARGETS vyr_host EXPORT VyrComponentsTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development)

@@ -58,4 +58,14 @@ if [ "$WITH_QT" = qt ]; then
         $(pkg-config --cflags --libs vyrcomponents-qt) -lpthread
     "$SCRATCH/edit_field_pc" --check
 fi
+# The QML module, when the build has it: the departure board finds it on the import path under
+# the prefix.
+QMLDIR=$(find "$PREFIX" -path '*/Vyr/Components/qmldir' | head -1)
+if [ -n "$QMLDIR" ]; then
+    export QT_QPA_PLATFORM=offscreen
+    export QML_IMPORT_PATH
+    QML_IMPORT_PATH=$(dirname "$(dirname "$(dirname "$QMLDIR")")")
+    build_project departure-board "$SRC/examples/departure-board"
+    "$SCRATCH/departure-board/departure-board" --check
+fi
 echo "consumer: all passed"

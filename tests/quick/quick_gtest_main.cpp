@@ -7,11 +7,12 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
+    // Looked for before GoogleTest takes its flags out of argv.
     bool Listing = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--gtest_list_tests") == 0) Listing = true;
     }
+    ::testing::InitGoogleTest(&argc, argv);
     std::unique_ptr<QGuiApplication> App;
     if (!Listing) App = std::make_unique<QGuiApplication>(argc, argv);
     return RUN_ALL_TESTS();

@@ -196,6 +196,17 @@ TestCase {
         compare(m.activeLed, false);
     }
 
+    function test_tab_moves_along_the_focus_chain() {
+        const row = make(threeInARow);
+        row.matrix.forceActiveFocus();
+        keyClick(Qt.Key_Tab);
+        verify(row.after.activeFocus, "Tab: the next item");
+        compare(row.matrix.text, "", "Tab typed nothing");
+        row.matrix.forceActiveFocus();
+        keyClick(Qt.Key_Backtab);
+        verify(row.before.activeFocus, "Backtab: the previous item");
+    }
+
     function test_click_takes_the_focus() {
         const row = make(threeInARow);
         row.before.forceActiveFocus();

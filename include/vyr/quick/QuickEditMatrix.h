@@ -43,7 +43,17 @@
 
 namespace vyr {
 
-class QuickEditMatrix : public quick::QQuickHostItem {
+namespace quick {
+// The backend's item, EditMatrix's base, known to QML as a type without a name of its own (so
+// that QML tools know an EditMatrix is an Item).
+struct QQuickHostItemForeign {
+    Q_GADGET
+    QML_FOREIGN(vyr::quick::QQuickHostItem)
+    QML_ANONYMOUS
+};
+}  // namespace quick
+
+class QuickEditMatrix : public vyr::quick::QQuickHostItem {
     Q_OBJECT
     QML_NAMED_ELEMENT(EditMatrix)
     Q_PROPERTY(bool scroll READ scroll WRITE setScroll NOTIFY scrollChanged)

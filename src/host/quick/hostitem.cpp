@@ -262,7 +262,9 @@ void QQuickHostItem::WatchWindow(QQuickWindow* Window) {
 // ---- Input -----------------------------------------------------------------------------------
 
 void QQuickHostItem::keyPressEvent(QKeyEvent* Event) {
-    if (FControl == nullptr) {
+    // Tab and Backtab never reach the control: left unaccepted, they move Qt Quick's focus along
+    // its chain, as a QWidget's focus moves before its key handler sees them.
+    if (FControl == nullptr || Event->key() == Qt::Key_Tab || Event->key() == Qt::Key_Backtab) {
         QQuickItem::keyPressEvent(Event);
         return;
     }
