@@ -29,11 +29,11 @@ if(VYR_BUILD_QT AND VYR_BUILD_PACKAGE)
 endif()
 
 # The Debian changelog, compressed as Debian installs it (no name or time stamp in the .gz).
-set(_changelog ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz)
+set(_changelog ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz)
 add_custom_command(OUTPUT ${_changelog}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/debian
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/debian/changelog ${CMAKE_BINARY_DIR}/debian/changelog.Debian
-  COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/changelog.Debian
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/debian
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/debian/changelog ${PROJECT_BINARY_DIR}/debian/changelog.Debian
+  COMMAND gzip -9nf ${PROJECT_BINARY_DIR}/debian/changelog.Debian
   DEPENDS ${PROJECT_SOURCE_DIR}/packaging/debian/changelog
   COMMENT "Compressing the Debian changelog"
   VERBATIM)
@@ -54,16 +54,16 @@ foreach(_component IN LISTS VYR_DEB_COMPONENTS)
     file(READ ${_own} _own_text)
     string(APPEND _overrides "${_own_text}")
   endif()
-  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/debian/${_package}/lintian-overrides CONTENT "${_overrides}" @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/debian/${_package}/lintian-overrides
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/debian/${_package}/lintian-overrides CONTENT "${_overrides}" @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/debian/${_package}/lintian-overrides
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME ${_package} COMPONENT ${_component})
 endforeach()
 # The upstream changelog, under the name Debian gives it.
-set(_upstream_changelog ${CMAKE_BINARY_DIR}/debian/changelog.gz)
+set(_upstream_changelog ${PROJECT_BINARY_DIR}/debian/changelog.gz)
 add_custom_command(OUTPUT ${_upstream_changelog}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/debian
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${CMAKE_BINARY_DIR}/debian/changelog
-  COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/changelog
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/debian
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_BINARY_DIR}/debian/changelog
+  COMMAND gzip -9nf ${PROJECT_BINARY_DIR}/debian/changelog
   DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md
   COMMENT "Compressing the upstream changelog"
   VERBATIM)
@@ -86,7 +86,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vyrcomponents.invalid/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libvyrhost.so.1 comes from the sibling package libvyrhost1, which is not installed while
 # packaging: dpkg-shlibdeps finds it in the build tree, and the exact Depends below name it.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/lib)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 
@@ -96,18 +96,18 @@ set(CPACK_DEBIAN_LIBRARY_PACKAGE_SECTION libs)
 # the ldconfig trigger. Written here rather than by CPack's GENERATE_SHLIBS, which applies to
 # every package and so also reads the plugins loaded by path (the component package, its
 # resource module, the Designer plugin), which rightly have no versioned SONAME.
-file(WRITE ${CMAKE_BINARY_DIR}/debian/libvyrhost1/shlibs
+file(WRITE ${PROJECT_BINARY_DIR}/debian/libvyrhost1/shlibs
   "libvyrhost ${PROJECT_VERSION_MAJOR} libvyrhost1 (>= ${VYR_DEB_VERSION})\n")
-file(WRITE ${CMAKE_BINARY_DIR}/debian/libvyrhost1/triggers "activate-noawait ldconfig\n")
+file(WRITE ${PROJECT_BINARY_DIR}/debian/libvyrhost1/triggers "activate-noawait ldconfig\n")
 # The trigger runs ldconfig; CPack would also call it from maintainer scripts of its own unless
 # the package brings its own, which have nothing else to do.
 foreach(_script postinst postrm)
-  file(WRITE ${CMAKE_BINARY_DIR}/debian/libvyrhost1/${_script}
+  file(WRITE ${PROJECT_BINARY_DIR}/debian/libvyrhost1/${_script}
     "#!/bin/sh\n# ldconfig runs from the package's trigger.\nset -e\nexit 0\n")
 endforeach()
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_CONTROL_EXTRA
-  ${CMAKE_BINARY_DIR}/debian/libvyrhost1/shlibs ${CMAKE_BINARY_DIR}/debian/libvyrhost1/triggers
-  ${CMAKE_BINARY_DIR}/debian/libvyrhost1/postinst ${CMAKE_BINARY_DIR}/debian/libvyrhost1/postrm)
+  ${PROJECT_BINARY_DIR}/debian/libvyrhost1/shlibs ${PROJECT_BINARY_DIR}/debian/libvyrhost1/triggers
+  ${PROJECT_BINARY_DIR}/debian/libvyrhost1/postinst ${PROJECT_BINARY_DIR}/debian/libvyrhost1/postrm)
 set(CPACK_COMPONENT_LIBRARY_DESCRIPTION "host component library of the VyrComponents LED display control
 The host library runs the VyrComponents components: their class registry
 and streaming, the component package loader, forms, controls and

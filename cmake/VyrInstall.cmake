@@ -15,7 +15,8 @@
 #   DATAROOTDIR/doc/<Debian package>/        copyright, changelog.Debian.gz, README
 # Everything finds its neighbours relative to its own location (RPATH $ORIGIN, the package
 # folder relative to the tool), so an installed tree can be moved or unpacked anywhere.
-include(GNUInstallDirs)
+# Included only with VYR_INSTALL (on by default for the top-level project); the Designer plugin's
+# rule is in its own folder. GNUInstallDirs comes from VyrHelpers.cmake.
 include(CMakePackageConfigHelpers)
 
 set(VYR_PACKAGE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/vyrcomponents)
@@ -68,13 +69,6 @@ if(VYR_BUILD_PACKAGE)
   vyr_install_rpath(VyrComponents ${VYR_PACKAGE_INSTALL_DIR})
 endif()
 
-if(VYR_BUILD_QT AND VYR_BUILD_PACKAGE)
-  # The Designer plugin in Qt's own plugin layout under the prefix (Debian, prefix /usr:
-  # lib/x86_64-linux-gnu/qt6/plugins/designer); it finds libvyrhost.so.1 in LIBDIR.
-  install(TARGETS vyrdesigner LIBRARY DESTINATION ${VYR_DESIGNER_INSTALL_DIR} COMPONENT Designer)
-  vyr_install_rpath(vyrdesigner ${VYR_DESIGNER_INSTALL_DIR})
-endif()
-
 if(VYR_BUILD_TOOLS)
   install(TARGETS vyrmatrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Tools)
   vyr_install_rpath(vyrmatrix ${CMAKE_INSTALL_BINDIR})
@@ -93,27 +87,37 @@ if(NOT DEFINED VYR_CONFIG_QT_COMPONENT)
   set(VYR_CONFIG_QT_COMPONENT "")
 endif()
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/VyrComponentsConfig.cmake.in
-  ${CMAKE_BINARY_DIR}/VyrComponentsConfig.cmake
+  ${PROJECT_BINARY_DIR}/VyrComponentsConfig.cmake
   INSTALL_DESTINATION ${VYR_CMAKE_INSTALL_DIR})
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/VyrComponentsConfigVersion.cmake
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/VyrComponentsConfigVersion.cmake
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
-install(FILES ${CMAKE_BINARY_DIR}/VyrComponentsConfig.cmake ${CMAKE_BINARY_DIR}/VyrComponentsConfigVersion.cmake
+install(FILES ${PROJECT_BINARY_DIR}/VyrComponentsConfig.cmake ${PROJECT_BINARY_DIR}/VyrComponentsConfigVersion.cmake
   DESTINATION ${VYR_CMAKE_INSTALL_DIR} COMPONENT Development)
 
-# pkg-config: the headless flavour (and the Qt flavour, with the Qt backend).
-set(VYR_PC_LIBDIR ${CMAKE_INSTALL_LIBDIR})
-file(RELATIVE_PATH VYR_PC_PREFIX_FROM_PCDIR ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
-set(VYR_PC_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
-configure_file(${PROJECT_SOURCE_DIR}/cmake/vyrcomponents-headless.pc.in
-  ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-headless.pc @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-headless.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+# pkg-config: the headless flavour (and the Qt flavour, with the Qt backend). The prefix is the
+# one installed into, written when installing (cmake --install --prefix, CPack's /usr), so the
+# files give plain paths (-I/usr/include, which pkg-config then leaves out as a system folder)
+# and no compiler flags beyond the include path: the C++ standard is the program's choice.
+set(VYR_PC_PREFIX "@VYR_PC_PREFIX@")
+function(vyr_pkg_config NAME)
+  set(_template ${PROJECT_BINARY_DIR}/pkgconfig/${NAME}.pc.in)
+  set(_file ${PROJECT_BINARY_DIR}/pkgconfig/install/${NAME}.pc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/${NAME}.pc.in ${_template} @ONLY)
+  install(CODE "set(VYR_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+    configure_file(\"${_template}\" \"${_file}\" @ONLY)" COMPONENT Development)
+  install(FILES ${_file} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+endfunction()
+vyr_pkg_config(vyrcomponents-headless)
 if(VYR_BUILD_QT)
-  configure_file(${PROJECT_SOURCE_DIR}/cmake/vyrcomponents-qt.pc.in
-    ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-qt.pc @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-qt.pc
-    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+  vyr_pkg_config(vyrcomponents-qt)
 endif()
 
-# The Debian packages (CPack), one per install component, with their documentation.
-include(${CMAKE_CURRENT_LIST_DIR}/VyrDebian.cmake)
+# The Debian packages (CPack), one per install component, with their documentation. Only with
+# VYR_DEB (on by default for the top-level project): CPack writes its configuration into the
+# top-level build folder, which a parent project owns.
+if(VYR_DEB)
+  include(${CMAKE_CURRENT_LIST_DIR}/VyrDebian.cmake)
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+    DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT Runtime)
+endif()

@@ -88,6 +88,12 @@ ROOT=$OUT/root
 for package in libvyrhost1 vyrcomponents vyrcomponents-tools vyrcomponents-designer; do
     dpkg-deb -x "$(deb_of "$package")" "$ROOT"
 done
+dpkg-deb -x "$(deb_of libvyrcomponents-dev)" "$ROOT"
+# pkg-config files with the package's own prefix and no compiler flags but the include path.
+for pc in "$ROOT/usr/lib/$MULTIARCH/pkgconfig/"vyrcomponents-*.pc; do
+    grep -qx "prefix=/usr" "$pc" || fail "$(basename "$pc") does not say prefix=/usr"
+    grep -q -- "-std=" "$pc" && fail "$(basename "$pc") sets the C++ standard"
+done
 QT_QPA_PLATFORM=offscreen "$BUILD/bin/uiloader_probe" "$ROOT$QT_PLUGINS/designer"
 "$ROOT/usr/bin/vyrmatrix" --version | grep -qF "$VERSION" || fail "vyrmatrix --version does not show $VERSION"
 

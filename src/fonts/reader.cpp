@@ -1,16 +1,12 @@
 // Reading a font file: bounded reading, gzip unpacking, the choice of reader, and the glyph
 // placement all readers share.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "reader_p.h"
 #include "vyr/EditMatrix.h"
+#include "vyr/host/FileIo.h"
 
 namespace vyr::fonts {
 
@@ -121,43 +117,13 @@ TFont ReadFont(std::span<const std::uint8_t> Data, const std::string& Name, cons
 }
 
 TFont ReadFontFile(const std::string& Path, const TCodePage& Page) {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
-    const int Fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (Fd < 0) throw TFontError(Path + ": " + std::strerror(errno));
-    struct stat Info {};
-    if (::fstat(Fd, &Info) != 0) {
-        const int Error = errno;
-        ::close(Fd);
-        throw TFontError(Path + ": " + std::strerror(Error));
+    std::string Data;
+    try {
+        Data = host::ReadWholeFile(Path, MaxFontFileBytes);
+    } catch (const host::EFileError& E) {
+        throw TFontError(Path + ": " + E.Reason());
     }
-    if (!S_ISREG(Info.st_mode)) {
-        ::close(Fd);
-        throw TFontError(Path + ": not a regular file");
-    }
-    if (static_cast<unsigned long long>(Info.st_size) > MaxFontFileBytes) {
-        ::close(Fd);
-        throw TFontError(Path + ": larger than " + std::to_string(MaxFontFileBytes >> 20) + " MiB");
-    }
-    std::vector<std::uint8_t> Data;
-    std::uint8_t Chunk[65536];
-    for (;;) {
-        const ssize_t Got = ::read(Fd, Chunk, sizeof Chunk);
-        if (Got < 0) {
-            if (errno == EINTR) continue;
-            const int Error = errno;
-            ::close(Fd);
-            throw TFontError(Path + ": " + std::strerror(Error));
-        }
-        if (Got == 0) break;
-        // The file may grow while it is read: the limit holds for what is read, too.
-        if (Data.size() + static_cast<std::size_t>(Got) > MaxFontFileBytes) {
-            ::close(Fd);
-            throw TFontError(Path + ": larger than " + std::to_string(MaxFontFileBytes >> 20) + " MiB");
-        }
-        Data.insert(Data.end(), Chunk, Chunk + Got);
-    }
-    ::close(Fd);
-    return ReadFont(Data, Path, Page);
+    return ReadFont(std::span(reinterpret_cast<const std::uint8_t*>(Data.data()), Data.size()), Path, Page);
 }
 
 void ApplyFont(const TFont& Font, TEditMatrix& Matrix) {

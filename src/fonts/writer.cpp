@@ -1,14 +1,10 @@
 // Writing the glyph table out: BDF, a C++ array, text rows, and the file itself.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "vyr/fonts/Fonts.h"
+#include "vyr/host/FileIo.h"
 
 namespace vyr::fonts {
 
@@ -97,62 +93,11 @@ std::string GlyphRows(const TGlyph& Glyph) {
     return Out;
 }
 
-namespace {
-
-void WriteAll(int Fd, std::string_view Contents, const std::string& Path) {
-    while (!Contents.empty()) {
-        const ssize_t Done = ::write(Fd, Contents.data(), Contents.size());
-        if (Done < 0) {
-            if (errno == EINTR) continue;
-            throw TFontError(Path + ": " + std::strerror(errno));
-        }
-        Contents.remove_prefix(static_cast<std::size_t>(Done));
-    }
-}
-
-}  // namespace
-
-// TODO(switch-over): the project-wide atomic-write helper replaces this once it is on main.
 void WriteFontFile(const std::string& Path, std::string_view Contents) {
-    struct stat Info {};
-    if (::stat(Path.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode)) {
-        if (S_ISDIR(Info.st_mode)) throw TFontError(Path + ": is a directory");
-        // A device or FIFO is written to as it is, never replaced.
-        const int Fd = ::open(Path.c_str(), O_WRONLY | O_CLOEXEC);
-        if (Fd < 0) throw TFontError(Path + ": " + std::strerror(errno));
-        try {
-            WriteAll(Fd, Contents, Path);
-        } catch (...) {
-            ::close(Fd);
-            throw;
-        }
-        ::close(Fd);
-        return;
-    }
-    std::string Temporary = Path + ".XXXXXX";
-    const int Fd = ::mkstemp(Temporary.data());
-    if (Fd < 0) throw TFontError(Path + ": " + std::strerror(errno));
     try {
-        // mkstemp makes the file private; a font is as readable as any new file.
-        const mode_t Mask = ::umask(0);
-        ::umask(Mask);
-        if (::fchmod(Fd, 0666 & ~Mask) != 0) throw TFontError(Path + ": " + std::strerror(errno));
-        WriteAll(Fd, Contents, Path);
-        if (::fsync(Fd) != 0) throw TFontError(Path + ": " + std::strerror(errno));
-        if (::close(Fd) != 0) {
-            const int Error = errno;
-            ::unlink(Temporary.c_str());
-            throw TFontError(Path + ": " + std::strerror(Error));
-        }
-    } catch (...) {
-        ::close(Fd);
-        ::unlink(Temporary.c_str());
-        throw;
-    }
-    if (::rename(Temporary.c_str(), Path.c_str()) != 0) {
-        const int Error = errno;
-        ::unlink(Temporary.c_str());
-        throw TFontError(Path + ": " + std::strerror(Error));
+        host::WriteWholeFile(Path, Contents);
+    } catch (const host::EFileError& E) {
+        throw TFontError(Path + ": " + E.Reason());
     }
 }
 

@@ -413,10 +413,13 @@ TEST(BrokenFont, IsRejectedWithItsReasonAndTheTableIsLeftAsItWas) {
 
 TEST(BrokenFont, FilesThatAreNotFontFilesAreNamedWithTheReason) {
     TScratchDir Dir;
+    { std::ofstream(Dir.File("huge.bdf")) << "STARTFONT 2.1\n"; }
+    std::filesystem::resize_file(Dir.File("huge.bdf"), fonts::MaxFontFileBytes + 1);
     const std::pair<std::string, std::string> Table[] = {
         {Dir.File("absent.bdf"), Dir.File("absent.bdf") + ": No such file or directory"},
-        {Dir.Path().string(), Dir.Path().string() + ": not a regular file"},
-        {"/dev/null", "/dev/null: not a regular file"},
+        {Dir.Path().string(), Dir.Path().string() + ": Is a directory"},
+        {"/dev/null", "/dev/null: not a regular file (a character device)"},
+        {Dir.File("huge.bdf"), Dir.File("huge.bdf") + ": larger than the limit of 16777216 bytes"},
     };
     for (const auto& [Path, Message] : Table) {
         try {

@@ -17,6 +17,7 @@ int RunScrollCommand(const std::vector<std::string>& Args);
 int RunEditCommand(const std::vector<std::string>& Args);
 int RunGifCommand(const std::vector<std::string>& Args);
 int RunPackageCommand(const std::vector<std::string>& Args);
+int RunFontCommand(const std::vector<std::string>& Args);
 
 // Help texts (FullUsage: everything, for --help and the manual page), and the line for a bad argument: "vyrmatrix: COMMAND: MESSAGE".
 std::string MainUsage();

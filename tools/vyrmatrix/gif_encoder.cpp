@@ -105,6 +105,26 @@ std::vector<GifByteType> Indexed(const TRgbImage& Image, const std::vector<TColo
     return Pixels;
 }
 
+// Frame as large as Width x Height: its picture at the top left, the rest its background.
+TRgbImage Padded(const TGifFrame& Frame, int Width, int Height) {
+    TRgbImage Out;
+    Out.Width = Width;
+    Out.Height = Height;
+    Out.Pixels.resize(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height) * 3);
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+            const TColor C =
+                (x < Frame.Image.Width && y < Frame.Image.Height) ? Frame.Image.At(x, y) : Frame.Background;
+            const std::size_t I =
+                (static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)) * 3;
+            Out.Pixels[I] = static_cast<std::uint8_t>(C & 0xFF);
+            Out.Pixels[I + 1] = static_cast<std::uint8_t>((C >> 8) & 0xFF);
+            Out.Pixels[I + 2] = static_cast<std::uint8_t>((C >> 16) & 0xFF);
+        }
+    }
+    return Out;
+}
+
 // The GIF being written through a host::TFileWriter (atomic replace, or a stream into a device
 // or FIFO); closing it is the only way giflib frees it.
 class TGifWriter {
@@ -223,22 +243,25 @@ std::vector<TColor> ReducedPalette(const TRgbImage& Image, std::size_t MaxColour
 
 void WriteGif(const std::string& Path, const std::vector<TGifFrame>& Frames) try {
     if (Frames.empty()) throw TImageError("cannot write " + Path + ": no frames");
-    const int Width = Frames[0].Image.Width;
-    const int Height = Frames[0].Image.Height;
-    if (Width < 1 || Height < 1 || Width > 65535 || Height > 65535) {
+    int Width = 1;
+    int Height = 1;
+    for (const auto& Frame : Frames) {
+        Width = std::max(Width, Frame.Image.Width);
+        Height = std::max(Height, Frame.Image.Height);
+    }
+    if (Width > 65535 || Height > 65535) {
         throw TImageError("cannot write " + Path + ": a GIF cannot hold a picture of " + std::to_string(Width) + "x" +
                           std::to_string(Height));
     }
-    for (const auto& Frame : Frames) {
-        if (Frame.Image.Width != Width || Frame.Image.Height != Height) {
-            throw TImageError("cannot write " + Path + ": frames of different sizes");
-        }
-    }
+    const auto Fills = [&](const TGifFrame& Frame) {
+        return Frame.Image.Width != Width || Frame.Image.Height != Height;
+    };
 
     // One global palette when every colour of the animation fits in it.
     std::map<TColor, int> AllColours;
     for (const auto& Frame : Frames) {
         for (const auto& [Colour, Count] : CountColours(Frame.Image, 256)) AllColours.emplace(Colour, 0);
+        if (Fills(Frame)) AllColours.emplace(Frame.Background, 0);
         if (AllColours.size() > 256) break;
     }
     std::vector<TColor> Global;
@@ -259,7 +282,12 @@ void WriteGif(const std::string& Path, const std::vector<TGifFrame>& Frames) try
     Gif.Check(EGifPutExtensionBlock(Gif.Get(), sizeof Loop, Loop));
     Gif.Check(EGifPutExtensionTrailer(Gif.Get()));
 
-    for (const auto& Frame : Frames) {
+    for (const auto& Listed : Frames) {
+        // A smaller frame is filled up here, one at a time, so that only the pictures as taken
+        // are held for the whole animation.
+        const TGifFrame Filled =
+            Fills(Listed) ? TGifFrame{Padded(Listed, Width, Height), Listed.DelayCs, Listed.Background} : TGifFrame{};
+        const TGifFrame& Frame = Fills(Listed) ? Filled : Listed;
         GraphicsControlBlock Control{};
         Control.DisposalMode = DISPOSE_DO_NOT;
         Control.UserInputFlag = false;

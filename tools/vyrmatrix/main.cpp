@@ -36,6 +36,7 @@ int RunCommand(int argc, char** argv) {
         if (Command == "edit") return RunEditCommand(Args);
         if (Command == "gif") return RunGifCommand(Args);
         if (Command == "package") return RunPackageCommand(Args);
+        if (Command == "font") return RunFontCommand(Args);
     } catch (const std::bad_alloc&) {
         // Whatever was being built (a huge text, a long recording): not a bad argument, nor a bug.
         ReportError(Command, "out of memory");

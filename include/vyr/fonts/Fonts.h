@@ -119,9 +119,9 @@ std::string WriteCppArray(const TGlyphTable& Table, const std::string& Name);
 // A glyph as seven rows of five 'X' (lit) and '.' characters, each ending in '\n'.
 std::string GlyphRows(const TGlyph& Glyph);
 
-// Writes Contents to Path: a temporary file beside it, flushed and synced, then renamed over
-// it, so Path is either the old file or the whole new one. Throws TFontError naming the file and
-// the system's reason.
+// Writes Contents to Path through the host's atomic file writer (Path is either the old file or
+// the whole new one; a device or FIFO is written directly). Throws TFontError naming the file
+// and the system's reason.
 void WriteFontFile(const std::string& Path, std::string_view Contents);
 
 }  // namespace vyr::fonts

@@ -36,6 +36,7 @@
 #include <QtGui/QColor>
 #include <QtWidgets/QWidget>
 #include <memory>
+#include <string_view>
 
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
@@ -195,14 +196,14 @@ protected:
 
 private:
     class TCall;
-    struct TSnapshot;
+    struct TSignalled;
 
-    void ChangeNoted();
+    void ChangeNoted(std::string_view Property);
     void ScheduleFlush();
     void FlushChanges();
 
     std::unique_ptr<TEditMatrix> FMatrix;
-    std::unique_ptr<TSnapshot> FShown;  // the values last signalled
+    std::unique_ptr<TSignalled> FSignalled;  // the values last signalled, the changes reported
     int FDepth = 0;
     bool FChangesNoted = false;
     bool FFlushQueued = false;
