@@ -1,5 +1,5 @@
 # Installation: libraries, headers, the package, the tools, the CMake package (with components),
-# pkg-config files, the man page, and the Debian package made by CPack.
+# pkg-config files, the man pages, and the Debian packages made by CPack (VyrDebian.cmake).
 #
 # Layout under the prefix (GNUInstallDirs; on Debian with prefix /usr, LIBDIR is
 # lib/<multiarch>):
@@ -11,7 +11,8 @@
 #   LIBDIR/pkgconfig/vyrcomponents-*.pc
 #   BINDIR/vyrmatrix, BINDIR/vyrmatrix-qt
 #   <Qt's plugin folder>/designer/           the Qt Designer plugin
-#   MANDIR/man1/vyrmatrix.1.gz
+#   MANDIR/man1/vyrmatrix.1.gz, vyrmatrix-qt.1.gz
+#   DATAROOTDIR/doc/<Debian package>/        copyright, changelog.Debian.gz, README
 # Everything finds its neighbours relative to its own location (RPATH $ORIGIN, the package
 # folder relative to the tool), so an installed tree can be moved or unpacked anywhere.
 # Included only with VYR_INSTALL (on by default for the top-level project); the Designer plugin's
@@ -36,7 +37,7 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr DESTINATION ${CMAKE_INSTALL_
   PATTERN "quick" EXCLUDE)
 
 install(TARGETS vyr_host EXPORT VyrComponentsTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development)
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Library NAMELINK_COMPONENT Development)
 install(TARGETS vyr_charset vyr_editmatrix EXPORT VyrComponentsTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
 install(TARGETS vyr_headless EXPORT VyrComponentsHeadlessTargets
@@ -72,36 +73,17 @@ if(VYR_BUILD_PACKAGE)
 endif()
 
 if(VYR_BUILD_TOOLS)
-  install(TARGETS vyrmatrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+  install(TARGETS vyrmatrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Tools)
   vyr_install_rpath(vyrmatrix ${CMAKE_INSTALL_BINDIR})
-  # The man page, made from the tool's own help and compressed as Debian installs man pages
-  # (gzip -9n: no name or time stamp, so the file is the same on every build). help2man is
-  # needed only for the page: without it the rest builds and installs (the Debian package check
-  # then misses the page).
-  find_program(VYR_HELP2MAN help2man)
-  find_program(VYR_GZIP gzip)
-  if(VYR_HELP2MAN AND VYR_GZIP)
-    set(_man ${PROJECT_BINARY_DIR}/man/vyrmatrix.1.gz)
-    add_custom_command(OUTPUT ${_man}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-      COMMAND ${VYR_HELP2MAN} --no-info --no-discard-stderr
-              --name "the TEditMatrix LED display control on the command line"
-              --output ${PROJECT_BINARY_DIR}/man/vyrmatrix.1 $<TARGET_FILE:vyrmatrix>
-      COMMAND ${VYR_GZIP} -9nf ${PROJECT_BINARY_DIR}/man/vyrmatrix.1
-      DEPENDS vyrmatrix
-      COMMENT "Writing the vyrmatrix man page"
-      VERBATIM)
-    add_custom_target(vyrmatrix_man ALL DEPENDS ${_man})
-    install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Runtime)
-  else()
-    message(STATUS "help2man or gzip not found: no vyrmatrix man page")
-  endif()
 endif()
 
 if(VYR_BUILD_TOOLS AND VYR_BUILD_QT)
-  install(TARGETS vyrmatrix-qt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+  install(TARGETS vyrmatrix-qt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Tools)
   vyr_install_rpath(vyrmatrix-qt ${CMAKE_INSTALL_BINDIR})
 endif()
+
+# The tools' manual pages, made from their --help.
+include(${CMAKE_CURRENT_LIST_DIR}/VyrManPages.cmake)
 
 # The CMake package.
 if(NOT DEFINED VYR_CONFIG_QT_COMPONENT)
@@ -133,26 +115,12 @@ if(VYR_BUILD_QT)
   vyr_pkg_config(vyrcomponents-qt)
 endif()
 
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
-  DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT Runtime)
-
-# The Debian package: everything in one .deb; Depends from the libraries the binaries link
-# (dpkg-shlibdeps), so it names the Qt, libpng and giflib runtime packages it needs. Only with
+# The Debian packages (CPack), one per install component, with their documentation. Only with
 # VYR_DEB (on by default for the top-level project): CPack writes its configuration into the
 # top-level build folder, which a parent project owns.
-if(NOT VYR_DEB)
-  return()
+if(VYR_DEB)
+  include(${CMAKE_CURRENT_LIST_DIR}/VyrDebian.cmake)
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+    DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT Runtime)
 endif()
-set(CPACK_PACKAGE_NAME vyrcomponents)
-set(CPACK_PACKAGE_VENDOR "VyrComponents")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "LED dot-matrix display control for C++ and Qt 6, with its Qt Designer plugin")
-set(CPACK_PACKAGE_CONTACT "VyrComponents developers <dev@vyrcomponents.invalid>")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_GENERATOR DEB)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEB_COMPONENT_INSTALL OFF)
-include(CPack)

@@ -20,6 +20,8 @@ PACKAGES=(
   x11-utils
   # The man page (help2man) and the Debian package (CPack: dpkg-shlibdeps, file).
   help2man dpkg-dev file
+  # Debian's own package checks, run on the .deb files (scripts/check-deb.sh).
+  lintian
   # Bitmap fonts: FreeType reads BDF and PCF, zlib unpacks .gz fonts; the tests import
   # Debian's 5x7 fonts.
   libfreetype-dev zlib1g-dev xfonts-base

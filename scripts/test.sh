@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: install what is missing, then
 #   1. the normal build and every test (the consumer tests install it and build against it),
-#      then the Debian package made from it, checked and unpacked,
+#      then the Debian packages made from it, checked (lintian too) and unpacked,
 #   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer,
 #   3. the thread tests (host and Qt backend) under ThreadSanitizer,
 #   4. the fuzz targets (form reader, whole control, font readers) for a bounded time each.
@@ -25,7 +25,7 @@ step "build (RelWithDebInfo)"
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr
 step "tests"
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 600
-step "Debian package (CPack): control fields, contents, the Designer plugin loaded from the unpacked package"
+step "Debian packages (CPack): the split, control fields, contents, debug symbols, lintian, the Designer plugin loaded from the unpacked packages"
 scripts/check-deb.sh build
 
 step "build (AddressSanitizer + UndefinedBehaviorSanitizer)"
