@@ -14,6 +14,8 @@ export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1:dete
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 export GTEST_COLOR=no
+# No display here: every Qt test (widgets, Designer, Qt Quick) runs on the offscreen platform.
+export QT_QPA_PLATFORM=offscreen
 
 step() { echo; echo "=== $*"; }
 
