@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "host_names.h"
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
 
@@ -546,6 +547,24 @@ TPropList BuildProperties(const TPropList& Base) {
 }
 
 }  // namespace
+
+TMatrixDiagnostics TEditMatrix::Diagnostics() const {
+    TMatrixDiagnostics D;
+    const _Pixel* Head = FStreamHead;
+    for (const _Pixel* P = Head; P != nullptr;) {
+        if (P == FScrollPos) D.ScrollIndex = D.Heads;
+        ++D.Heads;
+        // An LED column's head has no cell above it and holds 0 or 1; a code's head holds the
+        // code character.
+        if (P->Up == nullptr && P->Value <= 1) ++D.LEDColumns;
+        if (P == FStreamTail) break;
+        P = P->Next;
+        if (P == Head) break;
+    }
+    D.CellsAlive = FPixelPool.Alive();
+    D.SlabBytes = FPixelPool.SlabBytes();
+    return D;
+}
 
 const TPropList& TEditMatrix::Properties() const {
     static const TPropList List = BuildProperties(TCustomControl::Properties());

@@ -34,6 +34,7 @@
 #include <cstring>
 #include <utility>
 
+#include "host_names.h"
 #include "raster.h"
 #include "vyr/EditMatrix.h"
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "access.h"
+#include "host_names.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr {

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "host_names.h"
 #include "raster.h"
 #include "vyr/EditMatrix.h"
 

@@ -35,17 +35,6 @@ struct TShot {
     host::TColor Background = 0;
 };
 
-// LED columns of the stream: one lap of the marquee is that many scroll steps.
-std::int64_t LedColumns(const TEditMatrix& Matrix) {
-    std::int64_t Count = 0;
-    const _Pixel* Head = Matrix.StreamHead();
-    for (const _Pixel* P = Head; P; P = P->Next) {
-        if (!P->Up && P->Value <= 1) ++Count;
-        if (P == Matrix.StreamTail() || P->Next == Head) break;
-    }
-    return Count;
-}
-
 std::int64_t DelayOf(std::int32_t Ms) { return std::max<std::int64_t>(Ms, 1); }
 
 // A picture the same size as the largest, the margin filled with the control's background.
@@ -71,9 +60,9 @@ TRgbImage Padded(const TShot& Shot, int Width, int Height) {
 
 std::vector<TGifFrame> Record(TSession& Session, std::optional<std::int64_t> FrameCount) {
     TEditMatrix& Matrix = Session.Matrix();
-    const headless::THeadlessPeer& Peer = Session.Peer();
+    const headless::TCountingPeer& Peer = Session.Peer();
     const std::int64_t Wanted = FrameCount.value_or(MaxLapFrames);
-    const std::int64_t LapSteps = std::max<std::int64_t>(LedColumns(Matrix), 1);
+    const std::int64_t LapSteps = std::max<std::int64_t>(Matrix.Diagnostics().LEDColumns, 1);
 
     std::vector<TShot> Shots;
     std::size_t Bytes = 0;

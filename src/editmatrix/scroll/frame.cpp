@@ -9,6 +9,7 @@
 // to their right; they commit for good just before they leave the window at the left.
 #include <algorithm>
 
+#include "../host_names.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr {

@@ -13,6 +13,7 @@
 #include <new>
 
 #include "../access.h"
+#include "../host_names.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/host/Text.h"
 
