@@ -44,7 +44,7 @@ function(vyr_add_test)
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 endfunction()
 
 # Install directories (GNUInstallDirs) are known everywhere, so each target's folder can state

@@ -14,7 +14,8 @@
 #   MANDIR/man1/vyrmatrix.1.gz
 # Everything finds its neighbours relative to its own location (RPATH $ORIGIN, the package
 # folder relative to the tool), so an installed tree can be moved or unpacked anywhere.
-include(GNUInstallDirs)
+# Included only with VYR_INSTALL (on by default for the top-level project); the Designer plugin's
+# rule is in its own folder. GNUInstallDirs comes from VyrHelpers.cmake.
 include(CMakePackageConfigHelpers)
 
 set(VYR_PACKAGE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/vyrcomponents)
@@ -44,12 +45,13 @@ install(EXPORT VyrComponentsHeadlessTargets NAMESPACE vyr:: DESTINATION ${VYR_CM
   COMPONENT Development)
 
 if(VYR_BUILD_QT)
-  # The Qt backend and vyr::QEditMatrix: component Qt of the CMake package, found with Qt's
-  # own package (Qt6 Widgets) by the config.
+  # The Qt backend (vyr::qtbackend) and the widgets above it (vyr::qt, with vyr::QEditMatrix):
+  # component Qt of the CMake package, found with Qt's own package (Qt6 Widgets) by the config.
+  set_target_properties(vyr_qtbackend PROPERTIES EXPORT_NAME qtbackend)
   set_target_properties(vyr_qt PROPERTIES EXPORT_NAME qt)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr/qt DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vyr
     COMPONENT Development)
-  install(TARGETS vyr_qt EXPORT VyrComponentsQtTargets
+  install(TARGETS vyr_qtbackend vyr_qt EXPORT VyrComponentsQtTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
   install(EXPORT VyrComponentsQtTargets NAMESPACE vyr:: DESTINATION ${VYR_CMAKE_INSTALL_DIR}
     COMPONENT Development)
@@ -66,32 +68,31 @@ if(VYR_BUILD_PACKAGE)
   vyr_install_rpath(VyrComponents ${VYR_PACKAGE_INSTALL_DIR})
 endif()
 
-if(VYR_BUILD_QT AND VYR_BUILD_PACKAGE)
-  # The Designer plugin in Qt's own plugin layout under the prefix (Debian, prefix /usr:
-  # lib/x86_64-linux-gnu/qt6/plugins/designer); it finds libvyrhost.so.1 in LIBDIR.
-  install(TARGETS vyrdesigner LIBRARY DESTINATION ${VYR_DESIGNER_INSTALL_DIR} COMPONENT Runtime)
-  vyr_install_rpath(vyrdesigner ${VYR_DESIGNER_INSTALL_DIR})
-endif()
-
 if(VYR_BUILD_TOOLS)
   install(TARGETS vyrmatrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
   vyr_install_rpath(vyrmatrix ${CMAKE_INSTALL_BINDIR})
   # The man page, made from the tool's own help and compressed as Debian installs man pages
-  # (gzip -9n: no name or time stamp, so the file is the same on every build).
-  find_program(VYR_HELP2MAN help2man REQUIRED)
-  find_program(VYR_GZIP gzip REQUIRED)
-  set(_man ${CMAKE_BINARY_DIR}/man/vyrmatrix.1.gz)
-  add_custom_command(OUTPUT ${_man}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    COMMAND ${VYR_HELP2MAN} --no-info --no-discard-stderr
-            --name "the TEditMatrix LED display control on the command line"
-            --output ${CMAKE_BINARY_DIR}/man/vyrmatrix.1 $<TARGET_FILE:vyrmatrix>
-    COMMAND ${VYR_GZIP} -9nf ${CMAKE_BINARY_DIR}/man/vyrmatrix.1
-    DEPENDS vyrmatrix
-    COMMENT "Writing the vyrmatrix man page"
-    VERBATIM)
-  add_custom_target(vyrmatrix_man ALL DEPENDS ${_man})
-  install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Runtime)
+  # (gzip -9n: no name or time stamp, so the file is the same on every build). help2man is
+  # needed only for the page: without it the rest builds and installs (the Debian package check
+  # then misses the page).
+  find_program(VYR_HELP2MAN help2man)
+  find_program(VYR_GZIP gzip)
+  if(VYR_HELP2MAN AND VYR_GZIP)
+    set(_man ${PROJECT_BINARY_DIR}/man/vyrmatrix.1.gz)
+    add_custom_command(OUTPUT ${_man}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+      COMMAND ${VYR_HELP2MAN} --no-info --no-discard-stderr
+              --name "the TEditMatrix LED display control on the command line"
+              --output ${PROJECT_BINARY_DIR}/man/vyrmatrix.1 $<TARGET_FILE:vyrmatrix>
+      COMMAND ${VYR_GZIP} -9nf ${PROJECT_BINARY_DIR}/man/vyrmatrix.1
+      DEPENDS vyrmatrix
+      COMMENT "Writing the vyrmatrix man page"
+      VERBATIM)
+    add_custom_target(vyrmatrix_man ALL DEPENDS ${_man})
+    install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Runtime)
+  else()
+    message(STATUS "help2man or gzip not found: no vyrmatrix man page")
+  endif()
 endif()
 
 if(VYR_BUILD_TOOLS AND VYR_BUILD_QT)
@@ -104,33 +105,41 @@ if(NOT DEFINED VYR_CONFIG_QT_COMPONENT)
   set(VYR_CONFIG_QT_COMPONENT "")
 endif()
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/VyrComponentsConfig.cmake.in
-  ${CMAKE_BINARY_DIR}/VyrComponentsConfig.cmake
+  ${PROJECT_BINARY_DIR}/VyrComponentsConfig.cmake
   INSTALL_DESTINATION ${VYR_CMAKE_INSTALL_DIR})
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/VyrComponentsConfigVersion.cmake
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/VyrComponentsConfigVersion.cmake
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
-install(FILES ${CMAKE_BINARY_DIR}/VyrComponentsConfig.cmake ${CMAKE_BINARY_DIR}/VyrComponentsConfigVersion.cmake
+install(FILES ${PROJECT_BINARY_DIR}/VyrComponentsConfig.cmake ${PROJECT_BINARY_DIR}/VyrComponentsConfigVersion.cmake
   DESTINATION ${VYR_CMAKE_INSTALL_DIR} COMPONENT Development)
 
-# pkg-config: the headless flavour (and the Qt flavour, with the Qt backend).
-set(VYR_PC_LIBDIR ${CMAKE_INSTALL_LIBDIR})
-file(RELATIVE_PATH VYR_PC_PREFIX_FROM_PCDIR ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
-set(VYR_PC_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
-configure_file(${PROJECT_SOURCE_DIR}/cmake/vyrcomponents-headless.pc.in
-  ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-headless.pc @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-headless.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+# pkg-config: the headless flavour (and the Qt flavour, with the Qt backend). The prefix is the
+# one installed into, written when installing (cmake --install --prefix, CPack's /usr), so the
+# files give plain paths (-I/usr/include, which pkg-config then leaves out as a system folder)
+# and no compiler flags beyond the include path: the C++ standard is the program's choice.
+set(VYR_PC_PREFIX "@VYR_PC_PREFIX@")
+function(vyr_pkg_config NAME)
+  set(_template ${PROJECT_BINARY_DIR}/pkgconfig/${NAME}.pc.in)
+  set(_file ${PROJECT_BINARY_DIR}/pkgconfig/install/${NAME}.pc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/${NAME}.pc.in ${_template} @ONLY)
+  install(CODE "set(VYR_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+    configure_file(\"${_template}\" \"${_file}\" @ONLY)" COMPONENT Development)
+  install(FILES ${_file} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+endfunction()
+vyr_pkg_config(vyrcomponents-headless)
 if(VYR_BUILD_QT)
-  configure_file(${PROJECT_SOURCE_DIR}/cmake/vyrcomponents-qt.pc.in
-    ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-qt.pc @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/vyrcomponents-qt.pc
-    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+  vyr_pkg_config(vyrcomponents-qt)
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT Runtime)
 
 # The Debian package: everything in one .deb; Depends from the libraries the binaries link
-# (dpkg-shlibdeps), so it names the Qt, libpng and giflib runtime packages it needs.
+# (dpkg-shlibdeps), so it names the Qt, libpng and giflib runtime packages it needs. Only with
+# VYR_DEB (on by default for the top-level project): CPack writes its configuration into the
+# top-level build folder, which a parent project owns.
+if(NOT VYR_DEB)
+  return()
+endif()
 set(CPACK_PACKAGE_NAME vyrcomponents)
 set(CPACK_PACKAGE_VENDOR "VyrComponents")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -48,6 +48,11 @@ grep -q "^./check\|^./work\|^./tmp" <<<"$CONTENTS" && fail "build-tree paths in 
 # Unpacked anywhere, the plugin finds the package and the host library next to it.
 ROOT=$OUT/root
 dpkg-deb -x "$DEB" "$ROOT"
+# pkg-config files with the package's own prefix and no compiler flags but the include path.
+for pc in "$ROOT/usr/lib/$ARCH/pkgconfig/"vyrcomponents-*.pc; do
+    grep -qx "prefix=/usr" "$pc" || fail "$(basename "$pc") does not say prefix=/usr"
+    grep -q -- "-std=" "$pc" && fail "$(basename "$pc") sets the C++ standard"
+done
 QT_QPA_PLATFORM=offscreen "$BUILD/bin/uiloader_probe" "$ROOT$QT_PLUGINS/designer"
 "$ROOT/usr/bin/vyrmatrix" --version | grep -qF "$VERSION" || fail "vyrmatrix --version does not show $VERSION"
 echo "check-deb: all passed"

@@ -4,11 +4,13 @@
 #   fuzz_form    the form reader            corpus tests/fuzz/corpus
 #   fuzz_matrix  programs of public matrix  corpus tests/fuzz/matrix_corpus
 #                operations (tests/support/MatrixProgram.h)
+#   fuzz_font    the font readers (BDF,     corpus tests/fuzz/font_corpus
+#                PCF, PSF, gzip)
 # New inputs the fuzzer finds go to the build folder, not into the repository; a crashing input
 # is left there as <target>-crash-* and the script fails.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   SECONDS per target, default 60 (or $VYR_FUZZ_SECONDS);
-#                                           targets default to both
+#                                           targets default to all three
 #
 # Needs clang++ and the libFuzzer runtime (Debian: apt-get install clang libclang-rt-14-dev).
 # Build folder: $VYR_FUZZ_BUILD, default build-fuzz; reused while the sources do not change.
@@ -19,7 +21,7 @@ cd "$ROOT"
 SECONDS_TO_RUN=${1:-${VYR_FUZZ_SECONDS:-60}}
 shift || true
 TARGETS=("$@")
-[[ ${#TARGETS[@]} -gt 0 ]] || TARGETS=(fuzz_form fuzz_matrix)
+[[ ${#TARGETS[@]} -gt 0 ]] || TARGETS=(fuzz_form fuzz_matrix fuzz_font)
 OUT=${VYR_FUZZ_BUILD:-$ROOT/build-fuzz}
 CXX=${VYR_FUZZ_CXX:-clang++}
 JOBS=${VYR_FUZZ_JOBS:-2}
@@ -35,14 +37,18 @@ while IFS= read -r File; do COMMON+=("$File"); done < <(find src/editmatrix -nam
 declare -A OWN=(
     [fuzz_form]="tests/fuzz/fuzz_form.cpp"
     [fuzz_matrix]="tests/fuzz/fuzz_matrix.cpp tests/support/MatrixProgram.cpp"
+    [fuzz_font]="tests/fuzz/fuzz_font.cpp $(echo src/fonts/*.cpp)"
 )
-declare -A CORPUS=([fuzz_form]=tests/fuzz/corpus [fuzz_matrix]=tests/fuzz/matrix_corpus)
+# Libraries a target links beyond the common ones.
+declare -A LIBS=([fuzz_font]="-lfreetype -lz")
+declare -A CORPUS=([fuzz_form]=tests/fuzz/corpus [fuzz_matrix]=tests/fuzz/matrix_corpus [fuzz_font]=tests/fuzz/font_corpus)
 # Per-target options: the form reader has a dictionary; a matrix program may ask for a back
 # buffer of the host's largest size, which takes a while to paint under the sanitizers.
 declare -A EXTRA=([fuzz_form]="-max_len=4096 -timeout=20 -dict=tests/fuzz/form.dict"
-                  [fuzz_matrix]="-max_len=2048 -timeout=120")
+                  [fuzz_matrix]="-max_len=2048 -timeout=120"
+                  [fuzz_font]="-max_len=16384 -timeout=20")
 FLAGS=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
-       -fno-sanitize-recover=undefined -Iinclude -Isrc -Itests)
+       -fno-sanitize-recover=undefined -Iinclude -Isrc -Itests -I/usr/include/freetype2)
 
 SOURCES=("${COMMON[@]}")
 for Target in "${TARGETS[@]}"; do
@@ -70,8 +76,9 @@ if ! Built; then
         read -ra Own <<< "${OWN[$Target]}"
         OWN_OBJECTS=()
         for File in "${Own[@]}"; do OWN_OBJECTS+=("$(Object "$File")"); done
+        read -ra Libs <<< "${LIBS[$Target]:-}"
         "$CXX" -fsanitize=fuzzer,address,undefined "${COMMON_OBJECTS[@]}" "${OWN_OBJECTS[@]}" -o "$OUT/$Target" \
-            -ldl -lpthread
+            "${Libs[@]}" -ldl -lpthread
     done
     echo "$STAMP" > "$OUT/stamp"
 fi

@@ -11,12 +11,18 @@ PACKAGES=(
   # The Qt backend, the Designer plugin and their tests (offscreen platform, Xvfb screenshots).
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev designer-qt6 qt6-tools-dev-tools libgl-dev
   xvfb xauth
+  # The Qt Quick backend, the QML module Vyr.Components and its Qt Quick tests (qmllint).
+  qt6-declarative-dev qt6-declarative-dev-tools qml6-module-qtquick qml6-module-qttest
+  qml6-module-qtquick-window qml6-module-qtqml-workerscript libqt6quicktest6
   # scripts/screenshot.sh: a picture of a real window under Xvfb.
   imagemagick
   # scripts/designer-screenshot.sh waits for Designer's window with xwininfo.
   x11-utils
   # The man page (help2man) and the Debian package (CPack: dpkg-shlibdeps, file).
   help2man dpkg-dev file
+  # Bitmap fonts: FreeType reads BDF and PCF, zlib unpacks .gz fonts; the tests import
+  # Debian's 5x7 fonts.
+  libfreetype-dev zlib1g-dev xfonts-base
 )
 
 missing=()

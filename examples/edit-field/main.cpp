@@ -35,10 +35,19 @@ int main(int argc, char** argv) {
 
     if (!CheckOnly) return QApplication::exec();
 
-    // The focus in and out of the LED field switches its colour pair.
+    // The focus in and out of the LED field switches its colour pair. The pictures are searched
+    // for a lit LED: a fixed point such as the middle may fall in a gap between LEDs.
+    const auto Holds = [](const QImage& Image, const QColor& Colour) {
+        for (int Y = 0; Y < Image.height(); ++Y) {
+            for (int X = 0; X < Image.width(); ++X) {
+                if (Image.pixelColor(X, Y) == Colour) return true;
+            }
+        }
+        return false;
+    };
     QApplication::processEvents();
     const bool WithFocus = Code->activeLed();
-    const QColor LitWithFocus = Code->grab().toImage().pixelColor(Code->width() / 2, Code->height() / 2);
+    const QImage Focused = Code->grab().toImage();
     Name->setFocus();
     QApplication::processEvents();
     const bool WithoutFocus = Code->activeLed();
@@ -47,17 +56,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QImage Dimmed = Code->grab().toImage();
-    bool SawGrey = false;
-    for (int Y = 0; Y < Dimmed.height() && !SawGrey; ++Y) {
-        for (int X = 0; X < Dimmed.width() && !SawGrey; ++X) {
-            SawGrey = Dimmed.pixelColor(X, Y) == QColor(150, 150, 150);
-        }
-    }
-    if (!SawGrey) {
-        std::fprintf(stderr, "edit-field: no LED in the colour without the focus\n");
+    const QColor Lit = Code->activeLedOnColor();
+    const QColor Grey = Code->inactiveLedOnColor();
+    if (!Holds(Focused, Lit) || Holds(Focused, Grey)) {
+        std::fprintf(stderr, "edit-field: with the focus the LEDs are not lit in %s\n",
+                     Lit.name().toLatin1().constData());
         return 1;
     }
-    std::printf("edit-field: focus colours follow the focus (sample with focus %s)\n",
-                LitWithFocus.name().toLatin1().constData());
+    if (!Holds(Dimmed, Grey) || Holds(Dimmed, Lit)) {
+        std::fprintf(stderr, "edit-field: without the focus the LEDs are not lit in %s\n",
+                     Grey.name().toLatin1().constData());
+        return 1;
+    }
+    std::printf("edit-field: focus colours follow the focus (a lit LED with focus %s, without %s)\n",
+                Lit.name().toLatin1().constData(), Grey.name().toLatin1().constData());
     return 0;
 }

@@ -81,6 +81,7 @@ inline constexpr std::string_view HexStrAlfa = "ABCDEF";
 class TMatrixTimer : public host::TThread {
 public:
     ~TMatrixTimer() override;  // terminates, wakes and joins the thread; FMatrix := null
+    // (the owner joins it first, with WaitFor: see TThread's destructor)
 
 protected:
     using TStep = void (TEditMatrix::*)();                           // runs on the GUI thread
@@ -422,9 +423,16 @@ private:
     // Scroll frame pieces shared by both renderers (frame.cpp).
     void RunLetterCodes(_Pixel* Left, int Width);
     // Walks the window's W LED columns from Left, executing digit codes; calls
-    // Column(screen column, head, lit colour, unlit colour) for every LED column.
+    // Column(screen column, head, lit colour, unlit colour) for every LED column. A digit code
+    // commits by OnlyOnePixelDataLeft when WalkBackToCommit is set (the literal frame), else by
+    // the LED columns the walk has counted since it last stood on Left (same answer, without a
+    // walk back per code).
     template <typename TColumnFn>
-    void WalkScrollWindow(_Pixel* Left, int Width, TColumnFn&& Column);
+    void WalkScrollWindow(_Pixel* Left, int Width, bool WalkBackToCommit, TColumnFn&& Column);
+    // RunAlfaState with the commit decided by the caller (Commit: whether a code "0" to "3"
+    // makes its effect permanent).
+    void ApplyDigitCode(const _Pixel* Code, bool Commit, bool& Steady, host::TColor& BlinkOff, host::TColor& On,
+                        host::TColor& Off);
 
     // The six LED columns of a character, appended to the stream in one run of cells.
     void AttachCharacterColumns(host::Byte Character);

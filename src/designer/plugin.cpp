@@ -2,6 +2,7 @@
 #include "plugin.h"
 
 #include <QtCore/QDir>
+#include <QtCore/QFile>
 #include <QtCore/QFileInfo>
 #include <QtCore/QtGlobal>
 #include <QtGui/QImage>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "charsetsheet.h"
 #include "vyr/Register.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Package.h"
@@ -26,10 +28,53 @@ namespace {
 
 constexpr const char* PackageFileName = "VyrComponents.bpl";
 
+// The colours of the palette bitmaps' letters ('-' transparent); Unknown for any other letter.
+constexpr QRgb Unknown = 0x00FFFFFFu;
+QRgb LetterColour(char Letter) {
+    switch (Letter) {
+        case 'K':
+            return qRgb(0x00, 0x00, 0x00);
+        case 'r':
+            return qRgb(0x80, 0x00, 0x00);
+        case 'g':
+            return qRgb(0x00, 0x80, 0x00);
+        case 'o':
+            return qRgb(0x80, 0x80, 0x00);
+        case 'n':
+            return qRgb(0x00, 0x00, 0x80);
+        case 'p':
+            return qRgb(0x80, 0x00, 0x80);
+        case 't':
+            return qRgb(0x00, 0x80, 0x80);
+        case 's':
+            return qRgb(0xC0, 0xC0, 0xC0);
+        case 'd':
+            return qRgb(0x80, 0x80, 0x80);
+        case 'R':
+            return qRgb(0xFF, 0x00, 0x00);
+        case 'G':
+            return qRgb(0x00, 0xFF, 0x00);
+        case 'Y':
+            return qRgb(0xFF, 0xFF, 0x00);
+        case 'B':
+            return qRgb(0x00, 0x00, 0xFF);
+        case 'M':
+            return qRgb(0xFF, 0x00, 0xFF);
+        case 'C':
+            return qRgb(0x00, 0xFF, 0xFF);
+        case 'W':
+            return qRgb(0xFF, 0xFF, 0xFF);
+        case '-':
+            return qRgba(0, 0, 0, 0);
+        default:
+            return Unknown;
+    }
+}
+
 QString Group() { return QString::fromLatin1(PalettePage.data(), static_cast<qsizetype>(PalettePage.size())); }
 
-// Whether Widget is, or lies inside, a form window of Designer's form editor. By class name, so
-// that the plugin needs no Designer library and an application's QUiLoader loads it without one.
+// Whether Widget is, or lies inside, a form window of Designer's form editor (by class name: the
+// form window's class is Designer's own, not part of its public library).
 bool InFormWindow(const QWidget* Widget) {
     for (; Widget != nullptr; Widget = Widget->parentWidget()) {
         if (Widget->inherits("QDesignerFormWindowInterface")) return true;
@@ -42,6 +87,56 @@ QString PluginFolder() {
     static const int Anchor = 0;
     const std::string File = host::ModuleFileName(host::ModuleOfAddress(&Anchor));
     return QFileInfo(QString::fromStdString(File)).absolutePath();
+}
+
+// One picture of an icon, drawn at its size: rows of one letter per pixel after '#' comment lines,
+// in the letters of the palette bitmaps (K black, r dark red, R red, W white, ... and '-'
+// transparent). Null, with Why set, when a row is not as wide as the picture is high or a letter
+// is unknown.
+QImage PixelPicture(const QByteArray& Text, QString& Why) {
+    QList<QByteArray> Rows;
+    for (const QByteArray& Line : Text.split('\n')) {
+        const QByteArray Row = Line.trimmed();
+        if (!Row.isEmpty() && !Row.startsWith('#')) Rows << Row;
+    }
+    const auto Size = static_cast<int>(Rows.size());
+    QImage Image(Size, Size, QImage::Format_ARGB32);
+    for (int Y = 0; Y < Size; ++Y) {
+        if (Rows[Y].size() != Size) {
+            Why = QStringLiteral("row %1 has %2 pixels, not %3").arg(Y + 1).arg(Rows[Y].size()).arg(Size);
+            return {};
+        }
+        for (int X = 0; X < Size; ++X) {
+            const QRgb Pixel = LetterColour(Rows[Y][X]);
+            if (Pixel == Unknown) {
+                Why = QStringLiteral("row %1 has the unknown letter '%2'").arg(Y + 1).arg(QLatin1Char(Rows[Y][X]));
+                return {};
+            }
+            Image.setPixel(X, Y, Pixel);
+        }
+    }
+    return Image;
+}
+
+// The icon of a class, from the pictures drawn for it at 16, 22 and 32 pixels (the sizes of
+// Designer's widget box and form at 1x and of its larger views), built into the plugin as
+// :/vyrdesigner/<class in lower case>-<size>.txt. Each size is shown as drawn, never scaled, so
+// it stays sharp; null when the class has no pictures.
+QIcon DrawnIcon(const QString& PaletteClass) {
+    QIcon Icon;
+    for (const int Size : {16, 22, 32}) {
+        QFile File(QStringLiteral(":/vyrdesigner/%1-%2.txt").arg(PaletteClass.toLower()).arg(Size));
+        if (!File.open(QIODevice::ReadOnly)) continue;
+        QString Why;
+        const QImage Image = PixelPicture(File.readAll(), Why);
+        if (Image.isNull() || Image.width() != Size) {
+            qWarning("vyrdesigner: %s: %s", qPrintable(File.fileName()),
+                     Why.isEmpty() ? "not the size its name gives" : qPrintable(Why));
+            continue;
+        }
+        Icon.addPixmap(QPixmap::fromImage(Image));
+    }
+    return Icon;
 }
 
 // The widget box entries by palette class. The default properties in domXml are the control's
@@ -63,6 +158,18 @@ QList<TWidgetKind> Kinds() {
         "  <property name=\"geometry\"><rect><x>0</x><y>0</y><width>181</width><height>28</height></rect>"
         "</property>\n"
         " </widget>\n"
+        // text is a string of control codes and charset the name of a charset on the form:
+        // neither is words to translate, so Designer stores them with notr="true" and uic does
+        // not pass them through QCoreApplication::translate.
+        " <customwidgets>\n"
+        "  <customwidget>\n"
+        "   <class>vyr::QEditMatrix</class>\n"
+        "   <propertyspecifications>\n"
+        "    <stringpropertyspecification name=\"text\" notr=\"true\" type=\"singleline\"/>\n"
+        "    <stringpropertyspecification name=\"charset\" notr=\"true\" type=\"singleline\"/>\n"
+        "   </propertyspecifications>\n"
+        "  </customwidget>\n"
+        " </customwidgets>\n"
         "</ui>\n");
     Matrix.Create = [](QWidget* Parent) -> QWidget* { return new QEditMatrix(Parent); };
 
@@ -143,6 +250,7 @@ void TCustomWidget::initialize(QDesignerFormEditorInterface* Core) {
     if (FInitialized) return;
     FInitialized = true;
     FCore = Core;
+    if (FKind.QtClass == QLatin1String("vyr::QCharSet")) TCharSetSheetFactory::Register(Core);
 }
 
 QWidget* TCustomWidget::createWidget(QWidget* Parent) {
@@ -200,7 +308,11 @@ void TVyrComponentsPlugin::Install(const QString& PackageFile) {
         if (!host::LoadBitmapResource(FPackage, Name.toUpper().toStdString(), Bitmap)) {
             qWarning("vyrdesigner: %s has no palette bitmap %s", qPrintable(PackageFile), qPrintable(Name.toUpper()));
         }
-        FWidgets.append(new TCustomWidget(*It, PaletteIcon(Bitmap), this));
+        // The pictures drawn for the widget box; the palette bitmap (32 pixels) for a class
+        // without them.
+        QIcon Icon = DrawnIcon(Name);
+        if (Icon.isNull()) Icon = PaletteIcon(Bitmap);
+        FWidgets.append(new TCustomWidget(*It, Icon, this));
     }
 }
 

@@ -4,9 +4,11 @@
 // "Vyr-Components" in Designer's widget box group of that name, as the Qt widget that shows it:
 //   TEditMatrix  -> vyr::QEditMatrix  (include file vyr/qt/QEditMatrix.h)
 //   TCharSet     -> vyr::QCharSet     (include file vyr/qt/QCharSet.h)
-// Each entry's icon is the package's bitmap resource named after the class in upper case
-// ("TEDITMATRIX", "TCHARSET"); the colour of its bottom-left pixel is transparent, as on the
-// host's palette. A class on the page without a Qt widget here is reported and left out.
+// Each entry's icon is drawn for the widget box at 16, 22 and 32 pixels (icons/*.txt, built into
+// the plugin), each size shown as drawn; a class without such pictures gets the package's bitmap
+// resource named after it in upper case ("TEDITMATRIX"), its bottom-left colour transparent as on
+// the host's palette. A class on the page without a Qt widget here is reported and left out.
+// In Designer's property editor a charset shows only its name and geometry (charsetsheet.h).
 //
 // The plugin carries its own copy of the widgets (and of the component) with hidden symbols, so
 // that it cannot clash with an application's copy in the same process; the host library

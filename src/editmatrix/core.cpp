@@ -82,14 +82,22 @@ TEditMatrix::TEditMatrix(host::TComponent* AOwner) : host::TCustomControl(AOwner
 
 TEditMatrix::~TEditMatrix() {
     FDestroying = true;
-    // Stop the workers and wait for them before anything they could reach goes away: Terminate
-    // wakes both at once, and each thread's destructor joins it (a synchronised step still
-    // queued for the GUI thread is cancelled, so this cannot deadlock).
+    // Stop the workers and join them before any part of them or of this control goes away: a
+    // worker that has only just started may still be calling its Execute, and the thread
+    // objects' destructors rewrite the very table that call goes through. Terminate wakes both at
+    // once; WaitFor joins (a synchronised step still queued for the GUI thread is cancelled, so
+    // this cannot deadlock).
     if (FDelayTimer) {
         FDelayTimer->Terminate();
     }
     if (FBlinkTimer) {
         FBlinkTimer->Terminate();
+    }
+    if (FDelayTimer) {
+        FDelayTimer->WaitFor();
+    }
+    if (FBlinkTimer) {
+        FBlinkTimer->WaitFor();
     }
     FDelayTimer.reset();
     FBlinkTimer.reset();

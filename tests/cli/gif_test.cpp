@@ -2,6 +2,10 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <set>
 
 #include "cli_support.h"
@@ -178,6 +182,81 @@ TEST(GifEncoder, FewColoursGiveExactlyThosePaletteEntries) {
     Image.Pixels = {255, 0, 0, 64, 0, 0, 255, 0, 0};
     const auto Palette = ReducedPalette(Image, 256);
     EXPECT_EQ(std::set<host::TColor>(Palette.begin(), Palette.end()), (std::set<host::TColor>{0x0000FF, 0x000040}));
+}
+
+// Frames of different sizes: each is drawn at the top left of a screen as large as the largest,
+// the rest in the frame's own background, and that colour is in the palette.
+TEST(GifEncoder, SmallerFramesAreFilledWithTheirBackgroundWhenWritten) {
+    const auto Solid = [](int W, int H, std::uint8_t R, std::uint8_t G, std::uint8_t B) {
+        TRgbImage Image;
+        Image.Width = W;
+        Image.Height = H;
+        for (int p = 0; p < W * H; ++p) Image.Pixels.insert(Image.Pixels.end(), {R, G, B});
+        return Image;
+    };
+    const std::vector<TGifFrame> Frames = {
+        {Solid(2, 1, 255, 0, 0), 4, 0xFF0000},  // red on a blue background (TColor: blue high)
+        {Solid(3, 2, 0, 255, 0), 6, 0x0000FF},  // the largest: not filled
+        {Solid(1, 2, 9, 9, 9), 8, 0x00FFFF},    // grey on yellow
+    };
+    TScratchDir Dir;
+    WriteGif(Dir.File("sizes.gif"), Frames);
+    const TGifInfo Gif = ReadGif(Dir.File("sizes.gif"));
+    ASSERT_EQ(Gif.Frames.size(), 3U);
+    EXPECT_EQ(Gif.Width, 3);
+    EXPECT_EQ(Gif.Height, 2);
+    for (std::size_t f = 0; f < Frames.size(); ++f) {
+        const TGifFrame& In = Frames[f];
+        TRgbImage Expected = Solid(3, 2, 0, 0, 0);
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < 3; ++x) {
+                const host::TColor C = x < In.Image.Width && y < In.Image.Height ? In.Image.At(x, y) : In.Background;
+                const std::size_t I = static_cast<std::size_t>(y * 3 + x) * 3;
+                Expected.Pixels[I] = static_cast<std::uint8_t>(C & 0xFF);
+                Expected.Pixels[I + 1] = static_cast<std::uint8_t>((C >> 8) & 0xFF);
+                Expected.Pixels[I + 2] = static_cast<std::uint8_t>((C >> 16) & 0xFF);
+            }
+        }
+        EXPECT_TRUE(Gif.Frames[f] == Expected) << "frame " << f;
+        EXPECT_EQ(Gif.Delays[f], In.DelayCs);
+    }
+}
+
+// Every recorded frame was padded to the largest one while recording, after the memory budget
+// was checked: LEDs that grow late in the text took gigabytes. The run must hold far less than
+// all frames at the largest size would take.
+TEST(GifCommand, GrowingLedsDoNotPadEveryFrameInMemory) {
+    TScratchDir Dir;
+    const std::string Path = Dir.File("grow.gif");
+    std::vector<std::string> Args = {VYRMATRIX_BINARY,
+                                     "gif",
+                                     std::string(20, 'A') + "@L000060",
+                                     "--set",
+                                     "LEDSize=1",
+                                     "--set",
+                                     "LEDDistance=0",
+                                     "--set",
+                                     "TotalVisible=1",
+                                     "-o",
+                                     Path};
+    std::vector<char*> Argv;
+    for (auto& A : Args) Argv.push_back(A.data());
+    Argv.push_back(nullptr);
+    const pid_t Child = ::fork();
+    if (Child == 0) {
+        ::execv(Argv[0], Argv.data());
+        ::_exit(127);
+    }
+    ASSERT_GT(Child, 0);
+    int Status = 0;
+    rusage Usage{};
+    ASSERT_EQ(::wait4(Child, &Status, 0, &Usage), Child);
+    ASSERT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+    const TGifInfo Gif = ReadGif(Path);
+    const double PaddedBytes = double(Gif.Frames.size()) * Gif.Width * Gif.Height * 3;
+    ASSERT_GT(PaddedBytes, 100e6) << "the case no longer makes large frames";
+    EXPECT_LT(double(Usage.ru_maxrss) * 1024, PaddedBytes / 2)
+        << Gif.Frames.size() << " frames of " << Gif.Width << "x" << Gif.Height;
 }
 
 }  // namespace

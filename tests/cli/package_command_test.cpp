@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,16 @@ TEST(PackageCommand, FailuresAreOneLineWithStatusOne) {
     const TRunResult Extra = RunTool({"package", "a.bpl", "b.bpl"});
     EXPECT_EQ(Extra.Status, 2);
     EXPECT_EQ(Extra.Err, "vyrmatrix: package: unexpected argument 'b.bpl' (one PATH at most)\n");
+}
+
+// A bare file name went to dlopen as it was, which searched the library path instead of the
+// current folder: "cannot open shared object file".
+TEST(PackageCommand, BareFileNameLoadsTheFileInTheCurrentFolder) {
+    TScratchDir Dir;
+    std::filesystem::copy_file(VYR_PACKAGE_FILE, Dir.Path() / "fake.bpl");
+    const TRunResult R = RunTool({"package", "fake.bpl"}, "", Dir.Path().string());
+    EXPECT_EQ(R.Status, 0) << R.Err;
+    EXPECT_NE(R.Out.find("  Vyr-Components: TCharSet, TEditMatrix\n"), std::string::npos) << R.Out;
 }
 
 }  // namespace

@@ -125,11 +125,16 @@ INSTANTIATE_TEST_SUITE_P(
         TBadCase{{"--wait", "-5"}, "-5"},
         TBadCase{{"--wait", "soon"}, "soon"},
         TBadCase{{"--step", "99999999999"}, "99999999999"},
+        TBadCase{{"--step", "-3"}, "a count must not be negative"},
+        TBadCase{{"--blink", "-1"}, "a count must not be negative"},
+        TBadCase{{"--wait", "-7"}, "a count must not be negative"},
+        TBadCase{{"--set", "BackgroundColor=#12345"}, "#RRGGBB"},
         TBadCase{{"--save", "picture.bmp"}, "picture.bmp"},
         TBadCase{{"--save"}, "--save"},
         TBadCase{{"--siblings", "many"}, "many"},
         TBadCase{{"--siblings", "1001"}, "1001"},
-        TBadCase{{"--state", "--siblings", "2"}, "--siblings"},
+        TBadCase{{"--state", "--siblings", "2"}, "a global option goes before the actions, not after '--save'"},
+        TBadCase{{"--paint", "--load-form", "a.vfm"}, "a global option goes before the actions"},
         TBadCase{{"--siblings", "1", "--siblings", "2"}, "--siblings"},
         // A bad argument late in a long list still stops everything.
         TBadCase{{"--type", "abc", "--step", "3", "--paint", "--set", "Overwrite=maybe"}, "Overwrite=maybe"}));

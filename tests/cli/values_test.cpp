@@ -61,6 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
         TValueCase{"ActiveLEDOnColor", "$00FF00", N(0x00FF00)}, TValueCase{"BackgroundColor", "0xffffffff", N(0xFFFFFFFF)},
         TValueCase{"BlinkOffColor", "4294967295", N(0xFFFFFFFF)}, TValueCase{"BlinkOffColor", "4294967296", std::nullopt},
         TValueCase{"InactiveLEDOffColor", "-1", std::nullopt}, TValueCase{"InactiveLEDOnColor", "0x1FFFFFFFF", std::nullopt},
+        // #RRGGBB is CSS order, red first; the TColor has red in its low byte.
+        TValueCase{"ActiveLEDOnColor", "#FF8000", N(0x0080FF)}, TValueCase{"BackgroundColor", "#0000ff", N(0xFF0000)},
+        TValueCase{"BlinkOffColor", "#123456", N(0x563412)}, TValueCase{"BlinkOffColor", "#FFF", std::nullopt},
+        TValueCase{"BlinkOffColor", "#1234567", std::nullopt}, TValueCase{"BlinkOffColor", "#12345G", std::nullopt},
+        TValueCase{"BlinkOffColor", "#", std::nullopt}, TValueCase{"Delay", "#000010", std::nullopt},
         // LEDShape: names or ordinals.
         TValueCase{"LEDShape", "Square", N(0)}, TValueCase{"LEDShape", "Circle", N(1)},
         TValueCase{"LEDShape", "0", N(0)}, TValueCase{"LEDShape", "1", N(1)},

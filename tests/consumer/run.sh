@@ -12,6 +12,11 @@ rm -rf "$SCRATCH"
 mkdir -p "$SCRATCH"
 PREFIX=$SCRATCH/prefix
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
+# Hooks that only the tests use stay out of the installed headers.
+if grep -rl "AccessibilityTap" "$PREFIX/include"; then
+    echo "consumer: a test hook in the installed headers" >&2
+    exit 1
+fi
 
 # Nothing of the source or build tree may be needed from here on.
 build_project() {  # NAME SOURCE_DIR
@@ -35,7 +40,7 @@ echo "consumer: building with pkg-config alone"
 PC_DIR=$(dirname "$(find "$PREFIX" -name vyrcomponents-headless.pc | head -1)")
 export PKG_CONFIG_PATH=$PC_DIR
 # shellcheck disable=SC2046
-g++ -o "$SCRATCH/consumer_headless_pc" "$SRC/tests/consumer/headless/main.cpp" \
+g++ -std=c++20 -o "$SCRATCH/consumer_headless_pc" "$SRC/tests/consumer/headless/main.cpp" \
     $(pkg-config --cflags --libs vyrcomponents-headless) -lpthread
 "$SCRATCH/consumer_headless_pc"
 
@@ -49,7 +54,7 @@ if [ "$WITH_QT" = qt ]; then
     done
     echo "consumer: building the edit field with pkg-config alone"
     # shellcheck disable=SC2046
-    g++ -o "$SCRATCH/edit_field_pc" "$SRC/examples/edit-field/main.cpp" \
+    g++ -std=c++20 -o "$SCRATCH/edit_field_pc" "$SRC/examples/edit-field/main.cpp" \
         $(pkg-config --cflags --libs vyrcomponents-qt) -lpthread
     "$SCRATCH/edit_field_pc" --check
 fi

@@ -280,13 +280,13 @@ TEST(FormFiles, SaveAndLoadThroughFilesAndReportFilesThatCannotBeUsed) {
         host::LoadComponentFromFile(Target, Missing);
         ADD_FAILURE() << "loaded";
     } catch (const EFormError& E) {
-        EXPECT_EQ(std::string(E.what()), Missing + ":0: cannot open the file for reading");
+        EXPECT_EQ(std::string(E.what()), Missing + ":0: cannot read the file: No such file or directory");
     }
     try {
         host::SaveComponentToFile(Source, Dir.string());
         ADD_FAILURE() << "saved";
     } catch (const EFormError& E) {
-        EXPECT_EQ(std::string(E.what()), Dir.string() + ":0: cannot open the file for writing");
+        EXPECT_EQ(std::string(E.what()), Dir.string() + ":0: cannot write the file: Is a directory");
     }
     std::filesystem::remove_all(Dir);
 }

@@ -21,6 +21,7 @@ set(rows
 set(pending
   vyr/SlabPool.h
   vyr/qt/QtBackend.h
+  vyr/quick/QuickBackend.h
 )
 
 file(GLOB_RECURSE headers RELATIVE ${INCLUDE_DIR} ${INCLUDE_DIR}/vyr/*.h)

@@ -169,6 +169,24 @@ TEST(MarqueeThreads, StopScrollQuietensBothThreadsUntilStartScroll) {
     ASSERT_TRUE(PumpUntil([&] { return HeadIndex(M) != Position; }));
 }
 
+// A control destroyed right after its marquee started: its workers may only just be entering
+// their loop, and must be joined before any part of them is destroyed (ThreadSanitizer saw the
+// destructor race with the first call of the loop).
+TEST(MarqueeThreads, DestroyingRightAfterScrollStartsDoesNotRaceTheStartingWorkers) {
+    TFormWithMatrix Form;
+    for (int Round = 0; Round < 200; ++Round) {
+        auto* M = new TCountingMatrix(Form.Form.get());
+        M->SetParent(Form.Form.get());
+        M->FSetDelay(Round % 2);
+        M->FSetText("Hi");
+        M->FSetScroll(true);
+        if (Round % 3 == 0) std::this_thread::yield();
+        delete M;
+    }
+    EXPECT_EQ(PendingSynchronizeCount(), 0U);
+    EXPECT_FALSE(CheckSynchronize());
+}
+
 // A thousand controls, fifty at a time: most scroll with tiny delays, some never start; each
 // batch is destroyed while its threads run, in an order that mixes queued and pausing workers.
 TEST(MarqueeThreads, AThousandControlsScrollAndAreDestroyedWithoutHanging) {

@@ -138,6 +138,7 @@ TRenderPlan ParseRenderArguments(const std::vector<std::string>& Args) {
         }
     }
 
+    const std::string FirstAction = Cursor.AtEnd() ? std::string() : Cursor.Peek();
     while (!Cursor.AtEnd()) {
         const std::string Option = Cursor.Next();
         if (Option == "--help" || Option == "-h") {
@@ -174,8 +175,9 @@ TRenderPlan ParseRenderArguments(const std::vector<std::string>& Args) {
             Plan.Actions.push_back(SimpleAction(TActionKind::State));
         } else if (Option == "--step" || Option == "--blink") {
             TAction Action = SimpleAction(Option == "--step" ? TActionKind::Step : TActionKind::Blink);
-            // The count is optional: taken only when the next argument is a decimal number.
-            if (!Cursor.AtEnd() && IsDecimalNumber(Cursor.Peek())) {
+            // The count is optional: taken only when the next argument is a decimal number (a
+            // negative one is taken to be refused as a count, not as an unknown action).
+            if (!Cursor.AtEnd() && (IsDecimalNumber(Cursor.Peek()) || IsNegativeNumber(Cursor.Peek()))) {
                 const auto& Value = Cursor.Next();
                 Action.Count = Checked(Option, Value, [](const std::string& V) { return ParseCount(V, MaxRepeat); });
             }
@@ -199,8 +201,10 @@ TRenderPlan ParseRenderArguments(const std::vector<std::string>& Args) {
             Action.Path = Value;
             Action.Format = *Format;
             Plan.Actions.push_back(std::move(Action));
-        } else if (Option == "--siblings" || Option == "--load-form" || Option == "--save-form") {
-            throw TBadArgument(Option, "a global option must come before the actions");
+        } else if (Option == "--siblings" || Option == "--load-form" || Option == "--save-form" || Option == "--font" ||
+                   Option == "--codepage") {
+            throw TBadArgument(Option, "a global option goes before the actions, not after '" + FirstAction +
+                                           "' (vyrmatrix render [GLOBAL OPTIONS] ACTION...)");
         } else {
             throw TBadArgument(Option, "unknown action");
         }

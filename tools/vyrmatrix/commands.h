@@ -17,10 +17,12 @@ int RunScrollCommand(const std::vector<std::string>& Args);
 int RunEditCommand(const std::vector<std::string>& Args);
 int RunGifCommand(const std::vector<std::string>& Args);
 int RunPackageCommand(const std::vector<std::string>& Args);
+int RunFontCommand(const std::vector<std::string>& Args);
 
-// Help texts, and the line for a bad argument: "vyrmatrix: COMMAND: MESSAGE".
+// Help texts (FullUsage: everything, for --help and the manual page), and the line for a bad argument: "vyrmatrix: COMMAND: MESSAGE".
 std::string MainUsage();
 std::string CommandUsage(const std::string& Command);
+std::string FullUsage();
 void ReportError(const std::string& Command, const std::string& Message);
 
 }  // namespace vyr::cli

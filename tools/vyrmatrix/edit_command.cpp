@@ -10,6 +10,7 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "font_options.h"
 #include "key_decoder.h"
 #include "live_view.h"
 #include "session.h"
@@ -59,8 +60,11 @@ bool Deliver(TSession& Session, const TKeyEvent& Event) {
 
 int RunEditCommand(const std::vector<std::string>& Args) {
     TLiveOptions Options;
+    TFontOptions Fonts;
     try {
-        Options = ParseLiveArguments(Args, TLiveSyntax{});
+        std::vector<std::string> Rest = Args;
+        Fonts = TakeFontOptions(Rest, TArgumentStyle::Live);
+        Options = ParseLiveArguments(Rest, TLiveSyntax{});
         if (Options.Help) {
             std::cout << CommandUsage("edit");
             return ExitOk;
@@ -73,6 +77,7 @@ int RunEditCommand(const std::vector<std::string>& Args) {
     std::string FinalText;
     try {
         TSession Session(1);
+        ApplyFontOptions(Fonts, Session.Matrix());
         Session.PaintOnce();
         if (Options.Text) Session.Matrix().FSetText(*Options.Text);
         for (const auto& Set : Options.Sets) Session.Apply(Set);
@@ -87,6 +92,11 @@ int RunEditCommand(const std::vector<std::string>& Args) {
         std::uint8_t Buffer[256];
         bool Running = true;
         while (Running && !TTerminalSession::StopRequested()) {
+            if (TTerminalSession::TakeResumed()) {
+                // Back from a stop: the picture is drawn whole again below what the shell wrote.
+                View.Finish();
+                CopiesSeen = -1;
+            }
             const int Copies = Session.Peer().CopyCount();
             if (Show && (Copies != CopiesSeen || Session.Form().ActiveControl() != FocusSeen)) {
                 CopiesSeen = Copies;
@@ -113,13 +123,16 @@ int RunEditCommand(const std::vector<std::string>& Args) {
         }
         if (Show) View.Draw(ImageFromBitmap(Session.Peer().Surface()), Status(Session));
         Terminal.Restore();
-        FinalText = Encode8BitToUtf8(Session.Matrix().Text());
+        FinalText = TextOut(Fonts, Session.Matrix().Text());
     } catch (const TRunError& E) {
         TTerminalSession::Restore();
         ReportError("edit", E.what());
         return ExitFailure;
     }
     std::cout << FinalText << '\n' << std::flush;
+    // Ended by a signal: the text so far is printed all the same, and the exit status is 128 +
+    // the signal's number, as a shell reports a process it ended.
+    if (const int Signal = TTerminalSession::StopSignal(); Signal != 0) return 128 + Signal;
     return ExitOk;
 }
 

@@ -6,13 +6,20 @@
 // such as a TCharSet that Charset refers to, are created on the form. It is read right after
 // the matrix is built, before the host's first paint, as a form is read before it is shown.
 // A file the form storage rejects is reported like a bad argument (exit 2): nothing has been
-// changed, printed or written by then.
+// changed, printed or written by then. Running out of memory while reading it is no fault of
+// the argument: it is reported as what it is (exit 1).
 //
 // --save-form: after the actions, the matrix and the component its Charset refers to (when the
 // form owns one) are written, the matrix first, so that --load-form reads the file back.
 #include "form_storage_hook.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
 
 #include "arguments.h"
 #include "session.h"
@@ -35,16 +42,25 @@ void RegisterClasses() {
 
 void CheckFormStorageOptions(const std::optional<std::string>& LoadForm,
                              const std::optional<std::string>& /*SaveForm*/) {
-    if (LoadForm) {
-        std::ifstream In(*LoadForm, std::ios::binary);
-        if (!In) throw TBadArgument("--load-form " + *LoadForm, "cannot open the form file");
+    if (!LoadForm) return;
+    // O_NONBLOCK: a FIFO is refused below instead of waiting for a writer.
+    const int Handle = ::open(LoadForm->c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (Handle < 0) {
+        throw TBadArgument("--load-form " + *LoadForm,
+                           std::string("cannot open the form file: ") + std::strerror(errno));
     }
+    struct stat Info {};
+    const bool Regular = ::fstat(Handle, &Info) == 0 && S_ISREG(Info.st_mode);
+    ::close(Handle);
+    if (!Regular) throw TBadArgument("--load-form " + *LoadForm, "cannot read the form file: not a regular file");
 }
 
 void LoadForm(TSession& Session, const std::string& Path) {
     RegisterClasses();
     try {
         host::LoadComponentFromFile(Session.Matrix(), Path);
+    } catch (const std::bad_alloc&) {
+        throw TRunError("--load-form " + Path + ": out of memory while reading the form");
     } catch (const std::exception& E) {
         throw TBadArgument("--load-form " + Path, E.what());
     }
@@ -59,6 +75,8 @@ void SaveForm(const TSession& Session, const std::string& Path) {
         host::SaveComponentsToFile(Components, Path);
     } catch (const host::EFormError& E) {
         throw TRunError(std::string("--save-form: ") + E.what());
+    } catch (const std::bad_alloc&) {
+        throw TRunError("--save-form " + Path + ": out of memory while writing the form");
     }
 }
 

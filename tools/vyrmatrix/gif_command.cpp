@@ -18,6 +18,7 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "font_options.h"
 #include "gif_encoder.h"
 #include "session.h"
 
@@ -36,27 +37,6 @@ struct TShot {
 };
 
 std::int64_t DelayOf(std::int32_t Ms) { return std::max<std::int64_t>(Ms, 1); }
-
-// A picture the same size as the largest, the margin filled with the control's background.
-TRgbImage Padded(const TShot& Shot, int Width, int Height) {
-    if (Shot.Image.Width == Width && Shot.Image.Height == Height) return Shot.Image;
-    TRgbImage Out;
-    Out.Width = Width;
-    Out.Height = Height;
-    Out.Pixels.resize(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height) * 3);
-    for (int y = 0; y < Height; ++y) {
-        for (int x = 0; x < Width; ++x) {
-            const host::TColor C =
-                (x < Shot.Image.Width && y < Shot.Image.Height) ? Shot.Image.At(x, y) : Shot.Background;
-            const std::size_t I =
-                (static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)) * 3;
-            Out.Pixels[I] = static_cast<std::uint8_t>(C & 0xFF);
-            Out.Pixels[I + 1] = static_cast<std::uint8_t>((C >> 8) & 0xFF);
-            Out.Pixels[I + 2] = static_cast<std::uint8_t>((C >> 16) & 0xFF);
-        }
-    }
-    return Out;
-}
 
 std::vector<TGifFrame> Record(TSession& Session, std::optional<std::int64_t> FrameCount) {
     TEditMatrix& Matrix = Session.Matrix();
@@ -116,18 +96,14 @@ std::vector<TGifFrame> Record(TSession& Session, std::optional<std::int64_t> Fra
     // A picture taken in the hundredth in which the recording ends is never seen.
     while (Shots.size() > 1 && Shots.back().Cs >= EndCs) Shots.pop_back();
 
-    int Width = 1;
-    int Height = 1;
-    for (const auto& Shot : Shots) {
-        Width = std::max(Width, Shot.Image.Width);
-        Height = std::max(Height, Shot.Image.Height);
-    }
+    // Frames are filled up to the largest one only when written, so what the budget above
+    // counted is what is held.
     std::vector<TGifFrame> Frames;
+    Frames.reserve(Shots.size());
     for (std::size_t i = 0; i < Shots.size(); ++i) {
         const std::int64_t Until = i + 1 < Shots.size() ? Shots[i + 1].Cs : EndCs;
         const auto Delay = std::clamp<std::int64_t>(Until - Shots[i].Cs, 1, 65535);
-        Frames.push_back(TGifFrame{Padded(Shots[i], Width, Height), static_cast<int>(Delay)});
-        Shots[i].Image = TRgbImage{};
+        Frames.push_back(TGifFrame{std::move(Shots[i].Image), static_cast<int>(Delay), Shots[i].Background});
     }
     return Frames;
 }
@@ -136,8 +112,11 @@ std::vector<TGifFrame> Record(TSession& Session, std::optional<std::int64_t> Fra
 
 int RunGifCommand(const std::vector<std::string>& Args) {
     TLiveOptions Options;
+    TFontOptions Fonts;
     try {
-        Options = ParseLiveArguments(Args, TLiveSyntax{false, true});
+        std::vector<std::string> Rest = Args;
+        Fonts = TakeFontOptions(Rest, TArgumentStyle::Live);
+        Options = ParseLiveArguments(Rest, TLiveSyntax{false, true});
         if (Options.Help) {
             std::cout << CommandUsage("gif");
             return ExitOk;
@@ -151,6 +130,7 @@ int RunGifCommand(const std::vector<std::string>& Args) {
 
     try {
         TSession Session(0);
+        ApplyFontOptions(Fonts, Session.Matrix());
         Session.PaintOnce();
         Session.Matrix().FSetText(*Options.Text);
         for (const auto& Set : Options.Sets) Session.Apply(Set);

@@ -1,8 +1,6 @@
 #include "gif_encoder.h"
 
-#include <fcntl.h>
 #include <gif_lib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
+
+#include "vyr/host/FileIo.h"
 
 namespace vyr::cli {
 
@@ -105,33 +105,48 @@ std::vector<GifByteType> Indexed(const TRgbImage& Image, const std::vector<TColo
     return Pixels;
 }
 
-// The GIF being written; closing it is the only way giflib frees it.
+// Frame as large as Width x Height: its picture at the top left, the rest its background.
+TRgbImage Padded(const TGifFrame& Frame, int Width, int Height) {
+    TRgbImage Out;
+    Out.Width = Width;
+    Out.Height = Height;
+    Out.Pixels.resize(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height) * 3);
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+            const TColor C =
+                (x < Frame.Image.Width && y < Frame.Image.Height) ? Frame.Image.At(x, y) : Frame.Background;
+            const std::size_t I =
+                (static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)) * 3;
+            Out.Pixels[I] = static_cast<std::uint8_t>(C & 0xFF);
+            Out.Pixels[I + 1] = static_cast<std::uint8_t>((C >> 8) & 0xFF);
+            Out.Pixels[I + 2] = static_cast<std::uint8_t>((C >> 16) & 0xFF);
+        }
+    }
+    return Out;
+}
+
+// The GIF being written through a host::TFileWriter (atomic replace, or a stream into a device
+// or FIFO); closing it is the only way giflib frees it.
 class TGifWriter {
 public:
-    TGifWriter(const std::string& Path, const std::string& Temp) : FPath(Path), FTemp(Temp) {
-        // Opened here rather than by giflib, so that the file gets the usual permissions.
-        const int Handle = ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (Handle < 0) throw TImageError("cannot create " + Temp);
+    explicit TGifWriter(const std::string& Path) : FFile(Path) {
         int Error = 0;
-        FGif = EGifOpenFileHandle(Handle, &Error);
-        if (!FGif) {
-            ::close(Handle);
-            std::remove(Temp.c_str());
-            throw TImageError("cannot create " + Temp + ": " + GifErrorText(Error));
-        }
+        FGif = EGifOpen(&FFile, &TGifWriter::Output, &Error);
+        if (!FGif) throw TImageError("cannot write " + Path + ": " + GifErrorText(Error));
     }
     ~TGifWriter() {
         if (FGif) {
             int Error = 0;
             EGifCloseFile(FGif, &Error);
-            std::remove(FTemp.c_str());
         }
     }
     TGifWriter(const TGifWriter&) = delete;
     TGifWriter& operator=(const TGifWriter&) = delete;
 
     void Check(int Result) const {
-        if (Result == GIF_ERROR) throw TImageError("cannot write " + FPath + ": " + GifErrorText(FGif->Error));
+        if (Result != GIF_ERROR) return;
+        if (FFile.Failed()) FFile.RaiseFailure();
+        throw TImageError("cannot write " + FFile.Path() + ": " + GifErrorText(FGif->Error));
     }
     [[nodiscard]] GifFileType* Get() const { return FGif; }
     void Close() {
@@ -139,18 +154,20 @@ public:
         GifFileType* Gif = FGif;
         FGif = nullptr;
         if (EGifCloseFile(Gif, &Error) == GIF_ERROR) {
-            std::remove(FTemp.c_str());
-            throw TImageError("cannot write " + FPath + ": " + GifErrorText(Error));
+            if (FFile.Failed()) FFile.RaiseFailure();
+            throw TImageError("cannot write " + FFile.Path() + ": " + GifErrorText(Error));
         }
-        if (std::rename(FTemp.c_str(), FPath.c_str()) != 0) {
-            std::remove(FTemp.c_str());
-            throw TImageError("cannot create " + FPath);
-        }
+        FFile.Commit();
     }
 
 private:
-    std::string FPath;
-    std::string FTemp;
+    // giflib's output callback: C code, so a failure is kept by the writer, not thrown.
+    static int Output(GifFileType* Gif, const GifByteType* Data, int Length) {
+        auto* File = static_cast<host::TFileWriter*>(Gif->UserData);
+        return File->TryWrite(Data, static_cast<std::size_t>(Length)) ? Length : 0;
+    }
+
+    host::TFileWriter FFile;
     GifFileType* FGif = nullptr;
 };
 
@@ -224,24 +241,27 @@ std::vector<TColor> ReducedPalette(const TRgbImage& Image, std::size_t MaxColour
     return Palette;
 }
 
-void WriteGif(const std::string& Path, const std::vector<TGifFrame>& Frames) {
+void WriteGif(const std::string& Path, const std::vector<TGifFrame>& Frames) try {
     if (Frames.empty()) throw TImageError("cannot write " + Path + ": no frames");
-    const int Width = Frames[0].Image.Width;
-    const int Height = Frames[0].Image.Height;
-    if (Width < 1 || Height < 1 || Width > 65535 || Height > 65535) {
+    int Width = 1;
+    int Height = 1;
+    for (const auto& Frame : Frames) {
+        Width = std::max(Width, Frame.Image.Width);
+        Height = std::max(Height, Frame.Image.Height);
+    }
+    if (Width > 65535 || Height > 65535) {
         throw TImageError("cannot write " + Path + ": a GIF cannot hold a picture of " + std::to_string(Width) + "x" +
                           std::to_string(Height));
     }
-    for (const auto& Frame : Frames) {
-        if (Frame.Image.Width != Width || Frame.Image.Height != Height) {
-            throw TImageError("cannot write " + Path + ": frames of different sizes");
-        }
-    }
+    const auto Fills = [&](const TGifFrame& Frame) {
+        return Frame.Image.Width != Width || Frame.Image.Height != Height;
+    };
 
     // One global palette when every colour of the animation fits in it.
     std::map<TColor, int> AllColours;
     for (const auto& Frame : Frames) {
         for (const auto& [Colour, Count] : CountColours(Frame.Image, 256)) AllColours.emplace(Colour, 0);
+        if (Fills(Frame)) AllColours.emplace(Frame.Background, 0);
         if (AllColours.size() > 256) break;
     }
     std::vector<TColor> Global;
@@ -249,7 +269,7 @@ void WriteGif(const std::string& Path, const std::vector<TGifFrame>& Frames) {
         for (const auto& Entry : AllColours) Global.push_back(Entry.first);
     }
 
-    TGifWriter Gif(Path, Path + ".part");
+    TGifWriter Gif(Path);
     EGifSetGifVersion(Gif.Get(), true);
     TColorMap GlobalMap = Global.empty() ? nullptr : MakeColorMap(Global);
     Gif.Check(EGifPutScreenDesc(Gif.Get(), Width, Height, 8, 0, GlobalMap.get()));
@@ -262,7 +282,12 @@ void WriteGif(const std::string& Path, const std::vector<TGifFrame>& Frames) {
     Gif.Check(EGifPutExtensionBlock(Gif.Get(), sizeof Loop, Loop));
     Gif.Check(EGifPutExtensionTrailer(Gif.Get()));
 
-    for (const auto& Frame : Frames) {
+    for (const auto& Listed : Frames) {
+        // A smaller frame is filled up here, one at a time, so that only the pictures as taken
+        // are held for the whole animation.
+        const TGifFrame Filled =
+            Fills(Listed) ? TGifFrame{Padded(Listed, Width, Height), Listed.DelayCs, Listed.Background} : TGifFrame{};
+        const TGifFrame& Frame = Fills(Listed) ? Filled : Listed;
         GraphicsControlBlock Control{};
         Control.DisposalMode = DISPOSE_DO_NOT;
         Control.UserInputFlag = false;
@@ -288,6 +313,8 @@ void WriteGif(const std::string& Path, const std::vector<TGifFrame>& Frames) {
         }
     }
     Gif.Close();
+} catch (const host::EFileError& E) {
+    throw TImageError(E.what());
 }
 
 }  // namespace vyr::cli

@@ -17,10 +17,14 @@ namespace vyr::cli {
 struct TGifFrame {
     TRgbImage Image;
     int DelayCs = 0;  // how long the frame is shown, in hundredths of a second (0..65535)
+    // Fills the part of the screen that a frame smaller than the largest one does not cover.
+    host::TColor Background = 0;
 };
 
-// Writes an endlessly looping animation. All frames must have the same size, at least 1 x 1.
-// Written under a temporary name and renamed into place; throws TImageError naming the file.
+// Writes an endlessly looping animation on a screen as large as the largest frame (at least
+// 1 x 1): each frame at the top left, the rest filled with its Background, one frame at a time
+// while writing. Written through host::TFileWriter (atomic replace; a device or FIFO is
+// streamed); throws TImageError naming the file.
 void WriteGif(const std::string& Path, const std::vector<TGifFrame>& Frames);
 
 // At most MaxColours colours that stand for the colours of Image (median cut over its distinct

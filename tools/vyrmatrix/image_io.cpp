@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "vyr/host/FileIo.h"
+
 namespace vyr::cli {
 
 host::TColor TRgbImage::At(int X, int Y) const {
@@ -46,45 +48,6 @@ std::string SystemError(const std::string& What, const std::string& Path) {
     return What + " " + Path + ": " + std::strerror(errno);
 }
 
-// A file being written under a temporary name; Commit renames it into place. Destroyed
-// without Commit, it removes the temporary file.
-class TAtomicFile {
-public:
-    explicit TAtomicFile(std::string Path) : FPath(std::move(Path)), FTemp(FPath + ".part") {
-        FFile.reset(std::fopen(FTemp.c_str(), "wb"));
-        if (!FFile) throw TImageError(SystemError("cannot create", FTemp));
-    }
-    ~TAtomicFile() {
-        if (FFile) {
-            FFile.reset();
-            std::remove(FTemp.c_str());
-        }
-    }
-    TAtomicFile(const TAtomicFile&) = delete;
-    TAtomicFile& operator=(const TAtomicFile&) = delete;
-
-    [[nodiscard]] std::FILE* Get() const { return FFile.get(); }
-    void Commit() {
-        const bool Flushed = std::fflush(FFile.get()) == 0 && !std::ferror(FFile.get());
-        std::FILE* F = FFile.release();
-        const bool Closed = std::fclose(F) == 0;
-        if (!Flushed || !Closed) {
-            std::remove(FTemp.c_str());
-            throw TImageError(SystemError("cannot write", FPath));
-        }
-        if (std::rename(FTemp.c_str(), FPath.c_str()) != 0) {
-            const std::string Message = SystemError("cannot create", FPath);
-            std::remove(FTemp.c_str());
-            throw TImageError(Message);
-        }
-    }
-
-private:
-    std::string FPath;
-    std::string FTemp;
-    TFile FFile;
-};
-
 [[noreturn]] void PngError(png_structp Png, png_const_charp Message) {
     auto* Text = static_cast<std::string*>(png_get_error_ptr(Png));
     if (Text) *Text = Message;
@@ -93,20 +56,31 @@ private:
 
 void PngWarning(png_structp, png_const_charp) {}
 
+// libpng's output callbacks: C code, so a failure is kept by the writer and reported by libpng's
+// error path, not thrown through it.
+void PngOutput(png_structp Png, png_bytep Data, png_size_t Length) {
+    if (!static_cast<host::TFileWriter*>(png_get_io_ptr(Png))->TryWrite(Data, Length)) png_error(Png, "write failed");
+}
+
+void PngFlush(png_structp) {}
+
 }  // namespace
 
-void WritePpm(const std::string& Path, const TRgbImage& Image) {
-    TAtomicFile File(Path);
-    std::fprintf(File.Get(), "P6\n%d %d\n255\n", Image.Width, Image.Height);
-    if (!Image.Pixels.empty()) std::fwrite(Image.Pixels.data(), 1, Image.Pixels.size(), File.Get());
+void WritePpm(const std::string& Path, const TRgbImage& Image) try {
+    host::TFileWriter File(Path);
+    File.Write("P6\n" + std::to_string(Image.Width) + " " + std::to_string(Image.Height) + "\n255\n");
+    File.Write(Image.Pixels.data(), Image.Pixels.size());
     File.Commit();
+} catch (const host::EFileError& E) {
+    throw TImageError(E.what());
 }
 
 namespace {
 
 // The libpng part of writing, in a frame of its own that holds only plain C values, since
 // libpng reports errors by longjmp back to the setjmp here. False on failure, with Message set.
-bool WritePngRows(std::FILE* File, png_uint_32 Width, png_uint_32 Height, png_bytepp Rows, std::string* Message) {
+bool WritePngRows(host::TFileWriter* File, png_uint_32 Width, png_uint_32 Height, png_bytepp Rows,
+                  std::string* Message) {
     png_structp Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, Message, PngError, PngWarning);
     if (!Png) return false;
     png_infop Info = png_create_info_struct(Png);
@@ -114,7 +88,7 @@ bool WritePngRows(std::FILE* File, png_uint_32 Width, png_uint_32 Height, png_by
         png_destroy_write_struct(&Png, &Info);
         return false;
     }
-    png_init_io(Png, File);
+    png_set_write_fn(Png, File, PngOutput, PngFlush);
     png_set_IHDR(Png, Info, Width, Height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(Png, Info);
@@ -126,23 +100,26 @@ bool WritePngRows(std::FILE* File, png_uint_32 Width, png_uint_32 Height, png_by
 
 }  // namespace
 
-void WritePng(const std::string& Path, const TRgbImage& Image) {
+void WritePng(const std::string& Path, const TRgbImage& Image) try {
     if (Image.Width <= 0 || Image.Height <= 0) {
         throw TImageError("cannot write " + Path + ": a PNG cannot hold an empty picture (" +
                           std::to_string(Image.Width) + "x" + std::to_string(Image.Height) + ")");
     }
-    TAtomicFile File(Path);
+    host::TFileWriter File(Path);
     std::vector<png_bytep> Rows(static_cast<std::size_t>(Image.Height));
     for (int y = 0; y < Image.Height; ++y) {
         Rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(Image.Pixels.data()) +
                                             static_cast<std::size_t>(y) * static_cast<std::size_t>(Image.Width) * 3;
     }
     std::string Message;
-    if (!WritePngRows(File.Get(), static_cast<png_uint_32>(Image.Width), static_cast<png_uint_32>(Image.Height),
-                      Rows.data(), &Message)) {
+    if (!WritePngRows(&File, static_cast<png_uint_32>(Image.Width), static_cast<png_uint_32>(Image.Height), Rows.data(),
+                      &Message)) {
+        if (File.Failed()) File.RaiseFailure();
         throw TImageError("cannot write " + Path + ": " + (Message.empty() ? "libpng failed" : Message));
     }
     File.Commit();
+} catch (const host::EFileError& E) {
+    throw TImageError(E.what());
 }
 
 TRgbImage ReadPpm(const std::string& Path) {

@@ -110,9 +110,24 @@ std::string JsonStringUtf8(std::string_view Text) {
     return Out;
 }
 
-std::string StateJson(const TEditMatrix& Matrix, const host::TForm& Form) {
+std::string JsonStringCodePage(std::string_view Codes, const fonts::TCodePage& Page) {
+    std::string Out = "\"";
+    for (const char Ch : Codes) {
+        const char32_t C = Page.CharOf(static_cast<std::uint8_t>(Ch)).value_or(0xFFFD);
+        if (C < 0xA0) {
+            const std::string One = JsonString8Bit(std::string(1, static_cast<char>(C)));
+            Out += One.substr(1, One.size() - 2);
+        } else {
+            Out += Page.Decode(std::string(1, Ch));
+        }
+    }
+    Out += '"';
+    return Out;
+}
+
+std::string StateJson(const TEditMatrix& Matrix, const host::TForm& Form, const fonts::TCodePage* Page) {
     TJsonObject J;
-    J.Add("Text", JsonString8Bit(Matrix.Text()));
+    J.Add("Text", Page ? JsonStringCodePage(Matrix.Text(), *Page) : JsonString8Bit(Matrix.Text()));
     J.Add("FCursorPos", Number(Matrix.CursorPos()));
     J.Add("FFirstVisible", Number(Matrix.FirstVisible()));
     J.Add("FTextLength", Number(Matrix.TextLength()));

@@ -1,6 +1,7 @@
 // vyrmatrix: the TEditMatrix control on the headless host, from the command line.
 #include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ int RunCommand(int argc, char** argv) {
     }
     const std::string Command = argv[1];
     if (Command == "--help" || Command == "-h" || Command == "help") {
-        std::cout << MainUsage();
+        std::cout << FullUsage();
         return ExitOk;
     }
     if (Command == "--version") {
@@ -35,6 +36,11 @@ int RunCommand(int argc, char** argv) {
         if (Command == "edit") return RunEditCommand(Args);
         if (Command == "gif") return RunGifCommand(Args);
         if (Command == "package") return RunPackageCommand(Args);
+        if (Command == "font") return RunFontCommand(Args);
+    } catch (const std::bad_alloc&) {
+        // Whatever was being built (a huge text, a long recording): not a bad argument, nor a bug.
+        ReportError(Command, "out of memory");
+        return ExitFailure;
     } catch (const std::exception& E) {
         ReportError(Command, std::string("internal error: ") + E.what());
         return ExitFailure;

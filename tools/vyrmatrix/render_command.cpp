@@ -6,6 +6,7 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "font_options.h"
 #include "form_storage_hook.h"
 #include "image_io.h"
 #include "json_state.h"
@@ -38,7 +39,7 @@ void CheckStandardOutput(const char* Action) {
     if (!std::cout) throw TRunError(std::string(Action) + ": cannot write to standard output");
 }
 
-void Run(TSession& Session, const TAction& Action) {
+void Run(TSession& Session, const TAction& Action, const TFontOptions& Fonts) {
     TEditMatrix& Matrix = Session.Matrix();
     switch (Action.Kind) {
         case TActionKind::Set:
@@ -86,7 +87,8 @@ void Run(TSession& Session, const TAction& Action) {
             CheckStandardOutput("--print");
             break;
         case TActionKind::State:
-            std::cout << StateJson(Matrix, Session.Form()) << '\n' << std::flush;
+            std::cout << StateJson(Matrix, Session.Form(), Fonts.PageGiven ? &Fonts.Page : nullptr) << '\n'
+                      << std::flush;
             CheckStandardOutput("--state");
             break;
     }
@@ -96,8 +98,11 @@ void Run(TSession& Session, const TAction& Action) {
 
 int RunRenderCommand(const std::vector<std::string>& Args) {
     TRenderPlan Plan;
+    TFontOptions Fonts;
     try {
-        Plan = ParseRenderArguments(Args);
+        std::vector<std::string> Rest = Args;
+        Fonts = TakeFontOptions(Rest, TArgumentStyle::Render);
+        Plan = ParseRenderArguments(Rest);
         if (Plan.Help) {
             std::cout << CommandUsage("render");
             return ExitOk;
@@ -118,8 +123,9 @@ int RunRenderCommand(const std::vector<std::string>& Args) {
                 return ExitBadArgument;
             }
         }
+        ApplyFontOptions(Fonts, Session.Matrix());
         Session.PaintOnce();
-        for (const auto& Action : Plan.Actions) Run(Session, Action);
+        for (const auto& Action : Plan.Actions) Run(Session, Action, Fonts);
         if (Plan.SaveForm) SaveForm(Session, *Plan.SaveForm);
     } catch (const TRunError& E) {
         ReportError("render", E.what());

@@ -3,7 +3,8 @@
 // over run here, and draws the picture again whenever the window was repainted.
 //
 // It ends after --seconds S, on q, Escape or Ctrl-C (keys are read when standard input is a
-// terminal), or on SIGINT/SIGTERM/SIGHUP. When standard output is not a terminal and no
+// terminal), or on a signal that ends the process (then with exit status 128 + the signal's
+// number, restoring the terminal; see terminal.h). When standard output is not a terminal and no
 // --seconds is given it ends by itself after DefaultSecondsOffTerminal and prints only the last
 // picture.
 #include <chrono>
@@ -11,6 +12,7 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "font_options.h"
 #include "key_decoder.h"
 #include "live_view.h"
 #include "session.h"
@@ -42,8 +44,11 @@ bool WantsQuit(const TKeyEvent& Event) {
 
 int RunScrollCommand(const std::vector<std::string>& Args) {
     TLiveOptions Options;
+    TFontOptions Fonts;
     try {
-        Options = ParseLiveArguments(Args, TLiveSyntax{true, false});
+        std::vector<std::string> Rest = Args;
+        Fonts = TakeFontOptions(Rest, TArgumentStyle::Live);
+        Options = ParseLiveArguments(Rest, TLiveSyntax{true, false});
         if (Options.Help) {
             std::cout << CommandUsage("scroll");
             return ExitOk;
@@ -55,6 +60,7 @@ int RunScrollCommand(const std::vector<std::string>& Args) {
 
     try {
         TSession Session(0);
+        ApplyFontOptions(Fonts, Session.Matrix());
         Session.PaintOnce();
         TEditMatrix& Matrix = Session.Matrix();
         Matrix.FSetText(Options.Text ? *Options.Text : std::string(DemoText));
@@ -82,6 +88,11 @@ int RunScrollCommand(const std::vector<std::string>& Args) {
             if (Now >= Deadline) break;
             const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Now).count() + 1;
             Session.WidgetSet().RunFor(std::chrono::milliseconds(std::min<long long>(SliceMs, Left)));
+            if (TTerminalSession::TakeResumed()) {
+                // Back from a stop: the picture is drawn whole again below what the shell wrote.
+                View.Finish();
+                CopiesSeen = -1;
+            }
             if (Show && Session.Peer().CopyCount() != CopiesSeen) {
                 CopiesSeen = Session.Peer().CopyCount();
                 View.Draw(ImageFromBitmap(Session.Peer().Surface()),
@@ -102,6 +113,8 @@ int RunScrollCommand(const std::vector<std::string>& Args) {
             }
         }
         Terminal.Restore();
+        // Ended by a signal: exit 128 + its number, as a shell reports a process it ended.
+        if (const int Signal = TTerminalSession::StopSignal(); Signal != 0) return 128 + Signal;
         if (!Show) std::cout << HalfBlockPicture(ImageFromBitmap(Session.Peer().Surface())) << std::flush;
     } catch (const TRunError& E) {
         TTerminalSession::Restore();

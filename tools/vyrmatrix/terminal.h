@@ -1,10 +1,14 @@
 // The terminal of the interactive commands: raw keyboard mode, a hidden cursor, and their
 // restoration on every way out (normal return, exit(), a signal).
 //
-// Signals: SIGINT, SIGTERM, SIGHUP and SIGPIPE ask the command to stop (StopRequested); the
-// command then leaves its loop and restores the terminal itself. A second such signal, or a
-// crash signal (SIGSEGV, SIGBUS, SIGFPE, SIGABRT), restores the terminal at once and ends the
-// process with the signal's default action.
+// Signals: every signal whose default action ends the process and that comes from outside
+// (SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, the timer and limit
+// signals, the real-time signals) asks the command to stop (StopRequested); the command then
+// leaves its loop, restores the terminal itself and exits with 128 + the signal's number. A
+// second such signal, or a fault of the process (SIGSEGV, SIGBUS, SIGFPE, SIGABRT, SIGILL,
+// SIGTRAP, SIGSYS), restores the terminal at once and ends the process with the signal's
+// default action. A stop (SIGTSTP, SIGTTIN, SIGTTOU) restores the terminal before the process
+// stops; SIGCONT (also after SIGSTOP) sets it up again when the process is in the foreground.
 #pragma once
 
 #include <cstddef>
@@ -26,11 +30,16 @@ public:
     TTerminalSession(const TTerminalSession&) = delete;
     TTerminalSession& operator=(const TTerminalSession&) = delete;
 
-    // Puts the terminal back as it was: cursor shown, attributes reset, input mode restored.
-    // Idempotent and async-signal-safe.
+    // Puts the terminal back as it was: cursor shown, attributes reset, input mode restored;
+    // a later continue no longer sets it up. Idempotent.
     static void Restore();
     // A stop signal has arrived.
     [[nodiscard]] static bool StopRequested();
+    // The signal that asked the command to stop, or 0.
+    [[nodiscard]] static int StopSignal();
+    // True once after the process continued from a stop: the screen may have been used by
+    // another program meanwhile, so a picture drawn in place must be drawn whole again.
+    [[nodiscard]] static bool TakeResumed();
     [[nodiscard]] bool RawMode() const;
 };
 

@@ -75,13 +75,26 @@ bool IsDecimalNumber(std::string_view Text) {
     return true;
 }
 
+bool IsNegativeNumber(std::string_view Text) {
+    return Text.size() > 1 && Text[0] == '-' && IsDecimalNumber(Text.substr(1));
+}
+
 std::int64_t ParseCount(std::string_view Text, std::int64_t Max) {
+    if (IsNegativeNumber(Text)) throw TBadValue("a count must not be negative, got " + Quoted(Text));
     const auto Value = IsDecimalNumber(Text) ? Digits(Text, 10) : std::nullopt;
     if (!Value) throw TBadValue("expected a decimal number, got " + Quoted(Text));
     if (*Value > static_cast<std::uint64_t>(Max)) {
         throw TBadValue(Quoted(Text) + " is above the limit " + std::to_string(Max));
     }
     return static_cast<std::int64_t>(*Value);
+}
+
+host::TColor ParseCssColour(std::string_view Text) {
+    const auto Value = Text.size() == 7 && Text[0] == '#' ? Digits(Text.substr(1), 16) : std::nullopt;
+    if (!Value) throw TBadValue("expected #RRGGBB (six hexadecimal digits, red first), got " + Quoted(Text));
+    const auto V = static_cast<host::TColor>(*Value);
+    // #RRGGBB names red first; a TColor holds red in its low byte.
+    return ((V >> 16) & 0xFF) | (V & 0xFF00) | ((V & 0xFF) << 16);
 }
 
 std::uint8_t ParseHexByte(std::string_view Text) {
@@ -161,6 +174,7 @@ host::TPropValue ParsePropertyValue(const TSettableProperty& Property, std::stri
         case TTypeKind::Byte:
             return ParseNumber(Text, Property.Min, Property.Max, "a byte");
         case TTypeKind::Color:
+            if (Text.starts_with("#")) return static_cast<std::int64_t>(ParseCssColour(Text));
             return ParseNumber(Text, Property.Min, Property.Max, "a colour");
         case TTypeKind::Enum: {
             for (std::size_t i = 0; i < Property.EnumNames.size(); ++i) {

@@ -31,10 +31,17 @@ bool ParseBool(std::string_view Text);
 // the message ("byte (0..255)").
 std::int64_t ParseNumber(std::string_view Text, std::int64_t Min, std::int64_t Max, std::string_view TypeName);
 
-// Plain decimal digits only (no sign, no prefix), at most Max. For counts and milliseconds.
+// Plain decimal digits only (no sign, no prefix), at most Max. For counts and milliseconds; a
+// negative number is refused as such ("a count must not be negative").
 std::int64_t ParseCount(std::string_view Text, std::int64_t Max);
 // True when Text is one or more decimal digits and nothing else.
 bool IsDecimalNumber(std::string_view Text);
+// True when Text is '-' followed by one or more decimal digits.
+bool IsNegativeNumber(std::string_view Text);
+
+// A colour as CSS writes it: "#RRGGBB", red first (six hexadecimal digits of either case). The
+// result is a TColor, red in the low byte: "#FF8000" is 0x0080FF.
+host::TColor ParseCssColour(std::string_view Text);
 
 // One or two hexadecimal digits, no prefix: 0..255.
 std::uint8_t ParseHexByte(std::string_view Text);
@@ -57,8 +64,8 @@ const std::vector<TSettableProperty>& SettableProperties();
 const TSettableProperty* FindSettableProperty(std::string_view Name);
 
 // Parses the value of `--set NAME=VALUE` for Property: booleans as ParseBool, ordinal kinds as
-// ParseNumber within the type's range, enumerations by name or ordinal, text decoded from UTF-8
-// to 8-bit codes.
+// ParseNumber within the type's range (colours also as ParseCssColour), enumerations by name or
+// ordinal, text decoded from UTF-8 to 8-bit codes.
 host::TPropValue ParsePropertyValue(const TSettableProperty& Property, std::string_view Text);
 
 // NAME=VALUE split at the first '='. Throws TBadValue when there is no '=' or the name is not

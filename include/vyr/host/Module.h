@@ -73,7 +73,10 @@ TModuleEventHook SetModuleEventHook(TModuleEventHook Hook);
 // ---- Libraries --------------------------------------------------------------------------------
 
 // Loads the library at Path (its initialisation runs now) and returns its module, or 0 when it
-// cannot be loaded; LastLoadError() then tells why. Each successful call must be matched by one
+// cannot be loaded; LastLoadError() then tells why. Path names a file (a bare name: in the
+// current folder; the library path is never searched). The file's ELF headers are checked first,
+// so a truncated or corrupted file is refused instead of crashing the loader; a library is code
+// all the same, to be loaded only from trusted places. Each successful call must be matched by one
 // FreeLibrary.
 HMODULE LoadLibrary(const std::string& Path);
 // Releases one LoadLibrary of Module; the library is unloaded (its finalisation runs) with the

@@ -29,8 +29,10 @@ class TThread {
 public:
     // CreateSuspended true: Execute starts only at the first Resume. False: it starts now.
     explicit TThread(bool CreateSuspended);
-    // Terminates, wakes and joins the thread (WaitFor). A derived class whose Execute uses its
-    // own members must call Terminate and WaitFor in its own destructor, before they go.
+    // Terminates, wakes and joins the thread (WaitFor), as a last resort. The owner of a started
+    // thread must call WaitFor before deleting it: the destructors of the derived classes run
+    // first, and they rewrite the object's virtual table while the worker may still be calling
+    // Execute through it.
     virtual ~TThread();
 
     TThread(const TThread&) = delete;

@@ -36,6 +36,7 @@
 #include <QtGui/QColor>
 #include <QtWidgets/QWidget>
 #include <memory>
+#include <string_view>
 
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
@@ -72,8 +73,10 @@ class QEditMatrix : public qt::QHostWindow {
     Q_PROPERTY(bool overwrite READ overwrite WRITE setOverwrite NOTIFY overwriteChanged DESIGNABLE true)
 
 public:
-    // The LED shape. Circle keeps ledSize odd and at least 3.
-    enum LedShape { Square = 0, Circle = 1 };
+    // The LED shape. Circle keeps ledSize odd and at least 3. The underlying type is fixed, so
+    // that any number a property system or a form file hands over is a value of the type; the
+    // setter clamps it to the shapes there are.
+    enum LedShape : int { Square = 0, Circle = 1 };
     Q_ENUM(LedShape)
 
     explicit QEditMatrix(QWidget* Parent = nullptr);
@@ -193,14 +196,14 @@ protected:
 
 private:
     class TCall;
-    struct TSnapshot;
+    struct TSignalled;
 
-    void ChangeNoted();
+    void ChangeNoted(std::string_view Property);
     void ScheduleFlush();
     void FlushChanges();
 
     std::unique_ptr<TEditMatrix> FMatrix;
-    std::unique_ptr<TSnapshot> FShown;  // the values last signalled
+    std::unique_ptr<TSignalled> FSignalled;  // the values last signalled, the changes reported
     int FDepth = 0;
     bool FChangesNoted = false;
     bool FFlushQueued = false;

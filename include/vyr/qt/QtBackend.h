@@ -2,9 +2,9 @@
 // message loop is Qt's event loop, and the steps that worker threads hand over with
 // TThread::Synchronize run on Qt's GUI thread. The component does not know this backend exists.
 //
-// [X] window surfaces: 24 bits a pixel in TBitmap's layout, shown by QPainter from a QImage over
-//     the surface's own rows (QImage::Format_BGR888 with the surface's row stride): no pixel is
-//     converted here; the frame reaches the widget as one row-wise copy
+// [X] window surfaces: kept in the backing store's format (QImage::Format_RGB32); a frame the
+//     control copies is converted into it once, and only the rectangle of pixels that changed is
+//     shown again, with a plain copy (no conversion in paintEvent)
 // [X] repaints: the host's own repaint requests (see QHostWindow) call the control's Paint; a
 //     frame the control has copied is only shown, never drawn a second time
 // [X] GUI message loop: Qt's; every queued synchronised call posts one wake-up event to the
@@ -38,6 +38,7 @@
 #include <QtCore/QObject>
 #include <QtCore/QPointer>
 #include <QtGui/QColor>
+#include <QtGui/QImage>
 #include <QtWidgets/QWidget>
 #include <atomic>
 #include <chrono>
@@ -50,6 +51,7 @@
 #include "vyr/host/Controls.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Types.h"
+#include "vyr/qt/QtInput.h"
 
 class QEventLoop;
 class QWindow;
@@ -58,23 +60,8 @@ namespace vyr::qt {
 
 class QHostWindow;
 
-// ---- Conversions -----------------------------------------------------------------------------
-
-// The virtual-key code of a named Qt key (Qt::Key_Left -> 37, Qt::Key_PageUp -> 33), or 0 for a
-// key without one. Keys that type a character have none (Qt::Key_Exclam is 0x21, the code of
-// Page Up): their character reaches the control as a key-press only. Named keys: Backspace, Tab,
-// Return and Enter, Escape, Space, Page Up/Down, End, Home, the four arrows, Insert, Delete and
-// F1 to F24.
-[[nodiscard]] host::Word VirtualKey(int QtKey);
-// Shift, Ctrl and Alt as the host's shift state.
-[[nodiscard]] host::TShiftState ShiftState(Qt::KeyboardModifiers Modifiers);
-// 8-bit text from a QString: every character outside Latin-1 becomes '?'.
-[[nodiscard]] host::AnsiString ToAnsi(const QString& Text);
-[[nodiscard]] QString FromAnsi(const host::AnsiString& Text);
-// Colours: red, green and blue carry over; the alpha channel and the top byte of a TColor do not.
-// An invalid QColor is black.
-[[nodiscard]] host::TColor ToTColor(const QColor& Color);
-[[nodiscard]] QColor ToQColor(host::TColor Color);
+// Conversions (VirtualKey, ShiftState, ToAnsi, FromAnsi, ToTColor, ToQColor) and the key route:
+// vyr/qt/QtInput.h, shared with the Qt Quick backend.
 
 // ---- Widget set ------------------------------------------------------------------------------
 
@@ -160,8 +147,9 @@ public:
     [[nodiscard]] host::TWinControl* hostControl() const { return FControl; }
     // The private host form (the control's parent).
     [[nodiscard]] host::TForm& hostForm() const { return *FForm; }
-    // What the window shows: the last frame copied and fills, exactly the control's size.
-    [[nodiscard]] const host::TBitmap& surface() const { return FSurface; }
+    // What the window shows: the last frame copied and fills, exactly the control's size, in the
+    // backing store's format (QImage::Format_RGB32).
+    [[nodiscard]] const QImage& surface() const { return FSurface; }
 
     // Spy counters since the window was made or resetCounters: frames copied to the surface,
     // fills of the surface, host repaints (Paint calls caused by the window) and paint events.
@@ -182,6 +170,14 @@ protected:
     void adoptControl(host::TWinControl& Control);
     // Takes the control off (before it is destroyed): it loses its window and its parent.
     void releaseControl();
+    // Between holdFrames and releaseFrames the frames the control copies are kept back, and
+    // release copies the last one to the surface: for a call of the subclass that runs several
+    // steps of the control, each drawing a frame (a cursor moved across many characters), so
+    // the surface is written and shown once. Every frame is the control's whole back buffer, so
+    // the surface ends as the steps one by one would leave it; a fill of the surface while
+    // frames are held first copies the frame kept back. Calls do not nest.
+    void holdFrames();
+    void releaseFrames();
 
     // Around every call into the host that a Qt event makes (keys, focus, mouse, host
     // repaints): hostCallBegin before, hostCallEnd after; InPaint tells that the call came from
@@ -210,17 +206,22 @@ private:
     void PeerInvalidate();
     void PeerFocusChanged(bool Focused);
 
-    void ShowSurface();
+    void ShowSurface(const QRect& Area);
     void WatchWindow();
     void MirrorFocusSiblings();
     void ClearFocusSiblings();
 
     std::unique_ptr<host::TForm> FForm;
     host::TWinControl* FControl = nullptr;
-    host::TBitmap FSurface;
+    QImage FSurface;
+    QRect FHostPaintArea;                                    // what the control changed during a host repaint
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
     std::function<void()> FFrameObserver;
+    const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
+    int FHeldX = 0;
+    int FHeldY = 0;
+    bool FFramesHeld = false;
     bool FHostPaintPending = true;
     bool FInHostPaint = false;
     int FCopyCount = 0;

@@ -22,6 +22,10 @@ bool IsDigitCode(const _Pixel* Head) { return Head->Up != nullptr; }
 bool IsLetterCode(const _Pixel* Head) { return Head->Up == nullptr && Head->Value > 1; }
 bool IsLEDColumn(const _Pixel* Head) { return Head->Up == nullptr && Head->Value <= 1; }
 
+// Digit codes "0" to "3" make their effect permanent when they commit; the halting codes act at
+// once, whenever they are met.
+bool CommitsWhenLeaving(const _Pixel* Code) { return Code->Value >= '0' && Code->Value <= '3'; }
+
 // The 24-bit value of a code, high byte first, read from the three cells after the head along
 // the given link. Missing cells count as 0.
 template <typename TLink>
@@ -69,24 +73,29 @@ bool TEditMatrix::OnlyOnePixelDataLeft(_Pixel* Code, _Pixel* Left) const {
 }
 
 void TEditMatrix::RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, TColor& BlinkOff, TColor& On, TColor& Off) {
+    ApplyDigitCode(Code, CommitsWhenLeaving(Code) && OnlyOnePixelDataLeft(Code, Left), Steady, BlinkOff, On, Off);
+}
+
+void TEditMatrix::ApplyDigitCode(const _Pixel* Code, bool Commit, bool& Steady, TColor& BlinkOff, TColor& On,
+                                 TColor& Off) {
     const TColor Value = CodeValue(Code, &_Pixel::Up);
     const Byte High = static_cast<Byte>(Value >> 16);
     switch (Code->Value) {
         case '0':
             Steady = High != 0 ? FBlinkState : true;
-            if (OnlyOnePixelDataLeft(Code, Left)) FBlinking = High != 0;
+            if (Commit) FBlinking = High != 0;
             break;
         case '1':
             BlinkOff = Value;
-            if (OnlyOnePixelDataLeft(Code, Left)) FScrollBlinkOffColor = Value;
+            if (Commit) FScrollBlinkOffColor = Value;
             break;
         case '2':
             On = Value;
-            if (OnlyOnePixelDataLeft(Code, Left)) FScrollOnColor = Value;
+            if (Commit) FScrollOnColor = Value;
             break;
         case '3':
             Off = Value;
-            if (OnlyOnePixelDataLeft(Code, Left)) FScrollOffColor = Value;
+            if (Commit) FScrollOffColor = Value;
             break;
         case '4':
         case '5':
@@ -188,19 +197,31 @@ void TEditMatrix::RunLetterCodes(_Pixel* Left, int Width) {
 // codes are passed over. A lit cell of an LED column shows the lit colour, every other cell the
 // unlit one; both are fixed per column, since nothing changes within a column.
 template <typename TColumnFn>
-void TEditMatrix::WalkScrollWindow(_Pixel* Left, int Width, TColumnFn&& Column) {
+void TEditMatrix::WalkScrollWindow(_Pixel* Left, int Width, bool WalkBackToCommit, TColumnFn&& Column) {
     bool Steady = !FBlinking;
     TColor BlinkOff = FScrollBlinkOffColor;
     TColor On = FScrollOnColor;
     TColor Off = FScrollOffColor;
     int Screen = 0;
+    // LED columns met since the walk last stood on Left, Left included. The commit test walks
+    // back from a code to the nearest Left before it, counting LED columns; in a window that
+    // shows the stream more than once, that Left is the one of the current lap, which is where
+    // this count starts again.
+    int SinceLeft = 0;
     _Pixel* Head = Left;
     while (Screen < Width) {
+        if (Head == Left) SinceLeft = 0;
         if (IsDigitCode(Head)) {
-            RunAlfaState(Head, Left, Steady, BlinkOff, On, Off);
+            if (WalkBackToCommit) {
+                RunAlfaState(Head, Left, Steady, BlinkOff, On, Off);
+            } else {
+                const bool Commit = CommitsWhenLeaving(Head) && (Head == Left || SinceLeft == 1);
+                ApplyDigitCode(Head, Commit, Steady, BlinkOff, On, Off);
+            }
         } else if (!IsLetterCode(Head)) {
             Column(Screen, static_cast<const _Pixel*>(Head), Steady || (FBlinking && FBlinkState) ? On : BlinkOff, Off);
             ++Screen;
+            ++SinceLeft;
         }
         GoToNextPixel(Head);
         if (Head == Left && Screen == 0) break;  // no LED column in the stream at all
@@ -214,7 +235,7 @@ void TEditMatrix::WriteScrollText() {
         if (FMiniRefresh) RunLetterCodes(Left, Width);
         // A letter code's setter may have rebuilt the back buffer with a new geometry; the LEDs
         // below are placed with the geometry in force now.
-        WalkScrollWindow(Left, Width, [this](int Screen, const _Pixel* Head, TColor Lit, TColor Unlit) {
+        WalkScrollWindow(Left, Width, true, [this](int Screen, const _Pixel* Head, TColor Lit, TColor Unlit) {
             const _Pixel* Cell = Head;
             for (int Row = 0; Row < GlyphRows && Cell != nullptr; ++Row, Cell = Cell->Down) {
                 PutLED(Screen, Row, Cell->Value == 1 ? Lit : Unlit);
@@ -261,7 +282,7 @@ void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
         std::uint16_t LitInk = 0;
         std::uint16_t UnlitInk = 0;
         bool Known = false;
-        WalkScrollWindow(Left, Width, [&](int Screen, const _Pixel* Head, TColor Lit, TColor Unlit) {
+        WalkScrollWindow(Left, Width, false, [&](int Screen, const _Pixel* Head, TColor Lit, TColor Unlit) {
             if (Screen >= Columns) return;
             if (!Known || Lit != LastLit || Unlit != LastUnlit) {
                 LitInk = PaletteIndex(Lit);

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "vyr/host/Controls.h"
+#include "vyr/host/FileIo.h"
 #include "vyr/host/Registry.h"
 #include "vyr/host/Text.h"
 
@@ -199,21 +200,25 @@ void WriteObject(std::string& Out, const TComponent& Component) {
     Out += "end\n";
 }
 
+// A form file larger than this is refused before it is read: a form holds a few components, and
+// even a text of millions of characters stays far below it. It keeps a device such as /dev/zero
+// or a runaway file from being read without bound.
+constexpr std::uint64_t MaxFormFileSize = 64ULL * 1024 * 1024;
+
 void WriteFile(const std::string& Path, const AnsiString& Text) {
-    std::ofstream File(Path, std::ios::binary | std::ios::trunc);
-    if (!File) throw EFormError(Path, 0, "cannot open the file for writing");
-    File.write(Text.data(), static_cast<std::streamsize>(Text.size()));
-    File.close();
-    if (!File) throw EFormError(Path, 0, "cannot write the file");
+    try {
+        WriteWholeFile(Path, Text);
+    } catch (const EFileError& E) {
+        throw EFormError(Path, 0, "cannot write the file: " + E.Reason());
+    }
 }
 
 std::string ReadFile(const std::string& Path) {
-    std::ifstream File(Path, std::ios::binary);
-    if (!File) throw EFormError(Path, 0, "cannot open the file for reading");
-    std::ostringstream Buffer;
-    Buffer << File.rdbuf();
-    if (File.bad()) throw EFormError(Path, 0, "cannot read the file");
-    return Buffer.str();
+    try {
+        return ReadWholeFile(Path, MaxFormFileSize);
+    } catch (const EFileError& E) {
+        throw EFormError(Path, 0, "cannot read the file: " + E.Reason());
+    }
 }
 
 // ---- Reading: tokens ----------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 
+#include "elfcheck.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Text.h"
 
@@ -178,9 +179,17 @@ TModuleEventHook SetModuleEventHook(TModuleEventHook Hook) {
 // ---- Libraries --------------------------------------------------------------------------------
 
 HMODULE LoadLibrary(const std::string& Path) {
+    // Path names a file: a bare name is one in the current folder, never a library that dlopen
+    // would search for on the library path.
+    const std::string File = Path.find('/') == std::string::npos ? "./" + Path : Path;
+    // The dynamic loader trusts the file and crashes on a truncated or corrupted one.
+    if (std::string Why = detail::CheckLoadableImage(File); !Why.empty()) {
+        LastError = File + ": " + Why;
+        return 0;
+    }
     // The library's initialisation runs inside dlopen and may call back into the host (module
     // registration), so no lock is held here.
-    void* Handle = dlopen(Path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* Handle = dlopen(File.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (Handle == nullptr) {
         const char* Why = dlerror();
         LastError = Why != nullptr ? Why : "cannot load " + Path;

@@ -4,9 +4,11 @@
 #include <QtGui/QImage>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
+#include <QtGui/QPaintEvent>
 #include <QtGui/QPainter>
 #include <QtGui/QWindow>
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "vyr/qt/QtBackend.h"
@@ -140,6 +142,8 @@ void QHostWindow::releaseControl() {
     if (FControl == nullptr) return;
     host::TWinControl* Control = FControl;
     FControl = nullptr;
+    FHeldFrame = nullptr;
+    FFramesHeld = false;
     Control->SetParent(nullptr);
     TQtWidgetSet::Instance().ClearPeerFactory(*Control);
 }
@@ -160,24 +164,95 @@ QSize QHostWindow::minimumSizeHint() const { return sizeHint(); }
 
 // ---- Peer ------------------------------------------------------------------------------------
 
+// The surface is kept in the format of the window's backing store (32-bit xRGB), so that showing
+// it is a plain copy; a pixel is converted once, when the control copies a frame onto it. Pixels
+// that remain inside the new size keep their values; new pixels are black, as in a TBitmap.
 void QHostWindow::PeerSetSize(int Width, int Height) {
-    FSurface.SetSize(Width, Height);
+    Width = std::clamp(Width, 0, host::MaxExtent);
+    Height = std::clamp(Height, 0, host::MaxExtent);
+    if (Width != FSurface.width() || Height != FSurface.height()) {
+        QImage Resized(Width, Height, QImage::Format_RGB32);
+        Resized.fill(QColor(0, 0, 0));
+        const int KeepWidth = std::min(Width, FSurface.width());
+        const int KeepHeight = std::min(Height, FSurface.height());
+        for (int Y = 0; Y < KeepHeight; ++Y) {
+            std::memcpy(Resized.scanLine(Y), std::as_const(FSurface).scanLine(Y),
+                        static_cast<std::size_t>(KeepWidth) * sizeof(QRgb));
+        }
+        FSurface = std::move(Resized);
+    }
     // The control decides its size; Qt's layouts keep it.
     setFixedSize(Width, Height);
 }
 
-void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
-    ++FFillCount;
-    FSurface.Canvas().Brush.Color = Color;
-    FSurface.Canvas().FillRect(Rect);
-    ShowSurface();
+void QHostWindow::holdFrames() { FFramesHeld = true; }
+
+void QHostWindow::releaseFrames() {
+    FFramesHeld = false;
+    if (const host::TBitmap* Frame = std::exchange(FHeldFrame, nullptr)) PeerDraw(FHeldX, FHeldY, *Frame);
 }
 
+void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
+    if (FFramesHeld && FHeldFrame != nullptr) {
+        FFramesHeld = false;
+        releaseFrames();
+        FFramesHeld = true;
+    }
+    ++FFillCount;
+    const QRect Area = QRect(QPoint(Rect.Left, Rect.Top), QPoint(Rect.Right - 1, Rect.Bottom - 1)) & FSurface.rect();
+    if (Area.isEmpty()) return;
+    const QRgb Value = qRgb(static_cast<int>(Color & 0xFF), static_cast<int>((Color >> 8) & 0xFF),
+                            static_cast<int>((Color >> 16) & 0xFF));
+    for (int Y = Area.top(); Y <= Area.bottom(); ++Y) {
+        QRgb* Row = reinterpret_cast<QRgb*>(FSurface.scanLine(Y));
+        std::fill(Row + Area.left(), Row + Area.right() + 1, Value);
+    }
+    ShowSurface(Area);
+}
+
+// Converts the copied frame's 24-bit rows into the surface, noting the smallest rectangle of
+// pixels that changed: only that part is shown again. A frame equal to what the surface holds
+// needs no paint event.
 void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
+    if (FFramesHeld) {
+        FHeldFrame = &Source;
+        FHeldX = X;
+        FHeldY = Y;
+        return;
+    }
     ++FCopyCount;
-    FSurface.Canvas().Draw(X, Y, Source);
+    const int Left = std::max(X, 0);
+    const int Top = std::max(Y, 0);
+    const int Right = std::min(X + Source.Width(), FSurface.width());
+    const int Bottom = std::min(Y + Source.Height(), FSurface.height());
+    int ChangedLeft = Right;
+    int ChangedRight = Left - 1;
+    int ChangedTop = Bottom;
+    int ChangedBottom = Top - 1;
+    for (int Row = Top; Row < Bottom; ++Row) {
+        const std::uint8_t* From = Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X);
+        QRgb* To = reinterpret_cast<QRgb*>(FSurface.scanLine(Row));
+        int First = -1;
+        int Last = -1;
+        for (int Col = Left; Col < Right; ++Col, From += 3) {
+            const QRgb Value = 0xFF000000U | (static_cast<QRgb>(From[2]) << 16) | (static_cast<QRgb>(From[1]) << 8) |
+                               static_cast<QRgb>(From[0]);
+            if (To[Col] != Value) {
+                To[Col] = Value;
+                if (First < 0) First = Col;
+                Last = Col;
+            }
+        }
+        if (First >= 0) {
+            ChangedLeft = std::min(ChangedLeft, First);
+            ChangedRight = std::max(ChangedRight, Last);
+            ChangedTop = std::min(ChangedTop, Row);
+            ChangedBottom = Row;
+        }
+    }
     if (FFrameObserver) FFrameObserver();
-    ShowSurface();
+    if (ChangedLeft <= ChangedRight)
+        ShowSurface(QRect(QPoint(ChangedLeft, ChangedTop), QPoint(ChangedRight, ChangedBottom)));
 }
 
 void QHostWindow::PeerInvalidate() {
@@ -195,10 +270,14 @@ void QHostWindow::PeerFocusChanged(bool Focused) {
     }
 }
 
-// A frame or fill has reached the surface: show it with the next paint event, which draws
-// nothing new. Inside a host repaint the paint event in progress shows it.
-void QHostWindow::ShowSurface() {
-    if (!FInHostPaint) update();
+// A frame or fill has changed Area of the surface: show that part with the next paint event,
+// which draws nothing new. Inside a host repaint the paint event in progress shows it.
+void QHostWindow::ShowSurface(const QRect& Area) {
+    if (FInHostPaint) {
+        FHostPaintArea |= Area;
+    } else {
+        update(Area);
+    }
 }
 
 // ---- Qt events -------------------------------------------------------------------------------
@@ -208,7 +287,7 @@ bool QHostWindow::event(QEvent* Event) {
     return QWidget::event(Event);
 }
 
-void QHostWindow::paintEvent(QPaintEvent* /*Event*/) {
+void QHostWindow::paintEvent(QPaintEvent* Event) {
     ++FPaintEventCount;
     if (FHostPaintPending && FControl != nullptr && FControl->HandleAllocated()) {
         FHostPaintPending = false;
@@ -219,18 +298,19 @@ void QHostWindow::paintEvent(QPaintEvent* /*Event*/) {
             host::SendPaint(*FControl);
         }
         FInHostPaint = false;
+        // What the control changed beyond the part this paint event shows comes with the next.
+        const QRect Changed = std::exchange(FHostPaintArea, QRect());
+        if (!Event->region().contains(Changed)) update(Changed);
     }
     QPainter Painter(this);
     // Design pixels are logical pixels: at a devicePixelRatio above 1 each one becomes a block of
     // device pixels, never a blend of its neighbours.
     Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const int W = FSurface.Width();
-    const int H = FSurface.Height();
-    if (W > 0 && H > 0) {
-        const QImage Frame(std::as_const(FSurface).ScanLine(0), W, H, static_cast<qsizetype>(FSurface.RowStride()),
-                           QImage::Format_BGR888);
-        Painter.drawImage(QRect(0, 0, W, H), Frame);
-    }
+    const int W = FSurface.width();
+    const int H = FSurface.height();
+    // The surface is in the backing store's format: showing the part asked for is a plain copy.
+    const QRect Shown = Event->rect() & FSurface.rect();
+    if (!Shown.isEmpty()) Painter.drawImage(Shown.topLeft(), FSurface, Shown);
     // Beyond the surface (only while the widget is larger than the control): the control's colour.
     if (width() > W || height() > H) {
         const QColor Fill = FControl != nullptr ? ToQColor(FControl->Color) : palette().window().color();
@@ -244,35 +324,15 @@ void QHostWindow::keyPressEvent(QKeyEvent* Event) {
         QWidget::keyPressEvent(Event);
         return;
     }
-    namespace vk = host::vk;
-    const host::Word Key = VirtualKey(Event->key());
-    // Of the named keys only these type a character (the others' text, such as the DEL that
-    // Delete carries on X11, is not a typed character).
-    const bool Types =
-        Key == 0 || Key == vk::Back || Key == vk::Tab || Key == vk::Return || Key == vk::Escape || Key == 32;
-    const host::AnsiString Chars = Types ? ToAnsi(Event->text()) : host::AnsiString();
-    const bool Arrow = Key == vk::Left || Key == vk::Right || Key == vk::Up || Key == vk::Down;
-    bool WantsArrows = false;
-    if (Arrow) {
-        // As a dialog asks a control: the arrow keys are the control's only if it says so.
-        host::TMessage DlgCode{host::WM_GETDLGCODE, 0, 0, 0};
-        FControl->Perform(DlgCode);
-        WantsArrows = (DlgCode.Result & host::DLGC_WANTARROWS) != 0;
-    }
-    const bool Delivered = Arrow ? WantsArrows : (Key != 0 || !Chars.empty());
-    // Return and Escape reach the control and then go on to the parents (a dialog's default and
-    // cancel buttons), like every key the control neither handles nor types.
-    const bool Typed =
-        std::any_of(Chars.begin(), Chars.end(), [](char Ch) { return static_cast<host::Byte>(Ch) >= 32; });
-    const bool Taken = Delivered && Key != vk::Return && Key != vk::Escape && (Key != 0 || Typed);
-    Event->setAccepted(Taken);
-    if (!Delivered) return;
+    const TKeyRoute Route = RouteKey(*FControl, Event->key(), Event->modifiers(), Event->text());
+    Event->setAccepted(Route.Taken);
+    if (!Route.Delivered) return;
     THostCall Call(*this, false);
-    if (Key != 0) {
-        if (Key == vk::Up || Key == vk::Down) MirrorFocusSiblings();
-        host::SendKeyDown(*FControl, Key, ShiftState(Event->modifiers()));
+    if (Route.Key != 0) {
+        if (Route.Key == host::vk::Up || Route.Key == host::vk::Down) MirrorFocusSiblings();
+        host::SendKeyDown(*FControl, Route.Key, Route.Shift);
     }
-    for (const char Ch : Chars) {
+    for (const char Ch : Route.Chars) {
         if (FControl == nullptr) break;
         host::SendKeyPress(*FControl, Ch);
     }

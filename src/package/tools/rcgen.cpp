@@ -8,6 +8,7 @@
 // Files named in the script are read relative to the script's folder. Any fault stops the build
 // with "SCRIPT:LINE: message". The package information is encoded by the host library itself
 // (BuildPackageInfo), so the package carries exactly what the host's package loader reads.
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "vyr/host/FileIo.h"
 #include "vyr/host/Package.h"
 
 namespace {
@@ -54,7 +56,7 @@ struct TPixelMap {
 
 TPixelMap ReadPixelMap(const std::string& Path, bool AllowTransparent) {
     std::ifstream File(Path);
-    if (!File) throw TError(Path + ": cannot open the pixel map");
+    if (!File) throw TError(Path + ": cannot open the pixel map: " + std::strerror(errno));
     TPixelMap Map;
     std::string Line;
     int LineNo = 0;
@@ -267,7 +269,7 @@ int main(int argc, char** argv) {
     const std::string Folder = Script.find('/') == std::string::npos ? "." : Script.substr(0, Script.rfind('/'));
     std::ifstream In(Script);
     if (!In) {
-        std::fprintf(stderr, "%s: cannot open\n", Script.c_str());
+        std::fprintf(stderr, "%s: cannot open: %s\n", Script.c_str(), std::strerror(errno));
         return 1;
     }
     std::string Description;
@@ -340,10 +342,10 @@ int main(int argc, char** argv) {
            "VyrResourceDirectory() {\n"
         << "    return &Directory;\n}\n";
 
-    std::ofstream File(argv[2], std::ios::trunc);
-    File << Out.str();
-    if (!File) {
-        std::fprintf(stderr, "%s: cannot write\n", argv[2]);
+    try {
+        vyr::host::WriteWholeFile(argv[2], Out.str());
+    } catch (const vyr::host::EFileError& E) {
+        std::fprintf(stderr, "rcgen: %s\n", E.what());
         return 1;
     }
     return 0;

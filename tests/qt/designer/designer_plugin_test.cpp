@@ -5,10 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/QBuffer>
+#include <QtCore/QDir>
+#include <QtCore/QFile>
 #include <QtCore/QPluginLoader>
 #include <QtCore/QProcess>
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QXmlStreamReader>
+#include <QtDesigner/QDesignerComponents>
+#include <QtDesigner/QDesignerFormEditorInterface>
+#include <QtDesigner/QDesignerFormWindowCursorInterface>
+#include <QtDesigner/QDesignerFormWindowInterface>
+#include <QtDesigner/QDesignerFormWindowManagerInterface>
+#include <QtDesigner/QDesignerIntegration>
+#include <QtDesigner/QDesignerPropertyEditorInterface>
+#include <QtDesigner/QDesignerPropertySheetExtension>
+#include <QtDesigner/QDesignerWidgetBoxInterface>
+#include <QtDesigner/QExtensionManager>
+#include <QtWidgets/QAbstractItemView>
+#include <QtWidgets/QTreeWidget>
+
 #include <QtTest/QTest>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
@@ -107,8 +122,8 @@ TEST(DesignerPlugin, WidgetBoxEntriesFollowThePalette) {
     }
 }
 
-// The icons are the package's palette bitmaps with the bottom-left colour made transparent: the
-// matrix's magenta background goes, its black panel and bright red LEDs stay.
+// The icons at 32 pixels: a transparent bottom-left corner, no magenta, the matrix's black panel
+// and bright red LEDs.
 TEST(DesignerPlugin, IconsAreThePaletteBitmapsWithATransparentCorner) {
     if (qEnvironmentVariableIsSet(ChildVariable)) GTEST_SKIP();
     for (const char* Name : {"vyr::QEditMatrix", "vyr::QCharSet"}) {
@@ -134,6 +149,40 @@ TEST(DesignerPlugin, IconsAreThePaletteBitmapsWithATransparentCorner) {
     }
     EXPECT_GT(BrightRed, 0);
     EXPECT_EQ(Magenta, 0);
+}
+
+// Each icon is drawn at 16, 22 and 32 pixels and shown at those sizes as drawn: every pixel fully
+// opaque or fully transparent (a 32-pixel picture shrunk to 16 has half-transparent, blended
+// edges), and no grey or white edge around the picture, which showed on the form's background.
+TEST(DesignerPlugin, IconsAreSharpAtEverySize) {
+    if (qEnvironmentVariableIsSet(ChildVariable)) GTEST_SKIP();
+    for (const char* Name : {"vyr::QEditMatrix", "vyr::QCharSet"}) {
+        auto* W = Entry(Name);
+        ASSERT_NE(W, nullptr) << Name;
+        EXPECT_EQ(W->icon().availableSizes(), (QList<QSize>{{16, 16}, {22, 22}, {32, 32}})) << Name;
+        for (const int Size : {16, 22, 32}) {
+            SCOPED_TRACE(QStringLiteral("%1 at %2").arg(Name).arg(Size).toStdString());
+            const QImage Image = W->icon().pixmap(Size, Size).toImage().convertToFormat(QImage::Format_ARGB32);
+            ASSERT_EQ(Image.size(), QSize(Size, Size));
+            int Blended = 0;
+            int GreyOnEdge = 0;
+            for (int Y = 0; Y < Size; ++Y) {
+                for (int X = 0; X < Size; ++X) {
+                    const QRgb P = Image.pixel(X, Y);
+                    if (qAlpha(P) != 0 && qAlpha(P) != 255) ++Blended;
+                    // An opaque pixel next to a transparent one (or the picture's border) is
+                    // on the edge; there it is black, never grey or white.
+                    if (qAlpha(P) != 255) continue;
+                    const bool Edge = X == 0 || Y == 0 || X == Size - 1 || Y == Size - 1 ||
+                                      qAlpha(Image.pixel(X - 1, Y)) == 0 || qAlpha(Image.pixel(X + 1, Y)) == 0 ||
+                                      qAlpha(Image.pixel(X, Y - 1)) == 0 || qAlpha(Image.pixel(X, Y + 1)) == 0;
+                    if (Edge && (qRed(P) | qGreen(P) | qBlue(P)) != 0) ++GreyOnEdge;
+                }
+            }
+            EXPECT_EQ(Blended, 0);
+            EXPECT_EQ(GreyOnEdge, 0);
+        }
+    }
 }
 
 // createWidget makes a widget and nothing else: not shown, no parent, no other window, the
@@ -235,6 +284,150 @@ TEST(DesignerPlugin, MissingPackageGivesAnEmptyCollection) {
     EXPECT_EQ(Child.exitCode(), 0) << Output.toStdString();
     EXPECT_TRUE(Output.contains("[  PASSED  ] 1 test")) << Output.toStdString();
     EXPECT_TRUE(Output.contains(Empty.path() + "/VyrComponents.bpl")) << Output.toStdString();
+}
+
+// Qt Designer itself (its form editor and widget box, made as Designer makes them, with only this
+// plugin): the widget box shows the entries with their icons, tool tips and What's This texts; a
+// charset on a form shows only its name and geometry in the property editor, a matrix all its
+// properties; and its text of control codes is never translated in
+// uic's code. Runs in a child process, since Designer initializes the plugin with its core.
+TEST(DesignerPlugin, InQtDesigner) {
+    if (qEnvironmentVariableIsSet(ChildVariable)) GTEST_SKIP();
+    QTemporaryDir Scratch;
+    ASSERT_TRUE(Scratch.isValid());
+    QProcess Child;
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    Env.insert(ChildVariable, "designer");
+    Env.insert("HOME", Scratch.path());  // Designer's settings start empty
+    Env.insert("XDG_CONFIG_HOME", Scratch.path());
+    Env.insert("VYR_SCRATCH", Scratch.path());
+    Child.setProcessEnvironment(Env);
+    Child.setProcessChannelMode(QProcess::MergedChannels);
+    Child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=DesignerPluginChild.InDesigner", "--gtest_also_run_disabled_tests"});
+    ASSERT_TRUE(Child.waitForFinished(120000));
+    const QString Output = QString::fromLocal8Bit(Child.readAll());
+    EXPECT_EQ(Child.exitCode(), 0) << Output.toStdString();
+    EXPECT_TRUE(Output.contains("[  PASSED  ] 1 test")) << Output.toStdString();
+}
+
+TEST(DesignerPluginChild, InDesigner) {
+    if (!ChildRun("designer")) GTEST_SKIP() << "runs as the child of InQtDesigner";
+    // This plugin only: the build tree's plugins folder, not Qt's own.
+    QCoreApplication::setLibraryPaths({QDir(PluginDir).absoluteFilePath("..")});
+    QDesignerComponents::initializeResources();
+    std::unique_ptr<QDesignerFormEditorInterface> Core(QDesignerComponents::createFormEditor(nullptr));
+    ASSERT_NE(Core, nullptr);
+    QDesignerComponents::initializePlugins(Core.get());
+    std::unique_ptr<QWidget> Box(QDesignerComponents::createWidgetBox(Core.get(), nullptr));
+    Core->setWidgetBox(static_cast<QDesignerWidgetBoxInterface*>(Box.get()));
+    std::unique_ptr<QDesignerPropertyEditorInterface> Editor(
+        QDesignerComponents::createPropertyEditor(Core.get(), nullptr));
+    Core->setPropertyEditor(Editor.get());
+    QDesignerIntegration Integration(Core.get());
+
+    // The widget box: each entry by its display name, with the entry's tool tip and What's This.
+    for (const char* Name : {"vyr::QEditMatrix", "vyr::QCharSet"}) {
+        auto* W = Entry(Name);
+        ASSERT_NE(W, nullptr) << Name;
+        const QString Shown = ElementOf(W->domXml(), "ui").value("displayname").toString();
+        QModelIndex Found;
+        for (auto* View : Box->findChildren<QAbstractItemView*>()) {
+            const QModelIndexList Hits =
+                View->model()->match(View->model()->index(0, 0), Qt::DisplayRole, Shown, 1, Qt::MatchExactly);
+            if (!Hits.isEmpty()) Found = Hits.first();
+        }
+        ASSERT_TRUE(Found.isValid()) << Name;
+        EXPECT_TRUE(Found.data(Qt::ToolTipRole).toString().contains(W->toolTip())) << Name;
+        EXPECT_EQ(Found.data(Qt::WhatsThisRole).toString(), W->whatsThis()) << Name;
+        EXPECT_FALSE(Found.data(Qt::DecorationRole).value<QIcon>().isNull()) << Name;
+    }
+
+    // A form with both, as dropped from the widget box (the entries' domXml).
+    auto* Form = Core->formWindowManager()->createFormWindow(nullptr);
+    ASSERT_NE(Form, nullptr);
+    Form->setContents(QStringLiteral(R"(<ui version="4.0"><class>Form</class>
+<widget class="QWidget" name="Form">
+ <property name="geometry"><rect><x>0</x><y>0</y><width>300</width><height>100</height></rect></property>
+ <widget class="vyr::QCharSet" name="charSet"/>
+ <widget class="vyr::QEditMatrix" name="editMatrix"/>
+</widget></ui>)"));
+    auto* CharSet = Form->mainContainer()->findChild<QWidget*>("charSet");
+    auto* Matrix = Form->mainContainer()->findChild<QWidget*>("editMatrix");
+    ASSERT_NE(CharSet, nullptr);
+    ASSERT_NE(Matrix, nullptr);
+    auto Shown = [&](QWidget* W) {
+        auto* Sheet = qt_extension<QDesignerPropertySheetExtension*>(Core->extensionManager(), W);
+        QStringList Names;
+        for (int I = 0; Sheet != nullptr && I < Sheet->count(); ++I) {
+            if (Sheet->isVisible(I)) Names << Sheet->propertyName(I);
+        }
+        return Names;
+    };
+    EXPECT_EQ(Shown(CharSet).join(' ').toStdString(), "objectName geometry");
+    // The property editor, as it lists them: one row per property under its class's row.
+    auto Rows = [&](QWidget* W) {
+        Editor->setObject(W);
+        QStringList Names;
+        for (auto* View : Editor->findChildren<QTreeWidget*>()) {
+            for (int I = 0; I < View->topLevelItemCount(); ++I) {
+                for (int J = 0; J < View->topLevelItem(I)->childCount(); ++J) {
+                    Names << View->topLevelItem(I)->child(J)->text(0);
+                }
+            }
+        }
+        return Names;
+    };
+    EXPECT_EQ(Rows(CharSet).join(' ').toStdString(), "objectName geometry");
+    EXPECT_GT(Rows(Matrix).size(), 20);
+    // Designer asks for the sheet of no object when nothing is selected (it crashed Designer on
+    // start-up once).
+    EXPECT_EQ(Core->extensionManager()->extension(nullptr, Q_TYPEID(QDesignerPropertySheetExtension)), nullptr);
+    Editor->setObject(nullptr);
+    const QStringList MatrixShows = Shown(Matrix);
+    for (const char* Name : {"objectName", "geometry", "text", "charset", "scroll", "ledShape", "totalVisible"}) {
+        EXPECT_TRUE(MatrixShows.contains(Name)) << Name;
+    }
+
+    delete Form;
+
+    // The matrix's text and charset are declared untranslatable in the entry, so Designer saves
+    // them with notr="true"; from such a form uic sets the codes as they are instead of passing
+    // them through QCoreApplication::translate.
+    QStringList Untranslated;
+    QXmlStreamReader Reader(Entry("vyr::QEditMatrix")->domXml());
+    while (!Reader.atEnd()) {
+        if (Reader.readNext() == QXmlStreamReader::StartElement &&
+            Reader.name() == QLatin1String("stringpropertyspecification") &&
+            Reader.attributes().value("notr") == QLatin1String("true")) {
+            Untranslated << Reader.attributes().value("name").toString();
+        }
+    }
+    EXPECT_EQ(Untranslated.join(' ').toStdString(), "text charset");
+    const QString Codes = QStringLiteral("@2FF0000Hot @D@@");
+    const QString UiFile = qEnvironmentVariable("VYR_SCRATCH") + "/form.ui";
+    QFile Out(UiFile);
+    ASSERT_TRUE(Out.open(QIODevice::WriteOnly));
+    Out.write(QStringLiteral(R"(<ui version="4.0"><class>Form</class>
+<widget class="QWidget" name="Form">
+ <widget class="vyr::QEditMatrix" name="editMatrix">
+  <property name="charset"><string notr="true">charSet</string></property>
+  <property name="text"><string notr="true">%1</string></property>
+ </widget>
+</widget>
+<customwidgets><customwidget><class>vyr::QEditMatrix</class><extends>QWidget</extends>
+<header>vyr/qt/QEditMatrix.h</header></customwidget></customwidgets></ui>)")
+                  .arg(Codes)
+                  .toUtf8());
+    Out.close();
+    QProcess Uic;
+    Uic.start(QStringLiteral(VYR_UIC), {UiFile});
+    ASSERT_TRUE(Uic.waitForFinished(60000));
+    const QString Code = QString::fromUtf8(Uic.readAllStandardOutput());
+    ASSERT_EQ(Uic.exitCode(), 0) << Uic.readAllStandardError().toStdString();
+    EXPECT_TRUE(Code.contains(QStringLiteral("editMatrix->setText(QString::fromUtf8(\"%1\"));").arg(Codes)))
+        << Code.toStdString();
+    EXPECT_FALSE(Code.contains(QStringLiteral("QCoreApplication::translate"))) << Code.toStdString();
 }
 
 QStringList Warnings;

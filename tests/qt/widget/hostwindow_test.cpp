@@ -2,6 +2,7 @@
 // the size, and the dialog code deciding about the arrow keys.
 #include <gtest/gtest.h>
 
+#include <QtGui/QPaintEvent>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <memory>
@@ -77,9 +78,63 @@ TEST(QtHostWindow, TheWidgetTakesTheControlsSize) {
     W.Control->SetWidth(50);
     EXPECT_EQ(W.size(), QSize(50, 10));
     EXPECT_EQ(W.sizeHint(), QSize(50, 10));
-    EXPECT_EQ(W.surface().Width(), 50);
+    EXPECT_EQ(W.surface().width(), 50);
     W.resize(200, 200);  // a fixed size: the control decides
     EXPECT_EQ(W.size(), QSize(50, 10));
+}
+
+// A copied frame is converted into the surface once; only the pixels it changed are shown again,
+// and a frame equal to the surface is not shown again at all.
+TEST(QtHostWindow, ACopiedFrameReachesTheScreenOnlyWhereItChangedPixels) {
+    class TRegionWindow : public TSpyWindow {
+    public:
+        QRegion Painted;
+
+    protected:
+        void paintEvent(QPaintEvent* Event) override {
+            Painted += Event->region();
+            TSpyWindow::paintEvent(Event);
+        }
+    } W;
+    W.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&W));
+    QTest::qWait(20);
+    struct Case {
+        const char* Name;
+        int X, Y;             // where the frame goes
+        QRect Changed;        // pixels of the frame that differ from the control's green, in frame coordinates
+        QRect ExpectedShown;  // in window coordinates; empty: no paint event
+    };
+    for (const Case C :
+         {Case{"same picture", 0, 0, QRect(), QRect()}, Case{"one pixel", 0, 0, QRect(7, 3, 1, 1), QRect(7, 3, 1, 1)},
+          Case{"a block, offset", 4, 2, QRect(1, 1, 5, 3), QRect(5, 3, 5, 3)},
+          Case{"clipped at the edge", 25, 0, QRect(2, 0, 10, 10), QRect(27, 0, 3, 10)}}) {
+        SCOPED_TRACE(C.Name);
+        host::TBitmap Frame;
+        Frame.SetSize(30, 10);
+        Frame.Canvas().Brush.Color = 0x00FF00;
+        Frame.Canvas().FillRect({0, 0, 30, 10});
+        Frame.Canvas().Brush.Color = 0x3366CC;
+        Frame.Canvas().FillRect({C.Changed.left(), C.Changed.top(), C.Changed.right() + 1, C.Changed.bottom() + 1});
+        // The window starts green everywhere.
+        W.Control->Canvas().Brush.Color = 0x00FF00;
+        W.Control->Canvas().FillRect({0, 0, 30, 10});
+        QTest::qWait(20);
+        W.Painted = QRegion();
+        W.Control->Canvas().Draw(C.X, C.Y, Frame);
+        QTest::qWait(20);
+        EXPECT_EQ(W.Painted.boundingRect(), C.ExpectedShown);
+        const QImage Shown = Grab(W);
+        const QRect Target = QRect(C.X, C.Y, 30, 10) & QRect(0, 0, 30, 10);
+        for (int Y = 0; Y < 10; ++Y) {
+            for (int X = 0; X < 30; ++X) {
+                const bool Blue = Target.contains(X, Y) && C.Changed.contains(X - C.X, Y - C.Y);
+                ASSERT_EQ(ColorAt(Shown, X, Y), Blue ? 0x3366CCU : 0x00FF00U) << X << "," << Y;
+                ASSERT_EQ(ColorAt(W.surface(), X, Y), Blue ? 0x3366CCU : 0x00FF00U) << X << "," << Y;
+            }
+        }
+    }
+    EXPECT_EQ(W.surface().format(), QImage::Format_RGB32);
 }
 
 TEST(QtHostWindow, ArrowKeysGoOnToTheParentUnlessTheControlAsksForThem) {

@@ -7,6 +7,9 @@
 #include <QtTest/QSignalSpy>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -126,6 +129,26 @@ TEST(QEditMatrixProperties, SizeFollowsTheLedGeometryInBothModes) {
     EXPECT_EQ(W.size(), QSize(2 + 7 * 18, 2 + 7 * 7));
 }
 
+// setProperty and form loaders hand over plain numbers; one that names no shape once loaded an
+// invalid enum value (undefined behaviour).
+TEST(QEditMatrixProperties, AnOutOfRangeLedShapeIsClampedWithoutUndefinedBehaviour) {
+    struct Case {
+        int Start;
+        int Written;
+        QEditMatrix::LedShape Expected;
+    };
+    for (const Case C :
+         {Case{0, 7, QEditMatrix::Circle}, Case{1, -1, QEditMatrix::Square}, Case{0, 2, QEditMatrix::Circle},
+          Case{1, 1, QEditMatrix::Circle}, Case{0, std::numeric_limits<int>::min(), QEditMatrix::Square}}) {
+        SCOPED_TRACE(C.Written);
+        QEditMatrix W;
+        W.setLedShape(static_cast<QEditMatrix::LedShape>(C.Start));
+        EXPECT_TRUE(W.setProperty("ledShape", C.Written));
+        EXPECT_EQ(W.ledShape(), C.Expected);
+        EXPECT_EQ(W.property("ledShape").toInt(), static_cast<int>(C.Expected));
+    }
+}
+
 TEST(QEditMatrixSignals, EverySetterSignalsOnceWithTheNewValueAndNotForTheSameValue) {
     QEditMatrix W;
     QSignalSpy Size(&W, &QEditMatrix::ledSizeChanged);
@@ -220,6 +243,60 @@ TEST(QEditMatrixSignals, AChangeAndItsUndoInsideOneStepSignalNothing) {
     EXPECT_EQ(Distance.takeFirst().at(0).toInt(), 3);
 }
 
+// The surface's pixels, row by row, without the row padding.
+std::vector<std::uint8_t> SurfaceBytes(const host::TBitmap& Surface) {
+    std::vector<std::uint8_t> Bytes;
+    for (int Y = 0; Y < Surface.Height(); ++Y) {
+        const std::uint8_t* Row = Surface.ScanLine(Y);
+        Bytes.insert(Bytes.end(), Row, Row + 3 * Surface.Width());
+    }
+    return Bytes;
+}
+
+TEST(QEditMatrixCursor, SetCursorPositionCopiesOneFrameNotOnePerCharacterPassed) {
+    struct TRow {
+        int Length;
+        bool StepActive;
+        int TotalVisible;
+        int From;
+        int To;
+        int Copies;
+    };
+    const TRow Rows[] = {
+        {1000, false, 10, 1000, 0, 1},  // across the whole text
+        {1000, true, 10, 0, 1000, 1},   // the window jumps on the way
+        {40, true, 7, 3, 29, 1},       {40, false, 10, 35, 4, 1}, {40, false, 1, 40, 20, 1},  // a window of one cell
+        {40, false, 0, 40, 20, 1},   // no cells: the window follows the cursor
+        {40, false, 10, 12, 12, 0},  // no move, no frame
+        {40, false, 10, 40, 99, 0},  // clamped to the end, where it is
+    };
+    for (const TRow& R : Rows) {
+        SCOPED_TRACE(testing::Message() << "length " << R.Length << " step " << R.StepActive << " visible "
+                                        << R.TotalVisible << " from " << R.From << " to " << R.To);
+        QString Text;
+        for (int i = 0; i < R.Length; ++i) Text += QChar('A' + i % 26);
+        // The oracle moves its cursor one key step at a time.
+        QEditMatrix W;
+        QEditMatrix Literal;
+        for (QEditMatrix* M : {&W, &Literal}) {
+            M->setTotalVisible(R.TotalVisible);
+            M->setStepActive(R.StepActive);
+            M->setText(Text);
+            M->setCursorPosition(R.From);
+        }
+        W.resetCounters();
+        QSignalSpy Cursor(&W, &QEditMatrix::cursorPositionChanged);
+        W.setCursorPosition(R.To);
+        const int Target = std::clamp(R.To, 0, R.Length);
+        while (Literal.cursorPosition() > Target) Literal.control().GoLeft();
+        while (Literal.cursorPosition() < Target) Literal.control().GoRight();
+        EXPECT_EQ(W.copyCount(), R.Copies);
+        EXPECT_EQ(W.cursorPosition(), Target);
+        EXPECT_EQ(Cursor.count(), R.From == Target ? 0 : 1);
+        EXPECT_TRUE(SurfaceBytes(W.surface()) == SurfaceBytes(Literal.surface())) << "the frame shown differs";
+    }
+}
+
 TEST(QEditMatrixCharset, NamesASharedComponentAndForgetsItWhenItGoes) {
     QEditMatrix A;
     QEditMatrix B;
@@ -292,7 +369,7 @@ TEST(QEditMatrixHighDpi, EveryLogicalPixelBecomesAnUnblendedBlockOfDevicePixels)
     W.setLedSize(5);
     W.setText("Ag");
     (void)Grab(W);  // the first paint: the control's frame reaches the surface
-    const host::TBitmap& Surface = W.surface();
+    const QImage& Surface = W.surface();
     for (const int Ratio : {2, 3}) {
         QImage Device(W.width() * Ratio, W.height() * Ratio, QImage::Format_RGB32);
         Device.setDevicePixelRatio(Ratio);
@@ -301,7 +378,7 @@ TEST(QEditMatrixHighDpi, EveryLogicalPixelBecomesAnUnblendedBlockOfDevicePixels)
         int Mismatches = 0;
         for (int Y = 0; Y < Device.height(); ++Y) {
             for (int X = 0; X < Device.width(); ++X) {
-                if (ColorAt(Device, X, Y) != Surface.Pixel(X / Ratio, Y / Ratio)) ++Mismatches;
+                if (ColorAt(Device, X, Y) != ColorAt(Surface, X / Ratio, Y / Ratio)) ++Mismatches;
             }
         }
         EXPECT_EQ(Mismatches, 0) << "ratio " << Ratio;

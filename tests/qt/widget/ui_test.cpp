@@ -192,5 +192,23 @@ TEST(QEditMatrixUi, AFormWrittenByHandInDesignersOrderLoads) {
     EXPECT_EQ(Loaded.Matrix->size(), QSize(1 + 4 * 6 * 20, 1 + 4 * 9));
 }
 
+TEST(QEditMatrixUi, AnUnknownLedShapeEnumeratorLoadsAsASquare) {
+    const QByteArray Ui = R"(<?xml version="1.0" encoding="UTF-8"?>
+<ui version="4.0">
+ <class>Form</class>
+ <widget class="QWidget" name="Form">
+  <widget class="vyr::QEditMatrix" name="matrix">
+   <property name="ledShape"><enum>vyr::QEditMatrix::Hexagon</enum></property>
+   <property name="text"><string>Hi</string></property>
+  </widget>
+ </widget>
+</ui>
+)";
+    TLoaded Loaded = Load(Ui);
+    ASSERT_NE(Loaded.Matrix, nullptr);
+    EXPECT_EQ(Loaded.Matrix->ledShape(), QEditMatrix::Square);
+    EXPECT_EQ(Loaded.Matrix->text(), "Hi");
+}
+
 }  // namespace
 }  // namespace vyr::test

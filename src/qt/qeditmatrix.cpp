@@ -1,15 +1,24 @@
 // vyr::QEditMatrix: the properties over the control's setters, and the change signals.
 //
-// Signals are emitted by comparing every property with the value last signalled (FShown): after
-// each call from Qt at the outermost level, and from the event loop after the control reported a
-// change (OnPropertyChange) outside such a call: a scroll step, a blink toggle or a host repaint
-// whose frame ran a control code, or a change made through control(). The control's hook itself
-// only notes the change; nothing runs inside the frame that made it.
+// The Qt properties are the list of what is signalled: each one whose name is, case aside, the
+// name of a published property of the control ("ledSize" for "LEDSize") is signalled when the
+// control reports that name through OnPropertyChange. The hook only marks the property; the
+// signals go out after each call from Qt at the outermost level, and from the event loop after a
+// change reported outside such a call (a scroll step, a blink toggle or a host repaint whose frame
+// ran a control code, or a change made through control()), so nothing runs inside the frame
+// that made it. Only a marked property is read again, and signalled if its value differs from
+// the one last signalled (a change undone before the signals go out gives none). The cursor is
+// no property of the control: its position is compared after every call.
 #include <QtCore/QCoreApplication>
 #include <QtCore/QMetaObject>
+#include <QtCore/QMetaProperty>
 #include <QtCore/QPointer>
 #include <QtGui/QAccessible>
 #include <algorithm>
+#include <cctype>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "accessible.h"
 #include "vyr/qt/QEditMatrix.h"
@@ -23,7 +32,6 @@ using host::TColor;
 namespace {
 
 Byte ClampByte(int Value) { return static_cast<Byte>(std::clamp(Value, 0, 255)); }
-TColor Rgb(TColor Color) { return Color & 0xFFFFFF; }
 
 // The shared TCharSets, owned by one root component that goes with the application object.
 class TSharedCharsets final : public QObject {
@@ -52,54 +60,47 @@ private:
     host::TComponent FRoot;
 };
 
-}  // namespace
-
 // ---- Change tracking -------------------------------------------------------------------------
 
-struct QEditMatrix::TSnapshot {
-    bool Scroll = false;
-    int Delay = 0;
-    TColor BlinkOffColor = 0;
-    int BlinkDelay = 0;
-    bool ActiveLed = false;
-    TColor ActiveLedOnColor = 0;
-    TColor ActiveLedOffColor = 0;
-    TColor BackgroundColor = 0;
-    QString Charset;
-    TColor InactiveLedOnColor = 0;
-    TColor InactiveLedOffColor = 0;
-    EShape LedShape = EShape::Square;
-    int LedSize = 0;
-    int LedDistance = 0;
-    bool StepActive = false;
-    int StepToOutside = 0;
-    host::AnsiString Text;
-    int TotalVisible = 0;
-    bool Overwrite = false;
-    int CursorPosition = 0;
+// The name of a property, case aside, as both the control's and Qt's names are compared.
+std::string Folded(std::string_view Name) {
+    std::string Out(Name);
+    for (char& C : Out) C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
+    return Out;
+}
 
-    void Take(const QEditMatrix& W) {
-        const TEditMatrix& M = W.control();
-        Scroll = M.Scroll();
-        Delay = M.Delay();
-        BlinkOffColor = Rgb(M.BlinkOffColor());
-        BlinkDelay = M.BlinkDelay();
-        ActiveLed = M.ActiveLED();
-        ActiveLedOnColor = Rgb(M.ActiveLEDOnColor());
-        ActiveLedOffColor = Rgb(M.ActiveLEDOffColor());
-        BackgroundColor = Rgb(M.BackgroundColor());
-        Charset = W.charset();
-        InactiveLedOnColor = Rgb(M.InactiveLEDOnColor());
-        InactiveLedOffColor = Rgb(M.InactiveLEDOffColor());
-        LedShape = M.LEDShape();
-        LedSize = M.LEDSize();
-        LedDistance = M.LEDDistance();
-        StepActive = M.StepActive();
-        StepToOutside = M.StepToOutside();
-        Text = M.FReadText();
-        TotalVisible = M.TotalVisible();
-        Overwrite = M.Overwrite();
-        CursorPosition = M.CursorPos();
+}  // namespace
+
+struct QEditMatrix::TSignalled {
+    struct TProperty {
+        QMetaProperty Meta;
+        std::string Name;  // folded
+        QVariant Shown;    // the value last signalled
+        bool Reported = false;
+    };
+    std::vector<TProperty> Properties;  // QEditMatrix's own Qt properties with a signal, in order
+    int Cursor = 0;
+
+    explicit TSignalled(const QEditMatrix& W) {
+        const QMetaObject& Meta = QEditMatrix::staticMetaObject;
+        for (int i = Meta.propertyOffset(); i < Meta.propertyCount(); ++i) {
+            const QMetaProperty P = Meta.property(i);
+            if (!P.hasNotifySignal()) continue;
+            Properties.push_back({P, Folded(P.name()), P.read(&W), false});
+        }
+        Cursor = W.cursorPosition();
+    }
+
+    // Marks the Qt property of the control's property Name; false for a name without one.
+    bool Report(std::string_view Name) {
+        const std::string Key = Folded(Name);
+        for (TProperty& P : Properties) {
+            if (P.Name == Key) {
+                P.Reported = true;
+                return true;
+            }
+        }
+        return false;
     }
 };
 
@@ -115,12 +116,11 @@ private:
     QEditMatrix& FW;
 };
 
-QEditMatrix::QEditMatrix(QWidget* Parent)
-    : qt::QHostWindow(Parent), FMatrix(std::make_unique<TEditMatrix>(nullptr)), FShown(std::make_unique<TSnapshot>()) {
+QEditMatrix::QEditMatrix(QWidget* Parent) : qt::QHostWindow(Parent), FMatrix(std::make_unique<TEditMatrix>(nullptr)) {
     qt::InstallEditMatrixAccessibility();
-    FMatrix->OnPropertyChange = [this](TEditMatrix&, std::string_view) { ChangeNoted(); };
     adoptControl(*FMatrix);
-    FShown->Take(*this);
+    FSignalled = std::make_unique<TSignalled>(*this);
+    FMatrix->OnPropertyChange = [this](TEditMatrix&, std::string_view Property) { ChangeNoted(Property); };
 }
 
 QEditMatrix::~QEditMatrix() {
@@ -142,7 +142,8 @@ void QEditMatrix::hostCallEnd(bool InPaint) {
     }
 }
 
-void QEditMatrix::ChangeNoted() {
+void QEditMatrix::ChangeNoted(std::string_view Property) {
+    if (!FSignalled->Report(Property)) return;
     FChangesNoted = true;
     if (FDepth == 0) ScheduleFlush();
 }
@@ -170,53 +171,31 @@ void QEditMatrix::FlushChanges() {
     do {
         FFlushAgain = false;
         FChangesNoted = false;
-        TSnapshot Now;
-        Now.Take(*this);
-        TSnapshot& Shown = *FShown;
         // Each signal may run slots that change more (or destroy the widget).
-#define VYR_SIGNAL(Field, Signal, Value) \
-    if (Now.Field != Shown.Field) {      \
-        Shown.Field = Now.Field;         \
-        emit Signal(Value);              \
-        if (Self.isNull()) return;       \
-    }
-        VYR_SIGNAL(Scroll, scrollChanged, Now.Scroll)
-        VYR_SIGNAL(Delay, delayChanged, Now.Delay)
-        VYR_SIGNAL(BlinkOffColor, blinkOffColorChanged, qt::ToQColor(Now.BlinkOffColor))
-        VYR_SIGNAL(BlinkDelay, blinkDelayChanged, Now.BlinkDelay)
-        VYR_SIGNAL(ActiveLed, activeLedChanged, Now.ActiveLed)
-        VYR_SIGNAL(ActiveLedOnColor, activeLedOnColorChanged, qt::ToQColor(Now.ActiveLedOnColor))
-        VYR_SIGNAL(ActiveLedOffColor, activeLedOffColorChanged, qt::ToQColor(Now.ActiveLedOffColor))
-        VYR_SIGNAL(BackgroundColor, backgroundColorChanged, qt::ToQColor(Now.BackgroundColor))
-        VYR_SIGNAL(Charset, charsetChanged, Now.Charset)
-        VYR_SIGNAL(InactiveLedOnColor, inactiveLedOnColorChanged, qt::ToQColor(Now.InactiveLedOnColor))
-        VYR_SIGNAL(InactiveLedOffColor, inactiveLedOffColorChanged, qt::ToQColor(Now.InactiveLedOffColor))
-        VYR_SIGNAL(LedShape, ledShapeChanged, Now.LedShape == EShape::Circle ? Circle : Square)
-        VYR_SIGNAL(LedSize, ledSizeChanged, Now.LedSize)
-        VYR_SIGNAL(LedDistance, ledDistanceChanged, Now.LedDistance)
-        VYR_SIGNAL(StepActive, stepActiveChanged, Now.StepActive)
-        VYR_SIGNAL(StepToOutside, stepToOutsideChanged, Now.StepToOutside)
-        if (Now.Text != Shown.Text) {
-            const QString Old = qt::FromAnsi(Shown.Text);
-            const QString New = qt::FromAnsi(Now.Text);
-            Shown.Text = Now.Text;
-            QAccessibleTextUpdateEvent Update(this, 0, Old, New);
-            qt::NotifyAccessibility(Update);
-            QAccessibleValueChangeEvent Value(this, New);
-            qt::NotifyAccessibility(Value);
-            emit textChanged(New);
+        for (TSignalled::TProperty& P : FSignalled->Properties) {
+            if (!P.Reported) continue;
+            P.Reported = false;
+            QVariant Now = P.Meta.read(this);
+            if (Now == P.Shown) continue;
+            const QVariant Old = std::exchange(P.Shown, Now);
+            if (P.Name == "text") {
+                QAccessibleTextUpdateEvent Update(this, 0, Old.toString(), Now.toString());
+                qt::NotifyAccessibility(Update);
+                QAccessibleValueChangeEvent Value(this, Now);
+                qt::NotifyAccessibility(Value);
+            }
+            // The signal's one argument has the property's type, which Now holds.
+            P.Meta.notifySignal().invoke(this, Qt::DirectConnection, QGenericArgument(Now.typeName(), Now.constData()));
             if (Self.isNull()) return;
         }
-        VYR_SIGNAL(TotalVisible, totalVisibleChanged, Now.TotalVisible)
-        VYR_SIGNAL(Overwrite, overwriteChanged, Now.Overwrite)
-        if (Now.CursorPosition != Shown.CursorPosition) {
-            Shown.CursorPosition = Now.CursorPosition;
-            QAccessibleTextCursorEvent Cursor(this, Now.CursorPosition);
-            qt::NotifyAccessibility(Cursor);
-            emit cursorPositionChanged(Now.CursorPosition);
+        const int Cursor = cursorPosition();
+        if (Cursor != FSignalled->Cursor) {
+            FSignalled->Cursor = Cursor;
+            QAccessibleTextCursorEvent Event(this, Cursor);
+            qt::NotifyAccessibility(Event);
+            emit cursorPositionChanged(Cursor);
             if (Self.isNull()) return;
         }
-#undef VYR_SIGNAL
     } while (FFlushAgain);
     FFlushing = false;
 }
@@ -306,9 +285,12 @@ void QEditMatrix::setInactiveLedOffColor(const QColor& Color) {
 }
 
 QEditMatrix::LedShape QEditMatrix::ledShape() const { return FMatrix->LEDShape() == EShape::Circle ? Circle : Square; }
+// A number that names no shape (setProperty("ledShape", 7), or -1 for an enumerator a form file
+// names but this version does not know) is clamped like the sizes: below Square is Square, above
+// Circle is Circle.
 void QEditMatrix::setLedShape(LedShape Shape) {
     TCall Call(*this);
-    FMatrix->FSetLEDShape(Shape == Circle ? EShape::Circle : EShape::Square);
+    FMatrix->FSetLEDShape(static_cast<int>(Shape) >= static_cast<int>(Circle) ? EShape::Circle : EShape::Square);
 }
 
 int QEditMatrix::ledSize() const { return FMatrix->LEDSize(); }
@@ -357,8 +339,12 @@ int QEditMatrix::cursorPosition() const { return FMatrix->CursorPos(); }
 void QEditMatrix::setCursorPosition(int Position) {
     TCall Call(*this);
     const int Target = std::clamp(Position, 0, static_cast<int>(FMatrix->TextLength()));
+    // The window follows the moves one by one, as the keys would move it; the surface gets the
+    // last frame only.
+    holdFrames();
     while (FMatrix->CursorPos() > Target) FMatrix->GoLeft();
     while (FMatrix->CursorPos() < Target) FMatrix->GoRight();
+    releaseFrames();
 }
 
 }  // namespace vyr

@@ -1,0 +1,242 @@
+// Live widgets at scale, in one run on the offscreen platform: N = 1, 16, 64 and 256 scrolling
+// widgets of 16 cells (LEDs of 3 pixels, 1 apart, a column every 10 ms) in one window, of three
+// kinds side by side:
+//
+//   ours     vyr::QEditMatrix, delay 10, blinkDelay 100
+//   per-LED  a QWidget with a QTimer of its own; every tick one column on and every LED painted
+//            with QPainter::fillRect
+//   strip    a QWidget with a QTimer of its own; the text's LEDs rendered once into a QImage
+//            (RGB32), every tick one column on and one drawImage of the visible part
+//
+// For each: CPU time of the process (user + system, getrusage) per frame shown, frames shown per
+// widget per second, the process's threads and its resident memory while they run.
+// Usage: qt_live_bench [--seconds S] [--counts 1,16,64,256]   (default 3 s a measurement)
+#include <sys/resource.h>
+
+#include <QtCore/QEventLoop>
+#include <QtCore/QTimer>
+#include <QtGui/QImage>
+#include <QtGui/QPainter>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QGridLayout>
+#include <QtWidgets/QWidget>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vyr/qt/QEditMatrix.h"
+
+namespace {
+
+constexpr int Cells = 16;
+constexpr int LedSize = 3;
+constexpr int LedDistance = 1;
+constexpr int Pitch = LedSize + LedDistance;
+constexpr int VisibleColumns = Cells * 6;
+constexpr int Rows = 7;
+constexpr int DelayMs = 10;
+const char* const Text = "Departures 12:45 Platform 3 @C00FF00on time@0010000   ";
+
+// The LED pattern the peers scroll: as many columns as the text has, lit in a fixed pattern.
+constexpr int TextColumns = 6 * 46;
+bool Lit(int Column, int Row) { return ((Column % TextColumns) * 7 + Row * 13) % 5 < 2; }
+
+const QColor OnColour(255, 0, 0);
+const QColor OffColour(64, 0, 0);
+const QColor Background(0, 0, 0);
+
+class TPeer : public QWidget {
+public:
+    explicit TPeer(QWidget* Parent) : QWidget(Parent) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setFixedSize(LedDistance + Pitch * VisibleColumns, LedDistance + Pitch * Rows);
+        FTimer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&FTimer, &QTimer::timeout, this, [this] {
+            ++FPosition;
+            update();
+        });
+        FTimer.start(DelayMs);
+    }
+    int Paints = 0;
+
+protected:
+    QTimer FTimer;
+    int FPosition = 0;
+};
+
+class TPerLedPeer final : public TPeer {
+public:
+    using TPeer::TPeer;
+
+protected:
+    void paintEvent(QPaintEvent* /*Event*/) override {
+        ++Paints;
+        QPainter P(this);
+        P.fillRect(rect(), Background);
+        for (int C = 0; C < VisibleColumns; ++C) {
+            for (int R = 0; R < Rows; ++R) {
+                P.fillRect(LedDistance + Pitch * C, LedDistance + Pitch * R, LedSize, LedSize,
+                           Lit(FPosition + C, R) ? OnColour : OffColour);
+            }
+        }
+    }
+};
+
+class TStripPeer final : public TPeer {
+public:
+    explicit TStripPeer(QWidget* Parent) : TPeer(Parent) {
+        const int Columns = TextColumns + VisibleColumns;
+        FStrip = QImage(Pitch * Columns + LedDistance, height(), QImage::Format_RGB32);
+        FStrip.fill(Background);
+        QPainter P(&FStrip);
+        for (int C = 0; C < Columns; ++C) {
+            for (int R = 0; R < Rows; ++R) {
+                P.fillRect(LedDistance + Pitch * C, LedDistance + Pitch * R, LedSize, LedSize,
+                           Lit(C, R) ? OnColour : OffColour);
+            }
+        }
+    }
+
+protected:
+    void paintEvent(QPaintEvent* /*Event*/) override {
+        ++Paints;
+        QPainter P(this);
+        P.drawImage(QPoint(0, 0), FStrip, QRect(Pitch * (FPosition % TextColumns), 0, width(), height()));
+    }
+
+private:
+    QImage FStrip;
+};
+
+double Seconds(const timeval& T) { return static_cast<double>(T.tv_sec) + static_cast<double>(T.tv_usec) / 1e6; }
+
+double CpuSeconds() {
+    rusage U{};
+    getrusage(RUSAGE_SELF, &U);
+    return Seconds(U.ru_utime) + Seconds(U.ru_stime);
+}
+
+// A line of /proc/self/status, as a number ("Threads:", "VmRSS:" in kB).
+long Status(const std::string& Key) {
+    std::ifstream In("/proc/self/status");
+    std::string Line;
+    while (std::getline(In, Line)) {
+        if (Line.rfind(Key, 0) == 0) return std::stol(Line.substr(Key.size()));
+    }
+    return -1;
+}
+
+// Runs the event loop for a while (a loop of its own: quitting the application's would close
+// the windows).
+void Run(double Seconds) {
+    QEventLoop Loop;
+    QTimer::singleShot(static_cast<int>(Seconds * 1000), &Loop, &QEventLoop::quit);
+    Loop.exec();
+}
+
+struct TResult {
+    double CpuPerFrameUs = 0;
+    double FramesPerWidgetPerSecond = 0;
+    long Threads = 0;
+    long RssKiB = 0;
+};
+
+enum class EKind { Ours, PerLed, Strip };
+
+TResult Measure(EKind Kind, int N, double RunSeconds) {
+    auto Top = std::make_unique<QWidget>();
+    auto* Grid = new QGridLayout(Top.get());
+    Grid->setSpacing(2);
+    std::vector<vyr::QEditMatrix*> Ours;
+    std::vector<TPeer*> Peers;
+    const int PerRow = N >= 64 ? 8 : 4;
+    for (int i = 0; i < N; ++i) {
+        QWidget* W = nullptr;
+        if (Kind == EKind::Ours) {
+            auto* M = new vyr::QEditMatrix(Top.get());
+            M->setTotalVisible(Cells);
+            M->setLedSize(LedSize);
+            M->setLedDistance(LedDistance);
+            M->setDelay(DelayMs);
+            M->setBlinkDelay(100);
+            M->setText(Text);
+            Ours.push_back(M);
+            W = M;
+        } else if (Kind == EKind::PerLed) {
+            Peers.push_back(new TPerLedPeer(Top.get()));
+            W = Peers.back();
+        } else {
+            Peers.push_back(new TStripPeer(Top.get()));
+            W = Peers.back();
+        }
+        Grid->addWidget(W, i / PerRow, i % PerRow);
+    }
+    Top->show();
+    for (auto* M : Ours) M->setScroll(true);
+    Run(0.5);  // warm up
+
+    auto Frames = [&] {
+        long Sum = 0;
+        for (auto* M : Ours) Sum += M->paintEventCount();
+        for (auto* P : Peers) Sum += P->Paints;
+        return Sum;
+    };
+    const long FramesBefore = Frames();
+    const double CpuBefore = CpuSeconds();
+    const auto Start = std::chrono::steady_clock::now();
+    TResult R;
+    QTimer::singleShot(static_cast<int>(RunSeconds * 500), qApp, [&R] {
+        R.Threads = Status("Threads:");
+        R.RssKiB = Status("VmRSS:");
+    });
+    Run(RunSeconds);
+    const double Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+    const double Cpu = CpuSeconds() - CpuBefore;
+    const long Shown = Frames() - FramesBefore;
+    R.CpuPerFrameUs = Shown > 0 ? 1e6 * Cpu / static_cast<double>(Shown) : 0;
+    R.FramesPerWidgetPerSecond = static_cast<double>(Shown) / N / Wall;
+    Top.reset();
+    QApplication::processEvents();
+    return R;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication App(argc, argv);
+    double RunSeconds = 3;
+    std::vector<int> Counts{1, 16, 64, 256};
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::string Arg = argv[i];
+        if (Arg == "--seconds") {
+            RunSeconds = std::stod(argv[i + 1]);
+        } else if (Arg == "--counts") {
+            Counts.clear();
+            std::stringstream List(argv[i + 1]);
+            std::string Item;
+            while (std::getline(List, Item, ',')) Counts.push_back(std::stoi(Item));
+        }
+    }
+    std::printf(
+        "| N | ours | per-LED | strip | ours / strip | frames/widget/s ours | per-LED | strip | threads ours | RSS "
+        "ours |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
+    for (const int N : Counts) {
+        const TResult O = Measure(EKind::Ours, N, RunSeconds);
+        const TResult L = Measure(EKind::PerLed, N, RunSeconds);
+        const TResult S = Measure(EKind::Strip, N, RunSeconds);
+        std::printf("| %d | %.1f us | %.1f us | %.1f us | %.2fx | %.0f | %.0f | %.0f | %ld | %.1f MiB |\n", N,
+                    O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs,
+                    S.CpuPerFrameUs > 0 ? O.CpuPerFrameUs / S.CpuPerFrameUs : 0.0, O.FramesPerWidgetPerSecond,
+                    L.FramesPerWidgetPerSecond, S.FramesPerWidgetPerSecond, O.Threads,
+                    static_cast<double>(O.RssKiB) / 1024.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
