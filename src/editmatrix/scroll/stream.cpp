@@ -13,6 +13,7 @@
 #include <new>
 
 #include "../access.h"
+#include "../grid.h"
 #include "../host_names.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/host/Text.h"
@@ -20,8 +21,6 @@
 namespace vyr {
 
 namespace {
-
-constexpr int ColumnsPerChar = 6;  // five glyph columns and one gap
 
 // The characters that may follow "@" to start a control code.
 constexpr std::string_view CodeCharacters = "012345678ABCDEFILS";
@@ -208,16 +207,16 @@ void TEditMatrix::ClearPixelPointers() {
 // the stream's last column for as many rows as both have. Writing the cells with their final
 // links in one pass is what makes a build cost little more than the cells' bytes.
 void TEditMatrix::AttachCharacterColumns(Byte Character) {
-    constexpr int Cells = GlyphRows * ColumnsPerChar;
+    constexpr int Cells = GlyphRows * CellColumns;
     _Pixel* const Run = FPixelPool.NewRun(Cells);
-    const Byte* const Glyph = &FCharTable[5 * std::size_t{Character}];
-    for (int k = 0; k < ColumnsPerChar; ++k) {
-        const Byte Bits = k < 5 ? Glyph[k] : Byte{0};
+    const Byte* const Glyph = &FCharTable[GlyphColumns * std::size_t{Character}];
+    for (int k = 0; k < CellColumns; ++k) {
+        const Byte Bits = k < GlyphColumns ? Glyph[k] : Byte{0};
         _Pixel* const Column = Run + GlyphRows * k;
         for (int Row = 0; Row < GlyphRows; ++Row) {
             _Pixel* const Cell = Column + Row;
-            new (Cell) _Pixel{static_cast<Byte>((Bits >> (6 - Row)) & 1), k > 0 ? Cell - GlyphRows : nullptr,
-                              k < ColumnsPerChar - 1 ? Cell + GlyphRows : nullptr, Row > 0 ? Cell - 1 : nullptr,
+            new (Cell) _Pixel{static_cast<Byte>((Bits >> GlyphBit(Row)) & 1), k > 0 ? Cell - GlyphRows : nullptr,
+                              k < CellColumns - 1 ? Cell + GlyphRows : nullptr, Row > 0 ? Cell - 1 : nullptr,
                               Row < GlyphRows - 1 ? Cell + 1 : nullptr};
         }
     }
@@ -230,7 +229,7 @@ void TEditMatrix::AttachCharacterColumns(Byte Character) {
             Right->Prev = Left;
         }
     }
-    FStreamTail = Run + GlyphRows * (ColumnsPerChar - 1);
+    FStreamTail = Run + GlyphRows * (CellColumns - 1);
 }
 
 // Rebuilds the stream from the character list. The scan reads the text once, with the states:
