@@ -15,24 +15,18 @@
 #include <memory>
 #include <vector>
 
+#include "editmatrix/access.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/headless/Headless.h"
 #include "vyr/host/Controls.h"
 
 namespace vyr::bench {
 
-// The matrix with the steps the benchmarks time on their own (a frame, a stream build, the list
-// primitive that fills a long text quickly) opened; everything else is the public surface.
-class TBenchMatrix : public TEditMatrix {
+// The matrix with its private steps open, so that a benchmark can time one alone (a frame, a
+// stream build, the list primitive that fills a long text quickly).
+class TBenchMatrix : public detail::TMatrixAccess::TOpenMatrix {
 public:
-    using TEditMatrix::ClearPixelPointers;
-    using TEditMatrix::InitScroll;
-    using TEditMatrix::InsertElement;
-    using TEditMatrix::ScrollOnce;
-    using TEditMatrix::TEditMatrix;
-    using TEditMatrix::TotalRedraw;
-    using TEditMatrix::TotalScrollRedraw;
-    using TEditMatrix::UseLiteralRenderer;
+    using TOpenMatrix::TOpenMatrix;
 };
 
 struct TShownMatrix {

@@ -16,7 +16,7 @@ struct TBench : vyr::bench::TShownMatrix {
     explicit TBench(int Length) {
         // The list is filled through its primitive (no column stream, no drawing per
         // character), which leaves the window behind; Home and End put it right.
-        for (int i = 0; i < Length; ++i) M->InsertElement(static_cast<vyr::Byte>('A' + i % 26));
+        for (int i = 0; i < Length; ++i) M->InsertElement(static_cast<vyr::host::Byte>('A' + i % 26));
         M->GoHome();
         M->GoEnd();
         for (int i = 0; i < 5; ++i) M->GoLeft();  // slot 4 of the end window

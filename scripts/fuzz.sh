@@ -48,7 +48,7 @@ declare -A EXTRA=([fuzz_form]="-max_len=4096 -timeout=20 -dict=tests/fuzz/form.d
                   [fuzz_matrix]="-max_len=2048 -timeout=120"
                   [fuzz_font]="-max_len=16384 -timeout=20")
 FLAGS=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
-       -fno-sanitize-recover=undefined -Iinclude -Itests -I/usr/include/freetype2)
+       -fno-sanitize-recover=undefined -Iinclude -Isrc -Itests -I/usr/include/freetype2)
 
 SOURCES=("${COMMON[@]}")
 for Target in "${TARGETS[@]}"; do
@@ -59,7 +59,7 @@ done
 
 mkdir -p "$OUT/obj"
 # Rebuild when any source, header or flag changed.
-STAMP=$( { printf '%s\n' "$CXX" "${FLAGS[@]}" "${SOURCES[@]}"; cat "${SOURCES[@]}" $(find include tests/support src/fonts -name '*.h' | sort); } | sha1sum | cut -d' ' -f1)
+STAMP=$( { printf '%s\n' "$CXX" "${FLAGS[@]}" "${SOURCES[@]}"; cat "${SOURCES[@]}" $(find include src tests/support -name '*.h' | sort); } | sha1sum | cut -d' ' -f1)
 Object() { echo "$OUT/obj/$(echo "$1" | tr / _).o"; }
 Built() {
     [[ "$(cat "$OUT/stamp" 2>/dev/null)" == "$STAMP" ]] || return 1

@@ -33,7 +33,7 @@ struct TPeerFrame : TShownMatrix {
     }
 };
 
-QColor ToQColor(vyr::TColor C) {
+QColor ToQColor(vyr::host::TColor C) {
     return {static_cast<int>(C & 0xFF), static_cast<int>((C >> 8) & 0xFF), static_cast<int>((C >> 16) & 0xFF)};
 }
 
@@ -53,7 +53,7 @@ void PaintWithQPainter(QImage& Image, const vyr::TEditMatrix& M) {
     const vyr::Node* N = M.VisibleNode();
     const int CursorCell = M.CursorPos() - M.FirstVisible();
     for (int Cell = 0; Cell < M.TotalVisible(); ++Cell) {
-        const vyr::Byte* Glyph = N != nullptr ? &Table[5 * std::size_t{N->Character}] : nullptr;
+        const vyr::host::Byte* Glyph = N != nullptr ? &Table[5 * std::size_t{N->Character}] : nullptr;
         for (int j = 0; j < 6; ++j) {
             for (int r = 0; r < 9; ++r) {
                 bool Lit = false;
@@ -77,9 +77,10 @@ int DifferingPixels(const QImage& Image, const vyr::host::TBitmap& B) {
     for (int y = 0; y < B.Height(); ++y) {
         for (int x = 0; x < B.Width(); ++x) {
             const QRgb Q = Image.pixel(x, y);
-            const vyr::TColor Ours = B.Pixel(x, y);
-            const vyr::TColor Theirs = static_cast<vyr::TColor>(qRed(Q)) | static_cast<vyr::TColor>(qGreen(Q)) << 8 |
-                                       static_cast<vyr::TColor>(qBlue(Q)) << 16;
+            const vyr::host::TColor Ours = B.Pixel(x, y);
+            const vyr::host::TColor Theirs = static_cast<vyr::host::TColor>(qRed(Q)) |
+                                             static_cast<vyr::host::TColor>(qGreen(Q)) << 8 |
+                                             static_cast<vyr::host::TColor>(qBlue(Q)) << 16;
             if ((Ours & 0xFFFFFF) != Theirs) ++Count;
         }
     }

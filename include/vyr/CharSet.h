@@ -6,8 +6,6 @@
 
 namespace vyr {
 
-using host::Byte;
-
 class TCharSet : public host::TComponent {
 public:
     explicit TCharSet(host::TComponent* AOwner);
@@ -17,8 +15,8 @@ public:
 
     // TCharSet holds no glyphs: GetCharColumn answers 0 (an unlit column) for every code and
     // column, and SetCharcolumn changes nothing.
-    [[nodiscard]] Byte GetCharColumn(Byte Character, Byte Column) const;
-    void SetCharcolumn(Byte Character, Byte Column, Byte Value);
+    [[nodiscard]] host::Byte GetCharColumn(host::Byte Character, host::Byte Column) const;
+    void SetCharcolumn(host::Byte Character, host::Byte Column, host::Byte Value);
 };
 
 }  // namespace vyr

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,12 +25,6 @@
 
 namespace vyr {
 
-using host::AnsiString;
-using host::Byte;
-using host::TColor;
-using host::TShiftState;
-using host::Word;
-
 class TCharSet;
 class TEditMatrix;
 
@@ -39,11 +34,11 @@ struct TMatrixAccess;
 }  // namespace detail
 
 // LED shape, one byte.
-enum class EShape : Byte { Square = 0, Circle = 1 };
+enum class EShape : host::Byte { Square = 0, Circle = 1 };
 
 // One character of the edited text. The list ends with a sentinel node of Character 0.
 struct Node {
-    Byte Character = 0;
+    host::Byte Character = 0;
     Node* NextNode = nullptr;  // null only in the end sentinel
     Node* PrevNode = nullptr;  // null only in the first node
 };
@@ -57,13 +52,24 @@ struct Node {
 // gives the cell), so that a cell takes 20 bytes.
 using TPixelLink = TSlabIndex;
 struct _Pixel {
-    Byte Value = 0;
+    host::Byte Value = 0;
     TPixelLink Prev = 0;  // same row, column before
     TPixelLink Next = 0;  // same row, column after
     TPixelLink Up = 0;
     TPixelLink Down = 0;
 };
 static_assert(sizeof(_Pixel) == 20, "a stream cell is a byte and four 32-bit links");
+
+// Figures of a matrix's column stream, read in one walk. The walk follows the column heads from
+// the first to the last and stops early at a missing link or on coming back to the first head,
+// so that it always ends.
+struct TMatrixDiagnostics {
+    std::int64_t Heads = 0;         // column heads: LED columns and control codes
+    std::int64_t LEDColumns = 0;    // LED columns: one lap of the marquee is that many steps
+    std::int64_t ScrollIndex = -1;  // the scroll position among the heads; -1 when it has none
+    std::int64_t CellsAlive = 0;    // cells of the stream now allocated
+    std::size_t SlabBytes = 0;      // memory the cell pool holds
+};
 
 // LED rows of a glyph, of a column of the scroll stream and so of the marquee. The static frame
 // of edit mode has two rows more: a dark one and the cursor row.
@@ -123,8 +129,8 @@ public:
     [[nodiscard]] std::int32_t Delay() const { return FDelay.load(std::memory_order_relaxed); }
     void FSetDelay(std::int32_t Value);
     // Colour of lit LEDs in the dark phase of blinking text. Default 64 (dark red).
-    [[nodiscard]] TColor BlinkOffColor() const { return FBlinkOffColor; }
-    void FSetBlinkOffColor(TColor Value);
+    [[nodiscard]] host::TColor BlinkOffColor() const { return FBlinkOffColor; }
+    void FSetBlinkOffColor(host::TColor Value);
     // Milliseconds between blink toggles. Default 100. Negative values pause as 0.
     [[nodiscard]] std::int32_t BlinkDelay() const { return FBlinkDelay.load(std::memory_order_relaxed); }
     void FSetBlinkDelay(std::int32_t Value);
@@ -132,47 +138,47 @@ public:
     [[nodiscard]] bool ActiveLED() const { return FActiveLED; }
     void FSetActiveLED(bool Value);
     // Default 255 (pure red).
-    [[nodiscard]] TColor ActiveLEDOnColor() const { return FActiveLEDOnColor; }
-    void FSetActiveLEDOnColor(TColor Value);
+    [[nodiscard]] host::TColor ActiveLEDOnColor() const { return FActiveLEDOnColor; }
+    void FSetActiveLEDOnColor(host::TColor Value);
     // Default 64 (dark red).
-    [[nodiscard]] TColor ActiveLEDOffColor() const { return FActiveLEDOffColor; }
-    void FSetActiveLEDOffColor(TColor Value);
+    [[nodiscard]] host::TColor ActiveLEDOffColor() const { return FActiveLEDOffColor; }
+    void FSetActiveLEDOffColor(host::TColor Value);
     // Margins and gaps between LEDs. Default 0 (black). Setting it always repaints.
-    [[nodiscard]] TColor BackgroundColor() const { return FBackgroundColor; }
-    void FSetBackgroundColor(TColor Value);
+    [[nodiscard]] host::TColor BackgroundColor() const { return FBackgroundColor; }
+    void FSetBackgroundColor(host::TColor Value);
     // Not owned, not used for drawing; cleared when the referenced TCharSet is destroyed.
     [[nodiscard]] TCharSet* Charset() const { return FCharset; }
     void FSetCharSet(TCharSet* Value);
     // Default 128 (medium red).
-    [[nodiscard]] TColor InactiveLEDOnColor() const { return FInactiveLEDOnColor; }
-    void FSetInactiveLEDOnColor(TColor Value);
+    [[nodiscard]] host::TColor InactiveLEDOnColor() const { return FInactiveLEDOnColor; }
+    void FSetInactiveLEDOnColor(host::TColor Value);
     // Default 0 (black).
-    [[nodiscard]] TColor InactiveLEDOffColor() const { return FInactiveLEDOffColor; }
-    void FSetInactiveLEDOffColor(TColor Value);
+    [[nodiscard]] host::TColor InactiveLEDOffColor() const { return FInactiveLEDOffColor; }
+    void FSetInactiveLEDOffColor(host::TColor Value);
     // Default Square. Circle makes LEDSize odd and at least 3.
     [[nodiscard]] EShape LEDShape() const { return FLEDShape; }
     void FSetLEDShape(EShape Value);
     // LED side in pixels. Default 2. Square: 0 becomes 1; Circle: odd, at least 3.
-    [[nodiscard]] Byte LEDSize() const { return FLEDSize; }
-    void FSetLEDSize(Byte Value);
+    [[nodiscard]] host::Byte LEDSize() const { return FLEDSize; }
+    void FSetLEDSize(host::Byte Value);
     // Pixels between LEDs and around the grid. Default 1.
-    [[nodiscard]] Byte LEDDistance() const { return FLEDDistance; }
-    void FSetLEDDistance(Byte Value);
+    [[nodiscard]] host::Byte LEDDistance() const { return FLEDDistance; }
+    void FSetLEDDistance(host::Byte Value);
     // The window jumps by StepToOutside characters instead of one. Default false.
     [[nodiscard]] bool StepActive() const { return FStepActive; }
     void FSetStepActive(bool Value);
     // Characters per jump. Default 5. 0 becomes 1; otherwise at most TotalVisible div 2.
-    [[nodiscard]] Byte StepToOutside() const { return FStepToOutside; }
-    void FSetStep(Byte Value);
+    [[nodiscard]] host::Byte StepToOutside() const { return FStepToOutside; }
+    void FSetStep(host::Byte Value);
     // TabOrder and TabStop are the host's (TWinControl).
     // The text, 8-bit codes; codes below 32 are stored as spaces. Assigning moves the cursor to
     // the end.
-    [[nodiscard]] AnsiString Text() const { return FReadText(); }
-    [[nodiscard]] AnsiString FReadText() const;
-    void FSetText(const AnsiString& Value);
+    [[nodiscard]] host::AnsiString Text() const { return FReadText(); }
+    [[nodiscard]] host::AnsiString FReadText() const;
+    void FSetText(const host::AnsiString& Value);
     // Character cells shown. Default 10. Setting it always repaints.
-    [[nodiscard]] Byte TotalVisible() const { return FTotalVisible; }
-    void FSetTotalVisible(Byte Value);
+    [[nodiscard]] host::Byte TotalVisible() const { return FTotalVisible; }
+    void FSetTotalVisible(host::Byte Value);
     // Typing replaces the character under the cursor. Default false.
     [[nodiscard]] bool Overwrite() const { return FOverwrite; }
     void FSetOverwrite(bool Value);
@@ -199,11 +205,11 @@ public:
     // ---- Glyphs --------------------------------------------------------------------------
     // Column 0..4 of the code's glyph (bit 6 the top LED, bit 0 the bottom); 255 for a
     // column index of 5 or more.
-    [[nodiscard]] Byte GetCharColumn(Byte Character, Byte Column) const;
+    [[nodiscard]] host::Byte GetCharColumn(host::Byte Character, host::Byte Column) const;
     // Stores one column and redraws when the code is in view. Column 5 or more: ignored.
-    void SetCharColumn(Byte Character, Byte Column, Byte Value);
+    void SetCharColumn(host::Byte Character, host::Byte Column, host::Byte Value);
     // Replaces a whole glyph and redraws when the code is in view.
-    void ChangeChar(Byte Character, const std::array<Byte, 5>& Glyph);
+    void ChangeChar(host::Byte Character, const std::array<host::Byte, 5>& Glyph);
 
     // ---- Cursor movement -----------------------------------------------------------------
     // Each keeps the cursor inside the window (a window of no slots stands at the cursor) and
@@ -219,7 +225,7 @@ public:
     // ---- Insertion and deletion ----------------------------------------------------------
     // Types one character at the cursor (inserting, or replacing with Overwrite). Any code is
     // stored as given; the keyboard and InsertCharacter pass only codes 32 to 255.
-    void InsertChar(Byte Character);
+    void InsertChar(host::Byte Character);
     // Removes the character under the cursor; nothing at the end of the text.
     void DeleteChar();
     // Removes the character before the cursor; nothing at the start of the text.
@@ -249,9 +255,9 @@ public:
     [[nodiscard]] bool MiniRefresh() const { return FMiniRefresh; }
     [[nodiscard]] bool GeometryChanged() const { return FGeometryChanged; }
     [[nodiscard]] const host::TBitmap* Bitmap() const { return FBitmap.get(); }
-    [[nodiscard]] const std::array<Byte, 256 * 5>& CharTable() const { return FCharTable; }
-    [[nodiscard]] TColor OnColor() const { return FOnColor; }
-    [[nodiscard]] TColor OffColor() const { return FOffColor; }
+    [[nodiscard]] const std::array<host::Byte, 256 * 5>& CharTable() const { return FCharTable; }
+    [[nodiscard]] host::TColor OnColor() const { return FOnColor; }
+    [[nodiscard]] host::TColor OffColor() const { return FOffColor; }
     [[nodiscard]] std::int32_t CursorPos() const { return FCursorPos; }
     [[nodiscard]] std::int32_t FirstVisible() const { return FFirstVisible; }
     [[nodiscard]] std::int32_t TextLength() const { return FTextLength; }
@@ -262,24 +268,20 @@ public:
     [[nodiscard]] const _Pixel* StreamHead() const { return FStreamHead; }
     [[nodiscard]] const _Pixel* StreamTail() const { return FStreamTail; }
     [[nodiscard]] const _Pixel* ScrollPos() const { return FScrollPos; }
-    [[nodiscard]] TColor ScrollOnColor() const { return FScrollOnColor; }
-    [[nodiscard]] TColor ScrollOffColor() const { return FScrollOffColor; }
-    [[nodiscard]] TColor ScrollBlinkOffColor() const { return FScrollBlinkOffColor; }
+    [[nodiscard]] host::TColor ScrollOnColor() const { return FScrollOnColor; }
+    [[nodiscard]] host::TColor ScrollOffColor() const { return FScrollOffColor; }
+    [[nodiscard]] host::TColor ScrollBlinkOffColor() const { return FScrollBlinkOffColor; }
     [[nodiscard]] bool BlinkState() const { return FBlinkState; }
     [[nodiscard]] bool Blinking() const { return FBlinking; }
     [[nodiscard]] bool ScrollHalted() const { return FScrollHalted; }
-    // The pool the stream's cells come from (its figures: cells alive, slab bytes).
-    [[nodiscard]] const TSlabPool<_Pixel>& PixelPool() const { return FPixelPool; }
     [[nodiscard]] const TDelayTimer* DelayTimer() const { return FDelayTimer.get(); }
     [[nodiscard]] const TBlinkTimer* BlinkTimer() const { return FBlinkTimer.get(); }
+    // Figures of the column stream and its memory, for tools and diagnostics.
+    [[nodiscard]] TMatrixDiagnostics Diagnostics() const;
 
 protected:
-    // The steps below assume the state the public operations keep (a live character list, a
-    // cursor inside the window, a back buffer of the control's size, a stream whose cells they
-    // were given); called in another state they may break it or crash. Derived classes (tests,
-    // benchmarks) may reach them.
-
-    void KeyDown(Word& Key, TShiftState Shift) override;
+    // The host's handlers, for a derived control that adds to them.
+    void KeyDown(host::Word& Key, host::TShiftState Shift) override;
     void KeyPress(char& Key) override;
     void Click() override;
     void DoEnter() override;
@@ -287,15 +289,23 @@ protected:
     void WndProc(host::TMessage& Message) override;
     void Notification(host::TComponent* AComponent, host::TOperation Operation) override;
 
+private:
+    friend struct detail::TMatrixAccess;
+
+    // The steps below assume the state the public operations keep (a live character list, a
+    // cursor inside the window, a back buffer of the control's size, a stream whose cells they
+    // were given); called in another state they may break it or crash. The project's own tests,
+    // benchmarks and tools reach them through detail::TMatrixAccess.
+
     // ---- Glyphs --------------------------------------------------------------------------
     // Writes the 100 built-in glyphs; other codes keep theirs.
     void InitCharset();
 
     // ---- Character list ------------------------------------------------------------------
-    Node* CreateNode(Byte Character);
+    Node* CreateNode(host::Byte Character);
     void InitPointers();
     void ClearPointerArea();
-    void InsertElement(Byte Character);
+    void InsertElement(host::Byte Character);
     void RemoveElement(Node* N);
     void CheckAndSetCursor();
 
@@ -306,9 +316,9 @@ protected:
 
     // ---- LED raster ----------------------------------------------------------------------
     // The primitives clip: nothing outside the back buffer is ever written.
-    void SPutpixel24bitmap(int X, int Y, TColor Color);
-    void SPutRect24bitmap(int X, int Y, int Size, TColor Color);
-    void SPutCirc24bitmap(int X, int Y, int Radius, TColor Color);
+    void SPutpixel24bitmap(int X, int Y, host::TColor Color);
+    void SPutRect24bitmap(int X, int Y, int Size, host::TColor Color);
+    void SPutCirc24bitmap(int X, int Y, int Radius, host::TColor Color);
     void CalculateShape();
     void SetupDisplay();
     void ClearDisplay();
@@ -323,15 +333,15 @@ protected:
 
     // ---- Column stream -------------------------------------------------------------------
     void InitScroll();
-    _Pixel* CreatePixelP(Byte Value);
+    _Pixel* CreatePixelP(host::Byte Value);
     void DeletePixelP(_Pixel* Cell);
     void RekClearPixelPointers(_Pixel* Cell);
     void RekClearPixelPointersUpwards(_Pixel* Cell);
     void AttachPixelPointers(_Pixel*& Head);
     void AttachAlfaCode(int Code, int Value);
-    [[nodiscard]] static bool CheckAlfaAndAttachSimple(const AnsiString& S);
-    [[nodiscard]] static bool CheckAlfaStr(const AnsiString& S);
-    void CheckAlfaAndAttachExtended(const AnsiString& S);
+    [[nodiscard]] static bool CheckAlfaAndAttachSimple(const host::AnsiString& S);
+    [[nodiscard]] static bool CheckAlfaStr(const host::AnsiString& S);
+    void CheckAlfaAndAttachExtended(const host::AnsiString& S);
     void ClearPixelPointers();
 
     // ---- Scroll frame --------------------------------------------------------------------
@@ -341,9 +351,10 @@ protected:
     void GoToNextNoActionPixel(_Pixel*& Head) const;
     void GoToPastPixel(_Pixel*& Head) const;
     void RunAlfaCode(_Pixel* Head);
-    [[nodiscard]] static bool IsCharInString(char Ch, const AnsiString& S);
+    [[nodiscard]] static bool IsCharInString(char Ch, const host::AnsiString& S);
     [[nodiscard]] bool OnlyOnePixelDataLeft(_Pixel* Code, _Pixel* Left) const;
-    void RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, TColor& BlinkOff, TColor& On, TColor& Off);
+    void RunAlfaState(_Pixel* Code, _Pixel* Left, bool& Steady, host::TColor& BlinkOff, host::TColor& On,
+                      host::TColor& Off);
 
     // ---- Worker threads ------------------------------------------------------------------
     void StartScroll();
@@ -360,8 +371,8 @@ protected:
     void UseLiteralRenderer(bool Literal) { FLiteralRenderer = Literal; }
     [[nodiscard]] bool LiteralRenderer() const { return FLiteralRenderer; }
 
-private:
-    friend struct detail::TMatrixAccess;
+    // The pool the stream's cells come from.
+    [[nodiscard]] const TSlabPool<_Pixel>& PixelPool() const { return FPixelPool; }
 
     void WMEraseBkgnd(host::TMessage& Message);
     void WMGetDlgCode(host::TMessage& Message);
@@ -390,7 +401,7 @@ private:
     void ReshapeOrClear(bool Resize, bool Clear);
     void PrepareFrame(bool Resize, bool Clear);
     // Draws one LED of the grid (column, row) in the current shape.
-    void PutLED(int Column, int Row, TColor Color);
+    void PutLED(int Column, int Row, host::TColor Color);
 
     // Fast renderer (fastframe.cpp). A frame decides the colour of every LED first (FFrameInk:
     // an index into FFramePalette per LED, row by row) and then writes each pixel row once.
@@ -411,7 +422,7 @@ private:
     void PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Columns);
     static constexpr std::uint16_t KeepInk = 0xFFFF;
     // The index of Colour in FFramePalette, added if missing.
-    std::uint16_t PaletteIndex(TColor Colour);
+    std::uint16_t PaletteIndex(host::TColor Colour);
 
     // Scroll frame pieces shared by both renderers (frame.cpp).
     void RunLetterCodes(_Pixel* Left, int Width);
@@ -424,10 +435,11 @@ private:
     void WalkScrollWindow(_Pixel* Left, int Width, bool WalkBackToCommit, TColumnFn&& Column);
     // RunAlfaState with the commit decided by the caller (Commit: whether a code "0" to "3"
     // makes its effect permanent).
-    void ApplyDigitCode(const _Pixel* Code, bool Commit, bool& Steady, TColor& BlinkOff, TColor& On, TColor& Off);
+    void ApplyDigitCode(const _Pixel* Code, bool Commit, bool& Steady, host::TColor& BlinkOff, host::TColor& On,
+                        host::TColor& Off);
 
     // The six LED columns of a character, appended to the stream in one run of cells.
-    void AttachCharacterColumns(Byte Character);
+    void AttachCharacterColumns(host::Byte Character);
     // Links a column (head Right) after another (head Left), row by row.
     void LinkRows(TPixelLink Left, TPixelLink Right);
 
@@ -440,22 +452,22 @@ private:
 
     // Rendering
     std::unique_ptr<host::TBitmap> FBitmap;
-    std::array<Byte, 256 * 5> FCharTable{};
-    TColor FOnColor = 0;
-    TColor FOffColor = 0;
+    std::array<host::Byte, 256 * 5> FCharTable{};
+    host::TColor FOnColor = 0;
+    host::TColor FOffColor = 0;
 
     // Fields behind the published properties
-    TColor FActiveLEDOnColor = 0;
-    TColor FActiveLEDOffColor = 0;
-    TColor FBackgroundColor = 0;
-    TColor FInactiveLEDOnColor = 0;
-    TColor FInactiveLEDOffColor = 0;
-    TColor FBlinkOffColor = 0;
+    host::TColor FActiveLEDOnColor = 0;
+    host::TColor FActiveLEDOffColor = 0;
+    host::TColor FBackgroundColor = 0;
+    host::TColor FInactiveLEDOnColor = 0;
+    host::TColor FInactiveLEDOffColor = 0;
+    host::TColor FBlinkOffColor = 0;
     EShape FLEDShape = EShape::Square;
-    Byte FLEDSize = 0;
-    Byte FLEDDistance = 0;
-    Byte FStepToOutside = 0;
-    Byte FTotalVisible = 0;
+    host::Byte FLEDSize = 0;
+    host::Byte FLEDDistance = 0;
+    host::Byte FStepToOutside = 0;
+    host::Byte FTotalVisible = 0;
     bool FActiveLED = false;
     bool FStepActive = false;
     bool FOverwrite = false;
@@ -477,9 +489,9 @@ private:
     _Pixel* FStreamHead = nullptr;
     _Pixel* FStreamTail = nullptr;
     _Pixel* FScrollPos = nullptr;
-    TColor FScrollOnColor = 0;
-    TColor FScrollOffColor = 0;
-    TColor FScrollBlinkOffColor = 0;
+    host::TColor FScrollOnColor = 0;
+    host::TColor FScrollOffColor = 0;
+    host::TColor FScrollBlinkOffColor = 0;
     bool FBlinkState = false;
     bool FBlinking = false;
     bool FScrollHalted = false;
@@ -495,7 +507,7 @@ private:
     bool FLiteralRenderer = false;
     unsigned FFrameSerial = 0;
     std::vector<std::uint16_t> FFrameInk;
-    std::vector<TColor> FFramePalette;
+    std::vector<host::TColor> FFramePalette;
     std::vector<std::uint8_t> FFrameBytes;  // pixel patterns of the LEDs being painted
     // Every pixel of the back buffer holds the same colour: set when this frame's ClearDisplay
     // filled the whole buffer, cleared when a frame begins and by the next PaintLEDGrid, so it

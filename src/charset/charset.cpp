@@ -2,6 +2,8 @@
 
 namespace vyr {
 
+using host::Byte;
+
 TCharSet::TCharSet(host::TComponent* AOwner) : host::TComponent(AOwner) {}
 
 TCharSet::~TCharSet() = default;

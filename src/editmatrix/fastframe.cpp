@@ -34,6 +34,8 @@
 #include <cstring>
 #include <utility>
 
+#include "grid.h"
+#include "host_names.h"
 #include "raster.h"
 #include "vyr/EditMatrix.h"
 
@@ -41,7 +43,6 @@ namespace vyr {
 
 namespace {
 
-constexpr int EditRows = 9;
 constexpr std::uint16_t NoInk = 0xFFFF;  // TEditMatrix::KeepInk
 
 // Copies N bytes, N a multiple of 3 and at least 3, with at most two fixed-size moves below 33
@@ -274,7 +275,7 @@ void TEditMatrix::FastTotalRedraw(bool Resize, bool Clear) {
     BeginFrame();
     ReshapeOrClear(Resize, Clear);
     const int Rows = FScroll ? GlyphRows : EditRows;
-    const int Columns = std::min(6 * int{FTotalVisible}, VisibleLEDColumns());
+    const int Columns = std::min(CellColumns * int{FTotalVisible}, VisibleLEDColumns());
     const auto Stride = static_cast<std::size_t>(std::max(Columns, 0));
     FFramePalette.clear();
     const std::uint16_t Unlit = PaletteIndex(FOffColor);
@@ -282,21 +283,21 @@ void TEditMatrix::FastTotalRedraw(bool Resize, bool Clear) {
     FFrameInk.assign(static_cast<std::size_t>(Rows) * Stride, Unlit);
 
     int Cell = 0;
-    for (const Node* N = FVisibleNode; N != nullptr && Cell < FTotalVisible && 6 * Cell < Columns;
+    for (const Node* N = FVisibleNode; N != nullptr && Cell < FTotalVisible && CellColumns * Cell < Columns;
          N = N->NextNode, ++Cell) {
-        const Byte* Glyph = &FCharTable[5 * std::size_t{N->Character}];
-        for (int j = 0; j < 5 && 6 * Cell + j < Columns; ++j) {
-            std::uint16_t* Ink = FFrameInk.data() + 6 * Cell + j;
+        const Byte* Glyph = &FCharTable[GlyphColumns * std::size_t{N->Character}];
+        for (int j = 0; j < GlyphColumns && CellColumns * Cell + j < Columns; ++j) {
+            std::uint16_t* Ink = FFrameInk.data() + CellColumns * Cell + j;
             for (int r = 0; r < GlyphRows; ++r, Ink += Stride) {
-                if (((Glyph[j] >> (6 - r)) & 1) != 0) *Ink = Lit;
+                if (((Glyph[j] >> GlyphBit(r)) & 1) != 0) *Ink = Lit;
             }
         }
     }
     if (!FScroll) {
         const std::int64_t Slot = std::int64_t{FCursorPos} - FFirstVisible;
         if (Slot >= 0 && Slot < FTotalVisible) {
-            for (int j = 0; j < 5 && 6 * Slot + j < Columns; ++j) {
-                FFrameInk[8 * Stride + static_cast<std::size_t>(6 * Slot + j)] = Lit;
+            for (int j = 0; j < GlyphColumns && CellColumns * Slot + j < Columns; ++j) {
+                FFrameInk[CursorRow * Stride + static_cast<std::size_t>(CellColumns * Slot + j)] = Lit;
             }
         }
     }
@@ -309,12 +310,12 @@ void TEditMatrix::FastMakeCursor(bool Show) {
     if (FScroll || Slot < 0 || Slot >= FTotalVisible) {
         return;
     }
-    const auto First = static_cast<int>(6 * Slot);
-    const int Columns = std::min(5, VisibleLEDColumns() - First);
+    const auto First = static_cast<int>(CellColumns * Slot);
+    const int Columns = std::min(GlyphColumns, VisibleLEDColumns() - First);
     if (Columns <= 0) return;
     FFramePalette.clear();
     FFrameInk.assign(static_cast<std::size_t>(Columns), PaletteIndex(Show ? FOnColor : FOffColor));
-    PaintLEDGrid(EditRows - 1, 1, First, Columns);
+    PaintLEDGrid(CursorRow, 1, First, Columns);
 }
 
 }  // namespace vyr

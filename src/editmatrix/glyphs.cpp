@@ -7,6 +7,8 @@
 #include <cstddef>
 
 #include "access.h"
+#include "grid.h"
+#include "host_names.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr {
@@ -15,7 +17,7 @@ namespace {
 
 struct TBuiltInGlyph {
     Byte Code;
-    std::array<Byte, 5> Columns;  // column 0 first
+    std::array<Byte, GlyphColumns> Columns;  // column 0 first
 };
 
 // Codes without an entry (0-31, 94-96, 124, 126-173 and most of the upper half) stay blank.
@@ -148,32 +150,32 @@ void RedrawIfVisible(TEditMatrix& Matrix, Byte Character) {
 
 void TEditMatrix::InitCharset() {
     for (const TBuiltInGlyph& Glyph : BuiltInGlyphs) {
-        for (std::size_t k = 0; k < 5; ++k) {
-            FCharTable[5 * std::size_t{Glyph.Code} + k] = Glyph.Columns[k];
+        for (std::size_t k = 0; k < GlyphColumns; ++k) {
+            FCharTable[GlyphColumns * std::size_t{Glyph.Code} + k] = Glyph.Columns[k];
         }
     }
 }
 
 Byte TEditMatrix::GetCharColumn(Byte Character, Byte Column) const {
-    if (Column >= 5) {
+    if (Column >= GlyphColumns) {
         return 255;
     }
-    return FCharTable[5 * std::size_t{Character} + Column];
+    return FCharTable[GlyphColumns * std::size_t{Character} + Column];
 }
 
 // A column index of 5 or more addresses no column of the glyph: the write is ignored and
 // nothing is redrawn.
 void TEditMatrix::SetCharColumn(Byte Character, Byte Column, Byte Value) {
-    if (Column >= 5) {
+    if (Column >= GlyphColumns) {
         return;
     }
-    FCharTable[5 * std::size_t{Character} + Column] = Value;
+    FCharTable[GlyphColumns * std::size_t{Character} + Column] = Value;
     RedrawIfVisible(*this, Character);
 }
 
 void TEditMatrix::ChangeChar(Byte Character, const std::array<Byte, 5>& Glyph) {
-    for (std::size_t k = 0; k < 5; ++k) {
-        FCharTable[5 * std::size_t{Character} + k] = Glyph[k];
+    for (std::size_t k = 0; k < GlyphColumns; ++k) {
+        FCharTable[GlyphColumns * std::size_t{Character} + k] = Glyph[k];
     }
     RedrawIfVisible(*this, Character);
 }

@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "grid.h"
+#include "host_names.h"
 #include "raster.h"
 #include "vyr/EditMatrix.h"
 
@@ -131,8 +133,8 @@ void TEditMatrix::CalculateShape() {
     const I64 D = FLEDDistance;
     const I64 P = S + D;
     // At most 255 + 510 x 6 x 255: well inside int. The host caps what it actually takes.
-    SetWidth(static_cast<int>(D + P * 6 * FTotalVisible));
-    SetHeight(static_cast<int>(D + P * (FScroll ? GlyphRows : GlyphRows + 2)));
+    SetWidth(static_cast<int>(D + P * CellColumns * FTotalVisible));
+    SetHeight(static_cast<int>(D + P * (FScroll ? GlyphRows : EditRows)));
 }
 
 void TEditMatrix::SetupDisplay() {
@@ -187,9 +189,9 @@ void TEditMatrix::ClearSegments(int First, int Last) {
     if (Last < First) {
         return;
     }
-    const int Rows = FScroll ? GlyphRows : GlyphRows + 2;
+    const int Rows = FScroll ? GlyphRows : EditRows;
     for (int Cell = First; Cell <= Last; ++Cell) {
-        for (int Column = 6 * Cell; Column <= 6 * Cell + 5; ++Column) {
+        for (int Column = CellColumns * Cell; Column < CellColumns * (Cell + 1); ++Column) {
             for (int Row = 0; Row < Rows; ++Row) {
                 PutLED(Column, Row, FOffColor);
             }
@@ -202,11 +204,11 @@ void TEditMatrix::ClearSegments(int First, int Last) {
 void TEditMatrix::WriteText() {
     int Cell = 0;
     for (const Node* N = FVisibleNode; N != nullptr && Cell < FTotalVisible; N = N->NextNode, ++Cell) {
-        const Byte* Glyph = &FCharTable[5 * std::size_t{N->Character}];
-        for (int j = 0; j < 5; ++j) {
+        const Byte* Glyph = &FCharTable[GlyphColumns * std::size_t{N->Character}];
+        for (int j = 0; j < GlyphColumns; ++j) {
             for (int r = 0; r < GlyphRows; ++r) {
-                const bool Lit = ((Glyph[j] >> (GlyphRows - 1 - r)) & 1) != 0;
-                PutLED(6 * Cell + j, r, Lit ? FOnColor : FOffColor);
+                const bool Lit = ((Glyph[j] >> GlyphBit(r)) & 1) != 0;
+                PutLED(CellColumns * Cell + j, r, Lit ? FOnColor : FOffColor);
             }
         }
     }
@@ -224,8 +226,8 @@ void TEditMatrix::MakeCursor(bool Show) {
     if (FScroll || Slot < 0 || Slot >= FTotalVisible) {
         return;
     }
-    for (int i = 0; i < 5; ++i) {
-        PutLED(static_cast<int>(6 * Slot) + i, 8, Show ? FOnColor : FOffColor);
+    for (int i = 0; i < GlyphColumns; ++i) {
+        PutLED(static_cast<int>(CellColumns * Slot) + i, CursorRow, Show ? FOnColor : FOffColor);
     }
 }
 

@@ -133,7 +133,7 @@ TFont ReadFontFile(const std::string& Path, const TCodePage& Page) {
 void ApplyFont(const TFont& Font, TEditMatrix& Matrix) {
     for (int Code = 0; Code < 256; ++Code)
         if (const auto& Glyph = Font.Glyphs[static_cast<std::size_t>(Code)])
-            Matrix.ChangeChar(static_cast<Byte>(Code), *Glyph);
+            Matrix.ChangeChar(static_cast<host::Byte>(Code), *Glyph);
 }
 
 TImportReport ImportFont(const std::string& Path, const TCodePage& Page, TEditMatrix& Matrix) {
@@ -147,7 +147,7 @@ TGlyphTable TableOf(const TEditMatrix& Matrix) {
     for (int Code = 0; Code < 256; ++Code)
         for (int Column = 0; Column < 5; ++Column)
             Table[static_cast<std::size_t>(Code * 5 + Column)] =
-                Matrix.GetCharColumn(static_cast<Byte>(Code), static_cast<Byte>(Column));
+                Matrix.GetCharColumn(static_cast<host::Byte>(Code), static_cast<host::Byte>(Column));
     return Table;
 }
 

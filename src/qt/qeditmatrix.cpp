@@ -25,6 +25,10 @@
 
 namespace vyr {
 
+using host::AnsiString;
+using host::Byte;
+using host::TColor;
+
 namespace {
 
 Byte ClampByte(int Value) { return static_cast<Byte>(std::clamp(Value, 0, 255)); }

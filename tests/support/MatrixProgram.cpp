@@ -543,7 +543,7 @@ TProgramRunner::~TProgramRunner() {
     host::Application().ClearLastException();
 }
 
-headless::THeadlessPeer* TProgramRunner::Peer() const { return headless::THeadlessWidgetSet::PeerOf(*FMatrix); }
+headless::TCountingPeer* TProgramRunner::Peer() const { return headless::TCountingPeer::Of(*FMatrix); }
 
 void TProgramRunner::Step(const TOp& Op) {
     TProgramMatrix& M = *FMatrix;

@@ -22,12 +22,19 @@
 #include <string>
 #include <vector>
 
+#include "editmatrix/access.h"
+#include "host/headless/CountingPeer.h"
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/headless/Headless.h"
 #include "vyr/host/Controls.h"
 
 namespace vyr::test {
+
+using host::AnsiString;
+using host::Byte;
+using host::TColor;
+using host::Word;
 
 // The published properties a program sets (Text has an operation of its own, Charset the
 // TCharSet operations). Declared order of the property table.
@@ -130,16 +137,9 @@ inline constexpr std::size_t MaxProgramOps = 256;
 
 // The matrix a program runs on: a TEditMatrix with the frame steps open that the Frame
 // operations call and the renderer switch, counting its repaints.
-class TProgramMatrix : public TEditMatrix {
+class TProgramMatrix : public detail::TMatrixAccess::TOpenMatrix {
 public:
-    using TEditMatrix::HideCursor;
-    using TEditMatrix::InitScroll;
-    using TEditMatrix::LiteralRenderer;
-    using TEditMatrix::ShowCursor;
-    using TEditMatrix::TEditMatrix;
-    using TEditMatrix::TotalRedraw;
-    using TEditMatrix::TotalScrollRedraw;
-    using TEditMatrix::UseLiteralRenderer;
+    using TOpenMatrix::TOpenMatrix;
     void Paint() override {
         ++Paints;
         TEditMatrix::Paint();
@@ -168,10 +168,10 @@ public:
     [[nodiscard]] TProgramMatrix& Matrix() const { return *FMatrix; }
     [[nodiscard]] host::TForm& Form() const { return *FForm; }
     // The matrix's window, or null while it is off the form.
-    [[nodiscard]] headless::THeadlessPeer* Peer() const;
+    [[nodiscard]] headless::TCountingPeer* Peer() const;
 
 private:
-    headless::THeadlessWidgetSet FWidgetSet;
+    headless::TCountingWidgetSet FWidgetSet;
     std::unique_ptr<host::TForm> FForm;
     TProgramMatrix* FMatrix = nullptr;  // owned by FForm
     std::vector<host::TWinControl*> FSiblings;

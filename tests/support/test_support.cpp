@@ -14,7 +14,7 @@ TFormWithMatrix::TFormWithMatrix(int SiblingCount)
 
 TFormWithMatrix::~TFormWithMatrix() = default;
 
-headless::THeadlessPeer& TFormWithMatrix::Peer() const { return *headless::THeadlessWidgetSet::PeerOf(*Matrix); }
+headless::TCountingPeer& TFormWithMatrix::Peer() const { return *headless::TCountingPeer::Of(*Matrix); }
 
 void TFormWithMatrix::ResetCounters() {
     Matrix->Paints = 0;

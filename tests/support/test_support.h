@@ -11,80 +11,25 @@
 #include <utility>
 #include <vector>
 
+#include "editmatrix/access.h"
+#include "host/headless/CountingPeer.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/headless/Headless.h"
 #include "vyr/host/Controls.h"
 
 namespace vyr::test {
 
-// A TEditMatrix whose protected steps are open, so that a test can set up a state or check one
-// step alone. Programs and tools see only TEditMatrix's public operations.
-class TMatrixProbe : public TEditMatrix {
-public:
-    using TEditMatrix::TEditMatrix;
+using host::AnsiString;
+using host::Byte;
+using host::TColor;
+using host::TShiftState;
+using host::Word;
 
-    // Host handlers
-    using TEditMatrix::Click;
-    using TEditMatrix::DoEnter;
-    using TEditMatrix::DoExit;
-    using TEditMatrix::KeyDown;
-    using TEditMatrix::KeyPress;
-    using TEditMatrix::Notification;
-    using TEditMatrix::WndProc;
-    // Glyphs
-    using TEditMatrix::InitCharset;
-    // Character list
-    using TEditMatrix::CheckAndSetCursor;
-    using TEditMatrix::ClearPointerArea;
-    using TEditMatrix::CreateNode;
-    using TEditMatrix::InitPointers;
-    using TEditMatrix::InsertElement;
-    using TEditMatrix::RemoveElement;
-    // Keyboard
-    using TEditMatrix::ExitComp;
-    using TEditMatrix::GetCharKey;
-    using TEditMatrix::GetSpecialKey;
-    // LED raster and static frame
-    using TEditMatrix::CalculateShape;
-    using TEditMatrix::ClearDisplay;
-    using TEditMatrix::ClearSegments;
-    using TEditMatrix::HideCursor;
-    using TEditMatrix::MakeCursor;
-    using TEditMatrix::SetupDisplay;
-    using TEditMatrix::ShowCursor;
-    using TEditMatrix::SPutCirc24bitmap;
-    using TEditMatrix::SPutpixel24bitmap;
-    using TEditMatrix::SPutRect24bitmap;
-    using TEditMatrix::TotalRedraw;
-    using TEditMatrix::WriteText;
-    // Column stream
-    using TEditMatrix::AttachAlfaCode;
-    using TEditMatrix::AttachPixelPointers;
-    using TEditMatrix::CheckAlfaAndAttachExtended;
-    using TEditMatrix::CheckAlfaAndAttachSimple;
-    using TEditMatrix::CheckAlfaStr;
-    using TEditMatrix::ClearPixelPointers;
-    using TEditMatrix::CreatePixelP;
-    using TEditMatrix::DeletePixelP;
-    using TEditMatrix::InitScroll;
-    using TEditMatrix::RekClearPixelPointers;
-    using TEditMatrix::RekClearPixelPointersUpwards;
-    // Scroll frame
-    using TEditMatrix::GoToNextNoActionPixel;
-    using TEditMatrix::GoToNextPixel;
-    using TEditMatrix::GoToPastPixel;
-    using TEditMatrix::IsCharInString;
-    using TEditMatrix::OnlyOnePixelDataLeft;
-    using TEditMatrix::RunAlfaCode;
-    using TEditMatrix::RunAlfaState;
-    using TEditMatrix::TotalScrollRedraw;
-    using TEditMatrix::WriteScrollText;
-    // Worker threads
-    using TEditMatrix::ScrollOnce;
-    using TEditMatrix::ShiftBlinkState;
-    using TEditMatrix::SleepVBlinkDelay;
-    using TEditMatrix::SleepVDelay;
-    using TEditMatrix::StartScroll;
+// A TEditMatrix whose private steps are open, so that a test can set up a state or check one
+// step alone. Programs and tools see only TEditMatrix's public operations.
+class TMatrixProbe : public detail::TMatrixAccess::TOpenMatrix {
+public:
+    using TOpenMatrix::TOpenMatrix;
 };
 
 // A TEditMatrix that counts how often Paint runs (Qt-style repaint spy), with the protected
@@ -105,13 +50,13 @@ struct TFormWithMatrix {
     explicit TFormWithMatrix(int Siblings = 0);
     ~TFormWithMatrix();
 
-    headless::THeadlessWidgetSet WidgetSet;
+    headless::TCountingWidgetSet WidgetSet;
     std::unique_ptr<host::TForm> Form;
     TCountingMatrix* Matrix = nullptr;            // owned by Form
     std::vector<host::TCustomControl*> Siblings;  // owned by Form
 
     // The matrix's window (spy counters, screen surface).
-    [[nodiscard]] headless::THeadlessPeer& Peer() const;
+    [[nodiscard]] headless::TCountingPeer& Peer() const;
     // Zeroes the repaint and copy counters.
     void ResetCounters();
 };

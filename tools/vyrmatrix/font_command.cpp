@@ -134,7 +134,8 @@ int RunFontCommand(const std::vector<std::string>& Args) {
                 return ExitBadArgument;
             }
             fonts::TGlyph Glyph{};
-            for (std::size_t K = 0; K < 5; ++K) Glyph[K] = Session.Matrix().GetCharColumn(Code, static_cast<Byte>(K));
+            for (std::size_t K = 0; K < 5; ++K)
+                Glyph[K] = Session.Matrix().GetCharColumn(Code, static_cast<host::Byte>(K));
             std::cout << fonts::GlyphRows(Glyph) << std::flush;
         }
     } catch (const fonts::TFontError& E) {

@@ -36,24 +36,13 @@ struct TShot {
     host::TColor Background = 0;
 };
 
-// LED columns of the stream: one lap of the marquee is that many scroll steps.
-std::int64_t LedColumns(const TEditMatrix& Matrix) {
-    std::int64_t Count = 0;
-    const _Pixel* Head = Matrix.StreamHead();
-    for (const _Pixel* P = Head; P; P = Matrix.PixelPool().At(P->Next)) {
-        if (P->Up == 0 && P->Value <= 1) ++Count;
-        if (P == Matrix.StreamTail() || Matrix.PixelPool().At(P->Next) == Head) break;
-    }
-    return Count;
-}
-
 std::int64_t DelayOf(std::int32_t Ms) { return std::max<std::int64_t>(Ms, 1); }
 
 std::vector<TGifFrame> Record(TSession& Session, std::optional<std::int64_t> FrameCount) {
     TEditMatrix& Matrix = Session.Matrix();
-    const headless::THeadlessPeer& Peer = Session.Peer();
+    const headless::TCountingPeer& Peer = Session.Peer();
     const std::int64_t Wanted = FrameCount.value_or(MaxLapFrames);
-    const std::int64_t LapSteps = std::max<std::int64_t>(LedColumns(Matrix), 1);
+    const std::int64_t LapSteps = std::max<std::int64_t>(Matrix.Diagnostics().LEDColumns, 1);
 
     std::vector<TShot> Shots;
     std::size_t Bytes = 0;

@@ -5,6 +5,9 @@
 
 namespace vyr::cli {
 
+using host::AnsiString;
+using host::Byte;
+
 namespace {
 
 void AppendEscape(std::string& Out, unsigned Code) {
@@ -36,28 +39,6 @@ std::string Bool(bool Value) { return Value ? "true" : "false"; }
 template <typename T>
 std::string Number(T Value) {
     return std::to_string(Value);
-}
-
-// Column heads of the stream, and the index of FScrollPos among them. The heads are chained
-// through Next from StreamHead to StreamTail; the walk stops at the tail, at a null link, or on
-// coming back to the first head, so a damaged chain cannot make it run forever.
-struct TStreamCount {
-    long long Heads = 0;
-    long long ScrollIndex = -1;
-};
-
-TStreamCount CountStream(const TEditMatrix& Matrix) {
-    TStreamCount Count;
-    const _Pixel* Head = Matrix.StreamHead();
-    const _Pixel* P = Head;
-    while (P) {
-        if (P == Matrix.ScrollPos()) Count.ScrollIndex = Count.Heads;
-        ++Count.Heads;
-        if (P == Matrix.StreamTail()) break;
-        P = Matrix.PixelPool().At(P->Next);
-        if (P == Head) break;
-    }
-    return Count;
 }
 
 std::string CharTableHex(const TEditMatrix& Matrix) {
@@ -163,7 +144,7 @@ std::string StateJson(const TEditMatrix& Matrix, const host::TForm& Form, const 
     J.Add("FBlinking", Bool(Matrix.Blinking()));
     J.Add("FBlinkState", Bool(Matrix.BlinkState()));
     J.Add("FScrollHalted", Bool(Matrix.ScrollHalted()));
-    const auto Stream = CountStream(Matrix);
+    const TMatrixDiagnostics Stream = Matrix.Diagnostics();
     J.Add("StreamHeads", Number(Stream.Heads));
     J.Add("ScrollPos", Stream.ScrollIndex < 0 ? "null" : Number(Stream.ScrollIndex));
     J.Add("Focused", Bool(Matrix.Focused()));

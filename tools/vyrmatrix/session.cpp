@@ -10,8 +10,8 @@ TSession::TSession(int Siblings)
 
 TSession::~TSession() = default;
 
-headless::THeadlessPeer& TSession::Peer() const {
-    auto* Peer = headless::THeadlessWidgetSet::PeerOf(*FMatrix);
+headless::TCountingPeer& TSession::Peer() const {
+    auto* Peer = headless::TCountingPeer::Of(*FMatrix);
     if (!Peer) throw TRunError("the matrix has no window");
     return *Peer;
 }

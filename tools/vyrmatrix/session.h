@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "host/headless/CountingPeer.h"
 #include "values.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/headless/Headless.h"
@@ -33,8 +34,8 @@ public:
     [[nodiscard]] host::TForm& Form() const { return *FForm; }
     [[nodiscard]] TEditMatrix& Matrix() const { return *FMatrix; }
     [[nodiscard]] const std::vector<host::TCustomControl*>& Siblings() const { return FSiblings; }
-    // The matrix's window.
-    [[nodiscard]] headless::THeadlessPeer& Peer() const;
+    // The matrix's window, counting the frames copied onto it.
+    [[nodiscard]] headless::TCountingPeer& Peer() const;
 
     // The first paint, as a form being shown would do it.
     void PaintOnce();
@@ -43,7 +44,7 @@ public:
     void Apply(const TAssignment& Assignment);
 
 private:
-    headless::THeadlessWidgetSet FWidgetSet;
+    headless::TCountingWidgetSet FWidgetSet;
     std::unique_ptr<host::TForm> FForm;  // destroyed before the widget set
     TEditMatrix* FMatrix = nullptr;      // owned by the form
     std::vector<host::TCustomControl*> FSiblings;

@@ -6,7 +6,6 @@
 // [X] FillRect and bitmap copies onto a surface, clipped
 // [X] invalidation, delivered as WM_ERASEBKGND + WM_PAINT by the message loop
 // [X] GUI message loop: synchronised calls from worker threads
-// [X] counters of copies, fills, invalidations per window, for tests (a spy peer)
 // [ ] no real screen, no input devices: tools and tests send input with SendKeyDown & co.
 #pragma once
 
@@ -22,10 +21,6 @@
 
 namespace vyr::headless {
 
-using vyr::host::TBitmap;
-using vyr::host::TColor;
-using vyr::host::TRect;
-
 class THeadlessWidgetSet;
 
 class THeadlessPeer : public host::TWindowPeer {
@@ -34,21 +29,16 @@ public:
     ~THeadlessPeer() override;
 
     void SetSize(int Width, int Height) override;
-    void FillRect(const TRect& Rect, TColor Color) override;
-    void Draw(int X, int Y, const TBitmap& Source) override;
+    void FillRect(const host::TRect& Rect, host::TColor Color) override;
+    void Draw(int X, int Y, const host::TBitmap& Source) override;
     void Invalidate() override;
     void FocusChanged(bool Focused) override;
 
     // What the window shows now: exactly the control's size, rows from the top.
-    [[nodiscard]] const TBitmap& Surface() const { return FSurface; }
+    [[nodiscard]] const host::TBitmap& Surface() const { return FSurface; }
     [[nodiscard]] host::TWinControl& Control() const { return FControl; }
 
-    // Spy counters since the window was made (or since ResetCounters).
-    [[nodiscard]] int CopyCount() const { return FCopyCount; }  // Draw calls
-    [[nodiscard]] int FillCount() const { return FFillCount; }  // FillRect calls
-    [[nodiscard]] int InvalidateCount() const { return FInvalidateCount; }
     [[nodiscard]] bool HasFocus() const { return FHasFocus; }
-    void ResetCounters();
 
     [[nodiscard]] bool NeedsPaint() const { return FNeedsPaint; }
     void ClearNeedsPaint() { FNeedsPaint = false; }
@@ -56,10 +46,7 @@ public:
 private:
     THeadlessWidgetSet& FWidgetSet;
     host::TWinControl& FControl;
-    TBitmap FSurface;
-    int FCopyCount = 0;
-    int FFillCount = 0;
-    int FInvalidateCount = 0;
+    host::TBitmap FSurface;
     bool FNeedsPaint = false;
     bool FHasFocus = false;
 };

@@ -9,6 +9,8 @@
 // to their right; they commit for good just before they leave the window at the left.
 #include <algorithm>
 
+#include "../grid.h"
+#include "../host_names.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr {
@@ -233,7 +235,7 @@ void TEditMatrix::WalkScrollWindow(_Pixel* Left, int Width, bool WalkBackToCommi
 void TEditMatrix::WriteScrollText() {
     _Pixel* const Left = FScrollPos != nullptr ? FScrollPos : FStreamHead;
     if (Left != nullptr) {
-        const int Width = static_cast<int>(FTotalVisible) * 6;
+        const int Width = static_cast<int>(FTotalVisible) * CellColumns;
         if (FMiniRefresh) RunLetterCodes(Left, Width);
         // A letter code's setter may have rebuilt the back buffer with a new geometry; the LEDs
         // below are placed with the geometry in force now.
@@ -264,14 +266,14 @@ void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
         ClearDisplay();
     }
     _Pixel* const Left = FScrollPos != nullptr ? FScrollPos : FStreamHead;
-    const int Width = static_cast<int>(FTotalVisible) * 6;
+    const int Width = static_cast<int>(FTotalVisible) * CellColumns;
     const unsigned FramesBefore = FFrameSerial;
     const TColor UnlitWindow = FOffColor;
     if (Left != nullptr && FMiniRefresh) RunLetterCodes(Left, Width);
     const bool Nested = FFrameSerial != FramesBefore;
 
     // Everything from here on uses the geometry and colours left by the letter codes.
-    const int Rows = FScroll ? GlyphRows : GlyphRows + 2;
+    const int Rows = FScroll ? GlyphRows : EditRows;
     const int Columns = std::min(Width, VisibleLEDColumns());
     const auto Stride = static_cast<std::size_t>(Columns);
     FFramePalette.clear();

@@ -14,14 +14,14 @@
 #include <new>
 
 #include "../access.h"
+#include "../grid.h"
+#include "../host_names.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/host/Text.h"
 
 namespace vyr {
 
 namespace {
-
-constexpr int ColumnsPerChar = 6;  // five glyph columns and one gap
 
 // The characters that may follow "@" to start a control code.
 constexpr std::string_view CodeCharacters = "012345678ABCDEFILS";
@@ -221,18 +221,18 @@ void TEditMatrix::ClearPixelPointers() {
 // the stream's last column for as many rows as both have. Writing the cells with their final
 // links in one pass is what makes a build cost little more than the cells' bytes.
 void TEditMatrix::AttachCharacterColumns(Byte Character) {
-    constexpr TPixelLink Rows = GlyphRows;
-    constexpr TPixelLink Cells = Rows * ColumnsPerChar;
-    const TPixelLink First = FPixelPool.NewRunIndex(Cells);  // the run's cells have adjacent indices
+    constexpr auto Rows = static_cast<TPixelLink>(GlyphRows);
+    constexpr auto Columns = static_cast<TPixelLink>(CellColumns);
+    const TPixelLink First = FPixelPool.NewRunIndex(Rows * Columns);  // the run's cells have adjacent indices
     _Pixel* const Run = FPixelPool.At(First);
-    const Byte* const Glyph = &FCharTable[5 * std::size_t{Character}];
-    for (TPixelLink k = 0; k < ColumnsPerChar; ++k) {
-        const Byte Bits = k < 5 ? Glyph[k] : Byte{0};
+    const Byte* const Glyph = &FCharTable[GlyphColumns * std::size_t{Character}];
+    for (TPixelLink k = 0; k < Columns; ++k) {
+        const Byte Bits = k < static_cast<TPixelLink>(GlyphColumns) ? Glyph[k] : Byte{0};
         for (TPixelLink Row = 0; Row < Rows; ++Row) {
             const TPixelLink Cell = First + Rows * k + Row;
-            new (Run + (Cell - First))
-                _Pixel{static_cast<Byte>((Bits >> (6 - Row)) & 1), k > 0 ? Cell - Rows : 0,
-                       k < ColumnsPerChar - 1 ? Cell + Rows : 0, Row > 0 ? Cell - 1 : 0, Row < Rows - 1 ? Cell + 1 : 0};
+            new (Run + (Cell - First)) _Pixel{static_cast<Byte>((Bits >> GlyphBit(static_cast<int>(Row))) & 1),
+                                              k > 0 ? Cell - Rows : 0, k < Columns - 1 ? Cell + Rows : 0,
+                                              Row > 0 ? Cell - 1 : 0, Row < Rows - 1 ? Cell + 1 : 0};
         }
     }
     if (FStreamHead == nullptr) {
@@ -240,7 +240,7 @@ void TEditMatrix::AttachCharacterColumns(Byte Character) {
     } else {
         LinkRows(FPixelPool.IndexOf(FStreamTail), First);
     }
-    FStreamTail = Run + GlyphRows * (ColumnsPerChar - 1);
+    FStreamTail = Run + GlyphRows * (CellColumns - 1);
 }
 
 // Rebuilds the stream from the character list. The scan reads the text once, with the states:

@@ -15,6 +15,7 @@
 // to scroll mode resets. StopScroll suspends both for an application that wants them quiet.
 #include <algorithm>
 
+#include "../host_names.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr {

@@ -8,6 +8,7 @@
 //
 // Scroll mode: the text and the positions change exactly as in edit mode; no bar is drawn and
 // the full redraw draws the static frame without it. The column stream is not rebuilt.
+#include "../host_names.h"
 #include "window.h"
 
 namespace vyr {

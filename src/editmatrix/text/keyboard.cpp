@@ -5,6 +5,7 @@
 // same arguments; the host's handling cannot undo what the control has done. An exception from
 // the control's own work (the focus walk's checked conversion) leaves the handler before the
 // inherited handling runs and goes on to the host's message dispatch, which reports it.
+#include "../host_names.h"
 #include "vyr/EditMatrix.h"
 #include "vyr/host/Types.h"
 

@@ -13,6 +13,7 @@
 // suspends all of this until InitPointers runs.
 #include <cassert>
 
+#include "../host_names.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr {

@@ -9,6 +9,7 @@
 // windows of two slots or more, so a one-slot window always follows the single-step rules.
 // A window of no slots has no place for the cursor; its start simply follows the cursor
 // (F = P, the cursor's node is the first visible node) and no bar is drawn.
+#include "../host_names.h"
 #include "window.h"
 
 namespace vyr {

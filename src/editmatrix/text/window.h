@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "../access.h"
+#include "../host_names.h"
 #include "vyr/EditMatrix.h"
 
 namespace vyr::text {

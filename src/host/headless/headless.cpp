@@ -15,29 +15,16 @@ THeadlessPeer::~THeadlessPeer() { std::erase(FWidgetSet.FPeers, this); }
 
 void THeadlessPeer::SetSize(int Width, int Height) { FSurface.SetSize(Width, Height); }
 
-void THeadlessPeer::FillRect(const TRect& Rect, TColor Color) {
-    ++FFillCount;
+void THeadlessPeer::FillRect(const host::TRect& Rect, host::TColor Color) {
     FSurface.Canvas().Brush.Color = Color;
     FSurface.Canvas().FillRect(Rect);
 }
 
-void THeadlessPeer::Draw(int X, int Y, const TBitmap& Source) {
-    ++FCopyCount;
-    FSurface.Canvas().Draw(X, Y, Source);
-}
+void THeadlessPeer::Draw(int X, int Y, const host::TBitmap& Source) { FSurface.Canvas().Draw(X, Y, Source); }
 
-void THeadlessPeer::Invalidate() {
-    ++FInvalidateCount;
-    FNeedsPaint = true;
-}
+void THeadlessPeer::Invalidate() { FNeedsPaint = true; }
 
 void THeadlessPeer::FocusChanged(bool Focused) { FHasFocus = Focused; }
-
-void THeadlessPeer::ResetCounters() {
-    FCopyCount = 0;
-    FFillCount = 0;
-    FInvalidateCount = 0;
-}
 
 THeadlessWidgetSet::THeadlessWidgetSet() = default;
 

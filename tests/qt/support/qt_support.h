@@ -16,6 +16,10 @@
 
 namespace vyr::test {
 
+using host::AnsiString;
+using host::Byte;
+using host::TColor;
+
 // A top-level window holding, in this order (and tab order): a line edit, the matrix and a
 // second line edit. Shown and active once Show() returns true.
 struct TQtWindow {
