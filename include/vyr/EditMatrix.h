@@ -268,6 +268,8 @@ public:
     [[nodiscard]] const _Pixel* StreamHead() const { return FStreamHead; }
     [[nodiscard]] const _Pixel* StreamTail() const { return FStreamTail; }
     [[nodiscard]] const _Pixel* ScrollPos() const { return FScrollPos; }
+    // The pool of the stream's cells, read-only: its At() follows the links of the cells above.
+    [[nodiscard]] const TSlabPool<_Pixel>& PixelPool() const { return FPixelPool; }
     [[nodiscard]] host::TColor ScrollOnColor() const { return FScrollOnColor; }
     [[nodiscard]] host::TColor ScrollOffColor() const { return FScrollOffColor; }
     [[nodiscard]] host::TColor ScrollBlinkOffColor() const { return FScrollBlinkOffColor; }
@@ -370,9 +372,6 @@ private:
     // the fast one is tested against, pixel for pixel. Default: fast.
     void UseLiteralRenderer(bool Literal) { FLiteralRenderer = Literal; }
     [[nodiscard]] bool LiteralRenderer() const { return FLiteralRenderer; }
-
-    // The pool the stream's cells come from.
-    [[nodiscard]] const TSlabPool<_Pixel>& PixelPool() const { return FPixelPool; }
 
     void WMEraseBkgnd(host::TMessage& Message);
     void WMGetDlgCode(host::TMessage& Message);

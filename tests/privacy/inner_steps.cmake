@@ -8,7 +8,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(rows
-  "public|GoRight(), FSetText(\"a\"), (void)Diagnostics()"
+  "public|GoRight(), FSetText(\"a\"), (void)Diagnostics(), (void)PixelPool().At(0)"
   "public|TEditMatrix::KeyDown(Key, {}), TEditMatrix::DoEnter()"
   "private|(void)CreatePixelP(1)"
   "private|GoToNextPixel(Cell)"
@@ -16,7 +16,6 @@ set(rows
   "private|InsertElement(65)"
   "private|SPutpixel24bitmap(0, 0, 0)"
   "private|UseLiteralRenderer(true)"
-  "private|(void)PixelPool()"
 )
 
 file(MAKE_DIRECTORY ${WORK_DIR})

@@ -230,9 +230,9 @@ void TEditMatrix::AttachCharacterColumns(Byte Character) {
         const Byte Bits = k < static_cast<TPixelLink>(GlyphColumns) ? Glyph[k] : Byte{0};
         for (TPixelLink Row = 0; Row < Rows; ++Row) {
             const TPixelLink Cell = First + Rows * k + Row;
-            new (Run + (Cell - First)) _Pixel{static_cast<Byte>((Bits >> GlyphBit(static_cast<int>(Row))) & 1),
-                                              k > 0 ? Cell - Rows : 0, k < Columns - 1 ? Cell + Rows : 0,
-                                              Row > 0 ? Cell - 1 : 0, Row < Rows - 1 ? Cell + 1 : 0};
+            new (Run + (Cell - First))
+                _Pixel{static_cast<Byte>((Bits >> GlyphBit(static_cast<int>(Row))) & 1), k > 0 ? Cell - Rows : 0,
+                       k < Columns - 1 ? Cell + Rows : 0, Row > 0 ? Cell - 1 : 0, Row < Rows - 1 ? Cell + 1 : 0};
         }
     }
     if (FStreamHead == nullptr) {
