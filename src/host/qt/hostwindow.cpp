@@ -175,7 +175,8 @@ void QHostWindow::PeerSetSize(int Width, int Height) {
         Resized.fill(QColor(0, 0, 0));
         const int KeepWidth = std::min(Width, FSurface.width());
         const int KeepHeight = std::min(Height, FSurface.height());
-        for (int Y = 0; Y < KeepHeight; ++Y) {
+        // An empty image has no rows at all (scanLine is null): nothing to keep then.
+        for (int Y = 0; KeepWidth > 0 && Y < KeepHeight; ++Y) {
             std::memcpy(Resized.scanLine(Y), std::as_const(FSurface).scanLine(Y),
                         static_cast<std::size_t>(KeepWidth) * sizeof(QRgb));
         }
