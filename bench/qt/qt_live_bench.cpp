@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "QtProbe.h"
 #include "vyr/qt/QEditMatrix.h"
 
 namespace {
@@ -182,7 +183,7 @@ TResult Measure(EKind Kind, int N, double RunSeconds) {
 
     auto Frames = [&] {
         long Sum = 0;
-        for (auto* M : Ours) Sum += M->paintEventCount();
+        for (auto* M : Ours) Sum += vyr::qt::detail::THostWindowProbe::Tally(*M).PaintEvents;
         for (auto* P : Peers) Sum += P->Paints;
         return Sum;
     };

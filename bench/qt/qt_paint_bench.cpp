@@ -8,6 +8,7 @@
 #include <QtWidgets/QVBoxLayout>
 #include <memory>
 
+#include "QtProbe.h"
 #include "vyr/qt/QEditMatrix.h"
 
 namespace {
@@ -38,7 +39,7 @@ void HostRepaint(benchmark::State& State, bool Scroll) {
         Shown.Matrix->control().Invalidate();
         Shown.Matrix->repaint();
     }
-    State.counters["host_paints"] = Shown.Matrix->hostPaintCount();
+    State.counters["host_paints"] = vyr::qt::detail::THostWindowProbe::Tally(*Shown.Matrix).HostPaints;
 }
 
 void BM_HostRepaintEditMode(benchmark::State& State) { HostRepaint(State, false); }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 
+#include "QtProbe.h"
 #include "vyr/qt/QEditMatrix.h"
 
 namespace {
@@ -39,8 +40,8 @@ int main(int argc, char** argv) {
 
     rusage Before{};
     getrusage(RUSAGE_SELF, &Before);
-    const long WakeUps = vyr::qt::TQtWidgetSet::Instance().WakeUps();
-    Matrix->resetCounters();
+    const long WakeUps = vyr::qt::detail::WakeUpsHandled();
+    vyr::qt::detail::THostWindowProbe::ResetCounts(*Matrix);
     const auto Start = std::chrono::steady_clock::now();
     Matrix->setScroll(true);
     QTimer::singleShot(RunSeconds * 1000, &App, &QApplication::quit);
@@ -53,7 +54,8 @@ int main(int argc, char** argv) {
     const double System = Seconds(After.ru_stime) - Seconds(Before.ru_stime);
     std::printf("wall %.2f s  user %.3f s  system %.3f s  cpu %.3f s (%.1f %% of one core)\n", Wall, User, System,
                 User + System, 100.0 * (User + System) / Wall);
-    std::printf("frames %d  shown %d  wake-ups %ld\n", Matrix->copyCount(), Matrix->paintEventCount(),
-                vyr::qt::TQtWidgetSet::Instance().WakeUps() - WakeUps);
+    std::printf("frames %d  shown %d  wake-ups %ld\n", vyr::qt::detail::THostWindowProbe::Tally(*Matrix).Copies,
+                vyr::qt::detail::THostWindowProbe::Tally(*Matrix).PaintEvents,
+                vyr::qt::detail::WakeUpsHandled() - WakeUps);
     return 0;
 }

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "QtProbe.h"
+#include "QuickProbe.h"
 #include "vyr/qt/QEditMatrix.h"
 #include "vyr/quick/QuickEditMatrix.h"
 
@@ -62,12 +64,12 @@ void RunQuick(int N, int Seconds) {
     }
     Window.show();
     QCoreApplication::processEvents();
-    for (auto* M : Items) M->resetCounters();
+    for (auto* M : Items) vyr::quick::detail::THostItemProbe::ResetCounts(*M);
     const double Cpu = Run(Seconds, [&](bool On) {
         for (auto* M : Items) M->setScroll(On);
     });
     long Frames = 0;
-    for (auto* M : Items) Frames += M->copyCount();
+    for (auto* M : Items) Frames += vyr::quick::detail::THostItemProbe::Tally(*M).Copies;
     Report("quick", N, Seconds, Cpu, Frames);
 }
 
@@ -85,12 +87,12 @@ void RunWidgets(int N, int Seconds) {
     }
     Top.show();
     QCoreApplication::processEvents();
-    for (auto* M : Widgets) M->resetCounters();
+    for (auto* M : Widgets) vyr::qt::detail::THostWindowProbe::ResetCounts(*M);
     const double Cpu = Run(Seconds, [&](bool On) {
         for (auto* M : Widgets) M->setScroll(On);
     });
     long Frames = 0;
-    for (auto* M : Widgets) Frames += M->copyCount();
+    for (auto* M : Widgets) Frames += vyr::qt::detail::THostWindowProbe::Tally(*M).Copies;
     Report("widgets", N, Seconds, Cpu, Frames);
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "QuickProbe.h"
 #include "support/test_support.h"
 #include "vyr/host/Controls.h"
 #include "vyr/quick/QuickEditMatrix.h"
@@ -247,14 +248,14 @@ TEST(QuickTexture, MadeOnlyWhenAFrameWasCopied) {
     TQuickWindow Quick;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Quick.Window));
     (void)Quick.Window.grabWindow();
-    Quick.Matrix->resetCounters();
+    vyr::quick::detail::THostItemProbe::ResetCounts(*Quick.Matrix);
     (void)Quick.Window.grabWindow();
     Quick.Before->setX(5);  // another item moves: the scene is rendered again
     (void)Quick.Window.grabWindow();
-    EXPECT_EQ(Quick.Matrix->textureCount(), 0);
+    EXPECT_EQ(vyr::quick::detail::THostItemProbe::Textures(*Quick.Matrix), 0);
     Quick.Matrix->setText("new");
     (void)Quick.Window.grabWindow();
-    EXPECT_EQ(Quick.Matrix->textureCount(), 1);
+    EXPECT_EQ(vyr::quick::detail::THostItemProbe::Textures(*Quick.Matrix), 1);
 }
 
 }  // namespace

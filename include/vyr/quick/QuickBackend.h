@@ -19,7 +19,6 @@
 // [X] mouse: a left-button press -> Click
 // [X] the control's Up/Down focus walk runs over the items of the item's focus chain
 //     (nextItemInFocusChain), this item first
-// [X] spy counters per item (copies, fills, host repaints, textures made) and a frame observer
 // [ ] no double clicks, mouse moves, wheel or touch events or key releases reach the host
 // [ ] Tab and Backtab follow Qt Quick's focus chain (activeFocusOnTab), WM_NEXTDLGCTL is never
 //     sent
@@ -57,6 +56,12 @@ namespace vyr::quick {
 
 class QQuickHostItem;
 
+namespace detail {
+// What the project's own checks read of an item; not part of the item's interface.
+struct THostItemTally;
+class THostItemProbe;
+}  // namespace detail
+
 // ---- Widget set ------------------------------------------------------------------------------
 
 // The application's Qt Quick widget set. Made on first use, on Qt's GUI thread once the
@@ -83,9 +88,6 @@ public:
     void SetPeerFactory(const host::TWinControl& Control, TPeerFactory Factory);
     void ClearPeerFactory(const host::TWinControl& Control);
 
-    // Wake-up events handled so far.
-    [[nodiscard]] long WakeUps() const { return FWakeUps; }
-
 protected:
     void customEvent(QEvent* Event) override;
 
@@ -95,7 +97,6 @@ private:
 
     const int FWakeType;
     std::atomic<bool> FWakePosted{false};
-    long FWakeUps = 0;
     std::unordered_map<const host::TWinControl*, TPeerFactory> FFactories;
     QPointer<QEventLoop> FLoop;
 };
@@ -134,16 +135,6 @@ public:
     // What the item shows: the last frame copied and fills, exactly the control's size.
     [[nodiscard]] const host::TBitmap& surface() const { return FSurface; }
 
-    // Spy counters since the item was made or resetCounters: frames copied to the surface, fills
-    // of the surface, host repaints (Paint calls caused by the item) and textures made.
-    [[nodiscard]] int copyCount() const { return FCopyCount; }
-    [[nodiscard]] int fillCount() const { return FFillCount; }
-    [[nodiscard]] int hostPaintCount() const { return FHostPaintCount; }
-    [[nodiscard]] int textureCount() const { return FTextureCount.load(std::memory_order_relaxed); }
-    void resetCounters();
-    // Called after every frame copied to the surface (tests, recorders).
-    void setFrameObserver(std::function<void()> Observer) { FFrameObserver = std::move(Observer); }
-
 protected:
     // Shows Control here: it becomes the child of the host form and gets its window, whose peer
     // is this item. Once; the caller keeps ownership of Control.
@@ -167,6 +158,7 @@ protected:
 
 private:
     friend class TQuickPeer;
+    friend class detail::THostItemProbe;
     class THostCall;
 
     void PeerSetSize(int Width, int Height);
@@ -185,13 +177,9 @@ private:
     host::TBitmap FSurface;
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QQuickWindow> FWatchedWindow;
-    std::function<void()> FFrameObserver;
     bool FHostPaintPending = true;
     bool FTextureStale = true;
-    int FCopyCount = 0;
-    int FFillCount = 0;
-    int FHostPaintCount = 0;
-    std::atomic<int> FTextureCount{0};
+    std::unique_ptr<detail::THostItemTally> FTally;
 };
 
 }  // namespace vyr::quick

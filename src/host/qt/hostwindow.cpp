@@ -11,6 +11,7 @@
 #include <cstring>
 #include <utility>
 
+#include "QtProbe.h"
 #include "vyr/qt/QtBackend.h"
 
 namespace vyr::qt {
@@ -113,7 +114,7 @@ private:
     bool FInPaint;
 };
 
-QHostWindow::QHostWindow(QWidget* Parent) : QWidget(Parent) {
+QHostWindow::QHostWindow(QWidget* Parent) : QWidget(Parent), FTally(std::make_unique<detail::THostWindowTally>()) {
     FForm = std::make_unique<host::TForm>(nullptr, TQtWidgetSet::Instance());
     FForm->Show();
     // The surface covers the whole widget: Qt never has to clear behind it.
@@ -146,13 +147,6 @@ void QHostWindow::releaseControl() {
     FFramesHeld = false;
     Control->SetParent(nullptr);
     TQtWidgetSet::Instance().ClearPeerFactory(*Control);
-}
-
-void QHostWindow::resetCounters() {
-    FCopyCount = 0;
-    FFillCount = 0;
-    FHostPaintCount = 0;
-    FPaintEventCount = 0;
 }
 
 QSize QHostWindow::sizeHint() const {
@@ -199,7 +193,7 @@ void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
         releaseFrames();
         FFramesHeld = true;
     }
-    ++FFillCount;
+    ++FTally->Fills;
     const QRect Area = QRect(QPoint(Rect.Left, Rect.Top), QPoint(Rect.Right - 1, Rect.Bottom - 1)) & FSurface.rect();
     if (Area.isEmpty()) return;
     const QRgb Value = qRgb(static_cast<int>(Color & 0xFF), static_cast<int>((Color >> 8) & 0xFF),
@@ -221,7 +215,7 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
         FHeldY = Y;
         return;
     }
-    ++FCopyCount;
+    ++FTally->Copies;
     const int Left = std::max(X, 0);
     const int Top = std::max(Y, 0);
     const int Right = std::min(X + Source.Width(), FSurface.width());
@@ -251,7 +245,7 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
             ChangedBottom = Row;
         }
     }
-    if (FFrameObserver) FFrameObserver();
+    if (FTally->FrameObserver) FTally->FrameObserver();
     if (ChangedLeft <= ChangedRight)
         ShowSurface(QRect(QPoint(ChangedLeft, ChangedTop), QPoint(ChangedRight, ChangedBottom)));
 }
@@ -289,10 +283,10 @@ bool QHostWindow::event(QEvent* Event) {
 }
 
 void QHostWindow::paintEvent(QPaintEvent* Event) {
-    ++FPaintEventCount;
+    ++FTally->PaintEvents;
     if (FHostPaintPending && FControl != nullptr && FControl->HandleAllocated()) {
         FHostPaintPending = false;
-        ++FHostPaintCount;
+        ++FTally->HostPaints;
         FInHostPaint = true;
         {
             THostCall Call(*this, true);

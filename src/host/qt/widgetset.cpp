@@ -13,6 +13,7 @@
 #include <QtCore/QTimer>
 #include <stdexcept>
 
+#include "QtProbe.h"
 #include "vyr/host/Threads.h"
 #include "vyr/qt/QtBackend.h"
 
@@ -25,7 +26,11 @@ QPointer<TQtWidgetSet>& TheWidgetSet() {
     return Set;
 }
 
+long WakeUps = 0;  // GUI thread
+
 }  // namespace
+
+long detail::WakeUpsHandled() { return WakeUps; }
 
 TQtWidgetSet& TQtWidgetSet::Instance() {
     QCoreApplication* App = QCoreApplication::instance();
@@ -62,7 +67,7 @@ TQtWidgetSet::~TQtWidgetSet() {
 // thread sanitizer does not see; reading it here would look like a race to one.)
 void TQtWidgetSet::customEvent(QEvent* /*Event*/) {
     FWakePosted.store(false, std::memory_order_release);
-    ++FWakeUps;
+    ++WakeUps;
     host::CheckSynchronize();
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "QuickProbe.h"
 #include "vyr/quick/QuickBackend.h"
 
 namespace vyr::quick {
@@ -100,7 +101,8 @@ private:
     bool FInPaint;
 };
 
-QQuickHostItem::QQuickHostItem(QQuickItem* Parent) : QQuickItem(Parent) {
+QQuickHostItem::QQuickHostItem(QQuickItem* Parent)
+    : QQuickItem(Parent), FTally(std::make_unique<detail::THostItemTally>()) {
     FForm = std::make_unique<host::TForm>(nullptr, TQuickWidgetSet::Instance());
     FForm->Show();
     setFlag(ItemHasContents, true);
@@ -137,13 +139,6 @@ void QQuickHostItem::releaseControl() {
     TQuickWidgetSet::Instance().ClearPeerFactory(*Control);
 }
 
-void QQuickHostItem::resetCounters() {
-    FCopyCount = 0;
-    FFillCount = 0;
-    FHostPaintCount = 0;
-    FTextureCount.store(0, std::memory_order_relaxed);
-}
-
 // ---- Peer ------------------------------------------------------------------------------------
 
 void QQuickHostItem::PeerSetSize(int Width, int Height) {
@@ -153,16 +148,16 @@ void QQuickHostItem::PeerSetSize(int Width, int Height) {
 }
 
 void QQuickHostItem::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
-    ++FFillCount;
+    ++FTally->Fills;
     FSurface.Canvas().Brush.Color = Color;
     FSurface.Canvas().FillRect(Rect);
     SurfaceChanged();
 }
 
 void QQuickHostItem::PeerDraw(int X, int Y, const host::TBitmap& Source) {
-    ++FCopyCount;
+    ++FTally->Copies;
     FSurface.Canvas().Draw(X, Y, Source);
-    if (FFrameObserver) FFrameObserver();
+    if (FTally->FrameObserver) FTally->FrameObserver();
     SurfaceChanged();
 }
 
@@ -196,7 +191,7 @@ void QQuickHostItem::SurfaceChanged() {
 void QQuickHostItem::updatePolish() {
     if (!FHostPaintPending || FControl == nullptr || !FControl->HandleAllocated()) return;
     FHostPaintPending = false;
-    ++FHostPaintCount;
+    ++FTally->HostPaints;
     THostCall Call(*this, true);
     host::SendPaint(*FControl);
 }
@@ -227,7 +222,7 @@ QSGNode* QQuickHostItem::updatePaintNode(QSGNode* OldNode, UpdatePaintNodeData* 
         QSGTexture* Texture = window()->createTextureFromImage(Frame.convertToFormat(QImage::Format_RGBX8888));
         Node->setTexture(Texture);  // the node frees the texture it held
         FTextureStale = false;
-        FTextureCount.fetch_add(1, std::memory_order_relaxed);
+        FTally->Textures.fetch_add(1, std::memory_order_relaxed);
     }
     Node->setSourceRect(QRectF(0, 0, W, H));
     Node->setRect(QRectF(0, 0, W, H));

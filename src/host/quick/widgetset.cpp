@@ -12,6 +12,7 @@
 #include <QtCore/QTimer>
 #include <stdexcept>
 
+#include "QuickProbe.h"
 #include "vyr/host/Threads.h"
 #include "vyr/quick/QuickBackend.h"
 
@@ -24,7 +25,11 @@ QPointer<TQuickWidgetSet>& TheWidgetSet() {
     return Set;
 }
 
+long WakeUps = 0;  // GUI thread
+
 }  // namespace
+
+long detail::WakeUpsHandled() { return WakeUps; }
 
 TQuickWidgetSet& TQuickWidgetSet::Instance() {
     QCoreApplication* App = QCoreApplication::instance();
@@ -58,7 +63,7 @@ TQuickWidgetSet::~TQuickWidgetSet() {
 // Only the wake-up events are custom events of this object.
 void TQuickWidgetSet::customEvent(QEvent* /*Event*/) {
     FWakePosted.store(false, std::memory_order_release);
-    ++FWakeUps;
+    ++WakeUps;
     host::CheckSynchronize();
 }
 

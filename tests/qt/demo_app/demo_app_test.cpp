@@ -18,6 +18,7 @@
 #include <limits>
 #include <string>
 
+#include "QtProbe.h"
 #include "demo_window.h"
 #include "options.h"
 #include "property_panel.h"
@@ -218,8 +219,9 @@ TEST_F(DemoWindow, RestartingTheMarqueeFromThePanelWithTheFocusIsSafe) {
         }
     }
     // Both still draw: a frame or more reaches the marquee's surface.
-    W.marquee()->resetCounters();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return W.marquee()->copyCount() > 2; }, 3000));
+    vyr::qt::detail::THostWindowProbe::ResetCounts(*W.marquee());
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return vyr::qt::detail::THostWindowProbe::Tally(*W.marquee()).Copies > 2; }, 3000));
 }
 
 TEST_F(DemoWindow, PropertyEditsWhileScrollingAreSafe) {

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "QtProbe.h"
 #include "support/qt_support.h"
 #include "support/test_support.h"
 #include "vyr/host/Threads.h"
@@ -21,6 +22,8 @@ using namespace std::chrono_literals;
 
 namespace vyr::test {
 namespace {
+
+using Probe = qt::detail::THostWindowProbe;
 
 // A text of plain LED columns only, long enough not to wrap during a test.
 const char* const LongText = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmnopqrstuvwxyz";
@@ -69,21 +72,21 @@ TEST(QtMarquee, DrawsOneFramePerScrollStepAndPerBlinkToggle) {
     W.setScroll(true);
     const TFrame Start{HeadIndex(W.control()), W.control().BlinkState()};
     std::vector<TFrame> Frames;
-    W.setFrameObserver([&] { Frames.push_back({HeadIndex(W.control()), W.control().BlinkState()}); });
-    W.resetCounters();
+    Probe::SetFrameObserver(W, [&] { Frames.push_back({HeadIndex(W.control()), W.control().BlinkState()}); });
+    Probe::ResetCounts(W);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return Frames.size() >= 40; }, 20'000));
     W.control().StopScroll();
-    W.setFrameObserver(nullptr);
+    Probe::SetFrameObserver(W, nullptr);
 
     int Steps = 0;
     int Toggles = 0;
     EXPECT_TRUE(OneFramePerStepOrToggle(Start, Frames, Steps, Toggles));
     EXPECT_GT(Steps, 0);
     EXPECT_GT(Toggles, 0);
-    EXPECT_GE(W.copyCount(), static_cast<int>(Frames.size()));
-    EXPECT_EQ(W.hostPaintCount(), 0) << "showing a copied frame draws nothing new";
-    EXPECT_GT(W.paintEventCount(), 0) << "the frames were shown";
+    EXPECT_GE(Probe::Tally(W).Copies, static_cast<int>(Frames.size()));
+    EXPECT_EQ(Probe::Tally(W).HostPaints, 0) << "showing a copied frame draws nothing new";
+    EXPECT_GT(Probe::Tally(W).PaintEvents, 0) << "the frames were shown";
 }
 
 // The same on the headless backend, pumped by its own loop.
@@ -126,10 +129,10 @@ TEST(QtMarquee, StepsAreWokenOnePerCallAndNothingWakesAnIdleLoop) {
     TQtWindow Window;
     QEditMatrix& W = *Window.Matrix;
     ASSERT_TRUE(Window.Show());
-    qt::TQtWidgetSet& Set = qt::TQtWidgetSet::Instance();
-    const long Idle = Set.WakeUps();
+    (void)qt::TQtWidgetSet::Instance();
+    const long Idle = qt::detail::WakeUpsHandled();
     QTest::qWait(150);
-    EXPECT_EQ(Set.WakeUps(), Idle) << "no timer wakes the loop while nothing scrolls";
+    EXPECT_EQ(qt::detail::WakeUpsHandled(), Idle) << "no timer wakes the loop while nothing scrolls";
 
     W.setDelay(10);
     W.setBlinkDelay(60'000);
@@ -137,7 +140,7 @@ TEST(QtMarquee, StepsAreWokenOnePerCallAndNothingWakesAnIdleLoop) {
     W.setScroll(true);
     const int Before = HeadIndex(W.control());
     ASSERT_TRUE(QTest::qWaitFor([&] { return HeadIndex(W.control()) >= Before + 10; }, 20'000));
-    const long Woken = Set.WakeUps() - Idle;
+    const long Woken = qt::detail::WakeUpsHandled() - Idle;
     const int Steps = HeadIndex(W.control()) - Before + 1;  // and the one blink toggle
     EXPECT_GE(Woken, 1);
     EXPECT_LE(Woken, Steps + 1) << "at most one wake-up per synchronised call";

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "QtProbe.h"
 #include "support/qt_support.h"
 #include "vyr/host/Controls.h"
 #include "vyr/qt/QtBackend.h"
@@ -56,14 +57,14 @@ TEST(QtHostWindow, OnlyTheHostsOwnRepaintRequestsCallPaint) {
     (void)Grab(W);
     QTest::qWait(20);
     EXPECT_EQ(W.Control->Paints, 0);
-    EXPECT_GT(W.paintEventCount(), 0);
+    EXPECT_GT(vyr::qt::detail::THostWindowProbe::Tally(W).PaintEvents, 0);
 
-    const int HostPaints = W.hostPaintCount();
+    const int HostPaints = vyr::qt::detail::THostWindowProbe::Tally(W).HostPaints;
     W.Control->Invalidate();  // the host's request: one Paint, however many paint events follow
     QTest::qWait(20);
     W.repaint();
     EXPECT_EQ(W.Control->Paints, 1);
-    EXPECT_EQ(W.hostPaintCount(), HostPaints + 1);
+    EXPECT_EQ(vyr::qt::detail::THostWindowProbe::Tally(W).HostPaints, HostPaints + 1);
 
     W.hide();
     W.show();  // every show is a host repaint

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "QtProbe.h"
 #include "accessible.h"
 #include "support/qt_support.h"
 
@@ -273,13 +274,13 @@ TEST(QEditMatrixCursor, SetCursorPositionCopiesOneFrameNotOnePerCharacterPassed)
             M->setText(Text);
             M->setCursorPosition(R.From);
         }
-        W.resetCounters();
+        vyr::qt::detail::THostWindowProbe::ResetCounts(W);
         QSignalSpy Cursor(&W, &QEditMatrix::cursorPositionChanged);
         W.setCursorPosition(R.To);
         const int Target = std::clamp(R.To, 0, R.Length);
         while (Literal.cursorPosition() > Target) Literal.control().GoLeft();
         while (Literal.cursorPosition() < Target) Literal.control().GoRight();
-        EXPECT_EQ(W.copyCount(), R.Copies);
+        EXPECT_EQ(vyr::qt::detail::THostWindowProbe::Tally(W).Copies, R.Copies);
         EXPECT_EQ(W.cursorPosition(), Target);
         EXPECT_EQ(Cursor.count(), R.From == Target ? 0 : 1);
         EXPECT_TRUE(W.surface() == Literal.surface()) << "the frame shown differs";
