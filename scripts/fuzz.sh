@@ -36,7 +36,7 @@ COMMON=(src/host/*.cpp src/host/designtime/*.cpp src/host/headless/*.cpp src/cha
 while IFS= read -r File; do COMMON+=("$File"); done < <(find src/editmatrix -name '*.cpp' | sort)
 declare -A OWN=(
     [fuzz_form]="tests/fuzz/fuzz_form.cpp"
-    [fuzz_matrix]="tests/fuzz/fuzz_matrix.cpp tests/support/MatrixProgram.cpp"
+    [fuzz_matrix]="tests/fuzz/fuzz_matrix.cpp $(echo tests/support/MatrixProgram*.cpp)"
     [fuzz_font]="tests/fuzz/fuzz_font.cpp $(echo src/fonts/*.cpp)"
 )
 # Libraries a target links beyond the common ones.

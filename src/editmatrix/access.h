@@ -1,7 +1,7 @@
 // The private steps of TEditMatrix, reached from outside the class by the helpers of its
-// implementation (the cursor bar and the static frame for text operations and glyph edits, the
-// stream's cell allocation for the column builder) and by the project's own tests, benchmarks
-// and tools, which include this header from the source tree. It is not installed: a program
+// implementation (the static frame for glyph edits, the stream's cell allocation for the
+// column builder) and by the project's own tests, benchmarks and tools, which include this
+// header from the source tree. It is not installed: a program
 // built against the installed headers sees only the public operations. GUI thread only.
 #pragma once
 
@@ -10,8 +10,6 @@
 namespace vyr::detail {
 
 struct TMatrixAccess {
-    static void HideCursor(TEditMatrix& M) { M.HideCursor(); }
-    static void ShowCursor(TEditMatrix& M) { M.ShowCursor(); }
     static void TotalRedraw(TEditMatrix& M, bool Resize, bool Clear) { M.TotalRedraw(Resize, Clear); }
     static _Pixel* CreatePixelP(TEditMatrix& M, host::Byte Value) { return M.CreatePixelP(Value); }
     static void DeletePixelP(TEditMatrix& M, _Pixel* Cell) { M.DeletePixelP(Cell); }

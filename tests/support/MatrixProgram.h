@@ -20,6 +20,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editmatrix/access.h"
@@ -60,6 +61,14 @@ enum class TProgramProperty : std::uint8_t {
     Overwrite,
 };
 inline constexpr int ProgramPropertyCount = 19;
+
+// The kind of value a property takes (and so its operand bytes), and its name in the property
+// table.
+enum class TValueKind { Bool, Octet, Shape, Color, Integer };
+[[nodiscard]] TValueKind KindOf(TProgramProperty P);
+[[nodiscard]] std::string_view NameOf(TProgramProperty P);
+// An Integer property's value as the property holds it.
+[[nodiscard]] inline std::int32_t AsInt(std::uint32_t V) { return static_cast<std::int32_t>(V); }
 
 enum class TOpKind : std::uint8_t {
     SetText,          // Text := Bytes

@@ -9,6 +9,8 @@
 // windows of two slots or more, so a one-slot window always follows the single-step rules.
 // A window of no slots has no place for the cursor; its start simply follows the cursor
 // (F = P, the cursor's node is the first visible node) and no bar is drawn.
+#include <cassert>
+
 #include "../host_names.h"
 #include "window.h"
 
@@ -19,13 +21,18 @@ using text::Retreat;
 
 void TEditMatrix::BeginMove() {
     FTotalRefresh = false;
-    text::HideBar(*this);
+    if (text::CursorBarShown(*this)) HideCursor();
 }
 
+// The bar at the cursor's new slot, the whole frame when the window moved or the text changed
+// (TotalRefresh set; the redraw clears it), then one copy of the back buffer to the screen.
 void TEditMatrix::EndMove(bool FullRedraw) {
     KeepEmptyWindowAtCursor();
     FTotalRefresh = FullRedraw;
-    text::FinishFrame(*this);
+    assert(FTotalVisible == 0 || (FFirstVisible <= FCursorPos && FCursorPos < FFirstVisible + FTotalVisible));
+    if (text::CursorBarShown(*this)) ShowCursor();
+    if (FTotalRefresh) TotalRedraw(false, false);
+    RedrawDisplay();
 }
 
 void TEditMatrix::KeepEmptyWindowAtCursor() {

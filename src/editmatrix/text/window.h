@@ -1,13 +1,11 @@
 // Helpers shared by the cursor movement and editing operations: walking a position along the
-// character list, the step width, and drawing the cursor bar only where the cursor row exists.
-// Internal to the text operations; GUI thread only.
+// character list, the step width, and whether the cursor bar has a place in the window. Internal
+// to the text operations; GUI thread only.
 #pragma once
 
 #include <algorithm>
-#include <cassert>
 #include <cstdint>
 
-#include "../access.h"
 #include "../host_names.h"
 #include "vyr/EditMatrix.h"
 
@@ -43,25 +41,6 @@ inline std::int32_t StepWidth(const TEditMatrix& M) {
 inline bool CursorBarShown(const TEditMatrix& M) {
     const std::int32_t Slot = M.CursorPos() - M.FirstVisible();
     return !M.Scroll() && Slot >= 0 && Slot < M.TotalVisible();
-}
-
-inline void HideBar(TEditMatrix& M) {
-    if (CursorBarShown(M)) detail::TMatrixAccess::HideCursor(M);
-}
-
-inline void ShowBar(TEditMatrix& M) {
-    if (CursorBarShown(M)) detail::TMatrixAccess::ShowCursor(M);
-}
-
-// The end of every cursor move and edit: the bar at the cursor's new slot, the whole frame when
-// the window moved or the text changed (TotalRefresh set; the redraw clears it), then one copy
-// of the back buffer to the screen.
-inline void FinishFrame(TEditMatrix& M) {
-    assert(M.TotalVisible() == 0 ||
-           (M.FirstVisible() <= M.CursorPos() && M.CursorPos() < M.FirstVisible() + M.TotalVisible()));
-    ShowBar(M);
-    if (M.TotalRefresh()) detail::TMatrixAccess::TotalRedraw(M, false, false);
-    M.RedrawDisplay();
 }
 
 }  // namespace vyr::text
