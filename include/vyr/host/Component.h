@@ -1,6 +1,7 @@
-// TComponent: the root of the host's component classes. A component has an owner that frees it,
-// a name, a list of the components it owns, free notifications for non-owning references, and a
-// table of published properties that tools and the form storage read and write by name.
+/// @file
+/// TComponent: the root of the host's component classes. A component has an owner that frees it,
+/// a name, a list of the components it owns, free notifications for non-owning references, and a
+/// table of published properties that tools and the form storage read and write by name.
 #pragma once
 
 #include <cstdint>
@@ -25,29 +26,29 @@ enum class TOperation { opInsert, opRemove };
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wshadow"
 enum class TTypeKind {
-    Boolean,    // bool
-    Integer,    // 32-bit signed, held as int64_t
-    Byte,       // 0..255, held as int64_t
-    Color,      // TColor, 0..0xFFFFFFFF, held as int64_t
-    Enum,       // ordinal 0..EnumNames.size()-1, held as int64_t
-    String,     // 8-bit text
-    Component,  // reference to another component (or none), held as TComponent*
+    Boolean,    ///< bool
+    Integer,    ///< 32-bit signed, held as int64_t
+    Byte,       ///< 0..255, held as int64_t
+    Color,      ///< TColor, 0..0xFFFFFFFF, held as int64_t
+    Enum,       ///< ordinal 0..EnumNames.size()-1, held as int64_t
+    String,     ///< 8-bit text
+    Component,  ///< reference to another component (or none), held as TComponent*
 };
 #pragma GCC diagnostic pop
 
 using TPropValue = std::variant<bool, std::int64_t, AnsiString, TComponent*>;
 
-// One published property. Get and Set go through the component's own getter and setter, so
-// setting a value has every effect (clamping, repaint) the setter has.
+/// One published property. Get and Set go through the component's own getter and setter, so
+/// setting a value has every effect (clamping, repaint) the setter has.
 struct TPropInfo {
     std::string_view Name;
     TTypeKind Kind = TTypeKind::Integer;
-    std::string_view TypeName;          // the declared type, e.g. "TColor", "EShape"
-    std::optional<TPropValue> Default;  // none: the property has no declared default
-    std::int64_t Min = 0;               // range of the type (ordinal kinds)
+    std::string_view TypeName;          ///< the declared type, e.g. "TColor", "EShape"
+    std::optional<TPropValue> Default;  ///< none: the property has no declared default
+    std::int64_t Min = 0;               ///< range of the type (ordinal kinds)
     std::int64_t Max = 0;
-    std::vector<std::string_view> EnumNames;  // Enum: the names of the ordinals, in order
-    std::string_view Getter;                  // names of the accessors, for documentation
+    std::vector<std::string_view> EnumNames;  ///< Enum: the names of the ordinals, in order
+    std::string_view Getter;                  ///< names of the accessors, for documentation
     std::string_view Setter;
     std::function<TPropValue(const TComponent&)> Get;
     std::function<void(TComponent&, const TPropValue&)> Set;
@@ -57,10 +58,10 @@ using TPropList = std::vector<TPropInfo>;
 
 class TComponent {
 public:
-    // Inserts the new component into AOwner's list; AOwner then frees it (may be null).
+    /// Inserts the new component into AOwner's list; AOwner then frees it (may be null).
     explicit TComponent(TComponent* AOwner);
-    // Sends opRemove notifications to every component that asked for them, frees every owned
-    // component (last inserted first) and leaves the owner's list.
+    /// Sends opRemove notifications to every component that asked for them, frees every owned
+    /// component (last inserted first) and leaves the owner's list.
     virtual ~TComponent();
 
     TComponent(const TComponent&) = delete;
@@ -77,19 +78,21 @@ public:
     [[nodiscard]] int ComponentCount() const { return static_cast<int>(FComponents.size()); }
     [[nodiscard]] TComponent* Components(int Index) const { return FComponents.at(static_cast<std::size_t>(Index)); }
 
-    // AComponent is told (Notification with opRemove) when this component is destroyed, so that
-    // it can drop a reference it holds to this one. Mutual: this is told when AComponent goes.
+    /// @{
+    /// AComponent is told (Notification with opRemove) when this component is destroyed, so that
+    /// it can drop a reference it holds to this one. Mutual: this is told when AComponent goes.
     void FreeNotification(TComponent* AComponent);
     void RemoveFreeNotification(TComponent* AComponent);
+    /// @}
 
-    // Published properties in declared order, the inherited ones first. TComponent publishes
-    // Name (no default) and Tag (default 0).
+    /// Published properties in declared order, the inherited ones first. TComponent publishes
+    /// Name (no default) and Tag (default 0).
     [[nodiscard]] virtual const TPropList& Properties() const;
-    // The entry named Name, or null.
+    /// The entry named Name, or null.
     [[nodiscard]] const TPropInfo* FindProperty(std::string_view Name) const;
 
 protected:
-    // Called when a component this one is linked to by FreeNotification (or owns) goes away.
+    /// Called when a component this one is linked to by FreeNotification (or owns) goes away.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
 
 private:

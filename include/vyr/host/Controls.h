@@ -1,13 +1,14 @@
-// Controls: TControl (a rectangle on a parent), TWinControl (a control with a window: children,
-// tab order, keyboard focus, key events and window messages), TCustomControl (a window control
-// with its own canvas and a virtual Paint), TForm (a top-level window that keeps the focus), and
-// TApplication (reports exceptions raised by event handlers).
-//
-// Windows: a TWinControl has a window (HandleAllocated) exactly while its chain of parents ends
-// in a form that has been shown. Its window is a peer made by the form's widget set (Backend.h).
-// Without a window a control's canvas draws nothing.
-//
-// Threads: all of this runs on the GUI thread.
+/// @file
+/// Controls: TControl (a rectangle on a parent), TWinControl (a control with a window: children,
+/// tab order, keyboard focus, key events and window messages), TCustomControl (a window control
+/// with its own canvas and a virtual Paint), TForm (a top-level window that keeps the focus), and
+/// TApplication (reports exceptions raised by event handlers).
+///
+/// Windows: a TWinControl has a window (HandleAllocated) exactly while its chain of parents ends
+/// in a form that has been shown. Its window is a peer made by the form's widget set (Backend.h).
+/// Without a window a control's canvas draws nothing.
+///
+/// Threads: all of this runs on the GUI thread.
 #pragma once
 
 #include <exception>
@@ -26,47 +27,51 @@ class TForm;
 class TWindowPeer;
 class TWidgetSet;
 
-// Control style flags.
+/// @{
+/// Control style flags.
 using TControlStyle = std::uint32_t;
-inline constexpr TControlStyle csAcceptsControls = 1U << 0;  // other controls may be placed on it
+inline constexpr TControlStyle csAcceptsControls = 1U << 0;  ///< other controls may be placed on it
 inline constexpr TControlStyle csCaptureMouse = 1U << 1;
-inline constexpr TControlStyle csClickEvents = 1U << 2;   // receives clicks
-inline constexpr TControlStyle csFramed = 1U << 3;        // takes a frame in the 3-D look
-inline constexpr TControlStyle csSetCaption = 1U << 4;    // designer sets caption to the name
-inline constexpr TControlStyle csOpaque = 1U << 5;        // paints its whole area itself
-inline constexpr TControlStyle csDoubleClicks = 1U << 6;  // receives double clicks
+inline constexpr TControlStyle csClickEvents = 1U << 2;   ///< receives clicks
+inline constexpr TControlStyle csFramed = 1U << 3;        ///< takes a frame in the 3-D look
+inline constexpr TControlStyle csSetCaption = 1U << 4;    ///< designer sets caption to the name
+inline constexpr TControlStyle csOpaque = 1U << 5;        ///< paints its whole area itself
+inline constexpr TControlStyle csDoubleClicks = 1U << 6;  ///< receives double clicks
 inline constexpr TControlStyle csFixedWidth = 1U << 7;
-inline constexpr TControlStyle csFixedHeight = 1U << 8;  // height kept when scaling
+inline constexpr TControlStyle csFixedHeight = 1U << 8;  ///< height kept when scaling
+/// @}
 
-// A control without a window of its own (the host's graphic controls derive from it).
+/// A control without a window of its own (the host's graphic controls derive from it).
 class TControl : public TComponent {
 public:
     explicit TControl(TComponent* AOwner);
-    ~TControl() override;  // leaves its parent first
+    ~TControl() override;  ///< leaves its parent first
 
     [[nodiscard]] std::string_view ClassName() const override { return "TControl"; }
 
     [[nodiscard]] TWinControl* Parent() const { return FParent; }
-    // Appends the control to AParent's children (and its tab order, for window controls);
-    // null removes it. A window control gets or loses its window accordingly.
+    /// Appends the control to AParent's children (and its tab order, for window controls);
+    /// null removes it. A window control gets or loses its window accordingly.
     virtual void SetParent(TWinControl* AParent);
 
     [[nodiscard]] int Width() const { return FWidth; }
     [[nodiscard]] int Height() const { return FHeight; }
-    // Clamped to 0..MaxExtent; Width()/Height() tell what was taken.
+    /// @{
+    /// Clamped to 0..MaxExtent; Width()/Height() tell what was taken.
     void SetWidth(int AWidth);
     void SetHeight(int AHeight);
+    /// @}
 
     [[nodiscard]] TControlStyle ControlStyle() const { return FControlStyle; }
     void SetControlStyle(TControlStyle AStyle) { FControlStyle = AStyle; }
 
     std::function<void(TControl&)> OnClick;
 
-    // Dynamic handler for a mouse click; the host's handling runs OnClick.
+    /// Dynamic handler for a mouse click; the host's handling runs OnClick.
     virtual void Click();
 
 protected:
-    // The size has changed (window controls resize their window).
+    /// The size has changed (window controls resize their window).
     virtual void Resized() {}
 
 private:
@@ -80,41 +85,47 @@ private:
 class TWinControl : public TControl {
 public:
     explicit TWinControl(TComponent* AOwner);
-    ~TWinControl() override;  // children are left without a parent (their owner frees them)
+    ~TWinControl() override;  ///< children are left without a parent (their owner frees them)
 
     [[nodiscard]] std::string_view ClassName() const override { return "TWinControl"; }
-    [[nodiscard]] const TPropList& Properties() const override;  // + TabOrder, TabStop
+    [[nodiscard]] const TPropList& Properties() const override;  ///< + TabOrder, TabStop
 
     void SetParent(TWinControl* AParent) override;
 
-    // Children in the order they were inserted.
+    /// @{
+    /// Children in the order they were inserted.
     [[nodiscard]] int ControlCount() const { return static_cast<int>(FControls.size()); }
     [[nodiscard]] TControl* Controls(int Index) const { return FControls.at(static_cast<std::size_t>(Index)); }
+    /// @}
 
-    // Position among the parent's window-control children, 0..n-1; -1 without a parent.
-    // Setting it moves the control there (clamped) and renumbers the siblings 0..n-1 in order.
+    /// @{
+    /// Position among the parent's window-control children, 0..n-1; -1 without a parent.
+    /// Setting it moves the control there (clamped) and renumbers the siblings 0..n-1 in order.
     [[nodiscard]] int TabOrder() const;
     void SetTabOrder(int ATabOrder);
-    // Reachable with Tab. Default false.
+    /// @}
+    /// @{
+    /// Reachable with Tab. Default false.
     [[nodiscard]] bool TabStop() const { return FTabStop; }
     void SetTabStop(bool ATabStop) { FTabStop = ATabStop; }
+    /// @}
 
     [[nodiscard]] bool HandleAllocated() const { return FPeer != nullptr; }
     [[nodiscard]] TWindowPeer* Peer() const { return FPeer.get(); }
-    // The form at the top of the parent chain (this, if it is a form), or null.
+    /// The form at the top of the parent chain (this, if it is a form), or null.
     [[nodiscard]] TForm* ParentForm() const;
 
     [[nodiscard]] bool Focused() const;
-    // True when the control has a window (focus needs one).
+    /// True when the control has a window (focus needs one).
     [[nodiscard]] virtual bool CanFocus() const;
-    // Gives this control the keyboard focus of its form; the form calls DoExit on the control
-    // that loses it, then DoEnter on this one. Nothing happens without a window.
+    /// Gives this control the keyboard focus of its form; the form calls DoExit on the control
+    /// that loses it, then DoEnter on this one. Nothing happens without a window.
     void SetFocus();
 
-    // Asks the window system to repaint the control later (the message loop delivers it).
+    /// Asks the window system to repaint the control later (the message loop delivers it).
     void Invalidate();
 
-    // Sends a message to the control now (WndProc).
+    /// Sends a message to the control now (WndProc).
     void Perform(TMessage& Message) { WndProc(Message); }
 
     std::function<void(TWinControl&, Word& Key, TShiftState Shift)> OnKeyDown;
@@ -122,28 +133,32 @@ public:
     std::function<void(TWinControl&)> OnEnter;
     std::function<void(TWinControl&)> OnExit;
 
-    // Dynamic handlers; the host's handling runs the matching event.
+    /// @{
+    /// Dynamic handlers; the host's handling runs the matching event.
     virtual void KeyDown(Word& Key, TShiftState Shift);
     virtual void KeyPress(char& Key);
     virtual void DoEnter();
     virtual void DoExit();
+    /// @}
 
-    // The message table: overrides handle what they know and pass the rest on.
+    /// The message table: overrides handle what they know and pass the rest on.
     virtual void WndProc(TMessage& Message);
-    // The host's default handling: WM_GETDLGCODE answers 0; WM_ERASEBKGND fills the window with
-    // the brush colour of the control and answers 1; WM_NEXTDLGCTL moves the focus to the next
-    // (WParam 0) or previous (WParam non-zero) tab stop of the form; WM_PAINT calls PaintWindow.
+    /// The host's default handling: WM_GETDLGCODE answers 0; WM_ERASEBKGND fills the window with
+    /// the brush colour of the control and answers 1; WM_NEXTDLGCTL moves the focus to the next
+    /// (WParam 0) or previous (WParam non-zero) tab stop of the form; WM_PAINT calls PaintWindow.
     virtual void DefaultHandler(TMessage& Message);
 
-    // Colour the default erase-background handling fills with.
+    /// Colour the default erase-background handling fills with.
     TColor Color = 0xF0F0F0;
 
 protected:
     void Resized() override;
-    // The window has just been made (or is about to be destroyed).
+    /// @{
+    /// The window has just been made (or is about to be destroyed).
     virtual void CreateWnd() {}
     virtual void DestroyWnd() {}
-    // Draws the control into its window (WM_PAINT). Nothing by default.
+    /// @}
+    /// Draws the control into its window (WM_PAINT). Nothing by default.
     virtual void PaintWindow() {}
 
 private:
@@ -160,7 +175,7 @@ private:
     std::unique_ptr<TWindowPeer> FPeer;
 };
 
-// A window control with its own canvas (drawing onto its window) and a virtual Paint.
+/// A window control with its own canvas (drawing onto its window) and a virtual Paint.
 class TCustomControl : public TWinControl {
 public:
     explicit TCustomControl(TComponent* AOwner);
@@ -168,10 +183,10 @@ public:
 
     [[nodiscard]] std::string_view ClassName() const override { return "TCustomControl"; }
 
-    // Draws onto the window; does nothing while the control has no window.
+    /// Draws onto the window; does nothing while the control has no window.
     [[nodiscard]] TCanvas& Canvas() { return FCanvas; }
 
-    // Renders the control. The host calls it for WM_PAINT; the default fills with Color.
+    /// Renders the control. The host calls it for WM_PAINT; the default fills with Color.
     virtual void Paint();
 
 protected:
@@ -183,8 +198,8 @@ private:
     TCanvas FCanvas;
 };
 
-// A top-level window. Its window exists from Show() on; it keeps the keyboard focus of the
-// controls on it (ActiveControl).
+/// A top-level window. Its window exists from Show() on; it keeps the keyboard focus of the
+/// controls on it (ActiveControl).
 class TForm : public TWinControl {
 public:
     TForm(TComponent* AOwner, TWidgetSet& WidgetSet);
@@ -192,21 +207,23 @@ public:
 
     [[nodiscard]] std::string_view ClassName() const override { return "TForm"; }
 
-    // Makes the windows of the form and of every window control on it.
+    /// @{
+    /// Makes the windows of the form and of every window control on it.
     void Show();
     [[nodiscard]] bool Showing() const { return HandleAllocated(); }
     [[nodiscard]] TWidgetSet& WidgetSet() const { return FWidgetSet; }
+    /// @}
 
-    // The control that has the keyboard focus, or null.
+    /// The control that has the keyboard focus, or null.
     [[nodiscard]] TWinControl* ActiveControl() const { return FActiveControl; }
-    // Moves the focus to Control (null: to no control). When the focus actually changes, DoExit
-    // runs on the control that had it, then DoEnter on Control; exceptions from either go to
-    // Application().HandleException.
+    /// Moves the focus to Control (null: to no control). When the focus actually changes, DoExit
+    /// runs on the control that had it, then DoEnter on Control; exceptions from either go to
+    /// Application().HandleException.
     void FocusControl(TWinControl* Control);
-    // Moves the focus to the next (or previous) tab stop after the focused control, wrapping.
+    /// Moves the focus to the next (or previous) tab stop after the focused control, wrapping.
     void SelectNext(bool GoForward);
 
-    // Repaints every window control on the form now (WM_PAINT to each, parents first).
+    /// Repaints every window control on the form now (WM_PAINT to each, parents first).
     void PaintAll();
 
 private:
@@ -217,22 +234,24 @@ private:
     TWinControl* FActiveControl = nullptr;
 };
 
-// The checked conversion to a window control: the same object, or EInvalidCast.
+/// The checked conversion to a window control: the same object, or EInvalidCast.
 TWinControl& AsWinControl(TControl* Control);
 
-// The application object: reports exceptions that escape event handlers.
+/// The application object: reports exceptions that escape event handlers.
 class TApplication {
 public:
-    // Called with every exception that an event handler raised during dispatch. When not set,
-    // the message goes to standard error as "Exception: <message>".
+    /// Called with every exception that an event handler raised during dispatch. When not set,
+    /// the message goes to standard error as "Exception: <message>".
     std::function<void(const std::exception&)> OnException;
 
     void HandleException(const std::exception& E);
-    // The message of the last exception reported (empty if none); for tools and tests.
+    /// @{
+    /// The message of the last exception reported (empty if none); for tools and tests.
     [[nodiscard]] const std::string& LastExceptionMessage() const { return FLastMessage; }
     void ClearLastException() { FLastMessage.clear(); }
+    /// @}
 
-    // Runs Handler as message dispatch does: an exception is reported, not propagated.
+    /// Runs Handler as message dispatch does: an exception is reported, not propagated.
     void Dispatch(const std::function<void()>& Handler);
 
 private:
@@ -241,11 +260,13 @@ private:
 
 TApplication& Application();
 
-// Input as the window system delivers it. Each runs the control's handler through
-// Application().Dispatch.
+/// @{
+/// Input as the window system delivers it. Each runs the control's handler through
+/// Application().Dispatch.
 void SendKeyDown(TWinControl& Target, Word Key, TShiftState Shift = 0);
 void SendKeyPress(TWinControl& Target, char Key);
 void SendClick(TControl& Target);
 void SendPaint(TWinControl& Target);
+/// @}
 
 }  // namespace vyr::host

@@ -1,5 +1,6 @@
-// Text helpers of the host library for 8-bit text, where only the ASCII letters have a case:
-// upper-casing, caseless comparison of names, and hexadecimal digits.
+/// @file
+/// Text helpers of the host library for 8-bit text, where only the ASCII letters have a case:
+/// upper-casing, caseless comparison of names, and hexadecimal digits.
 #pragma once
 
 #include <string>
@@ -7,17 +8,17 @@
 
 namespace vyr::host {
 
-// 'a'..'z' become 'A'..'Z'; every other code is returned unchanged.
+/// 'a'..'z' become 'A'..'Z'; every other code is returned unchanged.
 constexpr char UpCase(char Ch) { return (Ch >= 'a' && Ch <= 'z') ? static_cast<char>(Ch - 'a' + 'A') : Ch; }
 
-// S with its ASCII letters upper-cased: the key under which a caseless name is looked up.
+/// S with its ASCII letters upper-cased: the key under which a caseless name is looked up.
 inline std::string UpperCase(std::string_view S) {
     std::string Upper(S);
     for (char& Ch : Upper) Ch = UpCase(Ch);
     return Upper;
 }
 
-// Equal but for the case of ASCII letters ("TEditMatrix" and "teditmatrix" are the same name).
+/// Equal but for the case of ASCII letters ("TEditMatrix" and "teditmatrix" are the same name).
 constexpr bool SameText(std::string_view A, std::string_view B) {
     if (A.size() != B.size()) return false;
     for (std::size_t I = 0; I < A.size(); ++I) {
@@ -26,7 +27,7 @@ constexpr bool SameText(std::string_view A, std::string_view B) {
     return true;
 }
 
-// The value of a hexadecimal digit, "0".."9", "A".."F" or "a".."f"; -1 for any other code.
+/// The value of a hexadecimal digit, "0".."9", "A".."F" or "a".."f"; -1 for any other code.
 constexpr int HexValue(char Ch) {
     if (Ch >= '0' && Ch <= '9') return Ch - '0';
     if (Ch >= 'A' && Ch <= 'F') return Ch - 'A' + 10;
