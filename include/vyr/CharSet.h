@@ -1,5 +1,6 @@
-// TCharSet: a non-visual component with no data of its own. A TEditMatrix can refer to one
-// through its Charset property; the matrix always draws from its own glyph table.
+/// @file
+/// TCharSet: a non-visual component with no data of its own. A TEditMatrix can refer to one
+/// through its Charset property; the matrix always draws from its own glyph table.
 #pragma once
 
 #include "vyr/host/Component.h"
@@ -13,10 +14,12 @@ public:
 
     [[nodiscard]] std::string_view ClassName() const override { return "TCharSet"; }
 
-    // TCharSet holds no glyphs: GetCharColumn answers 0 (an unlit column) for every code and
-    // column, and SetCharcolumn changes nothing.
+    /// @{
+    /// TCharSet holds no glyphs: GetCharColumn answers 0 (an unlit column) for every code and
+    /// column, and SetCharcolumn changes nothing.
     [[nodiscard]] host::Byte GetCharColumn(host::Byte Character, host::Byte Column) const;
     void SetCharcolumn(host::Byte Character, host::Byte Column, host::Byte Value);
+    /// @}
 };
 
 }  // namespace vyr

@@ -1,11 +1,12 @@
-// TEditMatrix: a focusable control that shows a line of 8-bit text as a 5 x 7 dot-matrix LED
-// display. In edit mode (Scroll false) the text is edited from the keyboard with a cursor bar
-// under the character at the cursor; in scroll mode (Scroll true) it runs as a marquee driven by
-// two worker threads, with "@" control codes in the text changing colours, blinking, LED shape,
-// size, spacing and speed, or halting it.
-//
-// Threads: every method runs on the GUI thread. The worker threads read only FDelay and
-// FBlinkDelay (atomics) and hand every step to the GUI thread through Synchronize.
+/// @file
+/// TEditMatrix: a focusable control that shows a line of 8-bit text as a 5 x 7 dot-matrix LED
+/// display. In edit mode (Scroll false) the text is edited from the keyboard with a cursor bar
+/// under the character at the cursor; in scroll mode (Scroll true) it runs as a marquee driven by
+/// two worker threads, with "@" control codes in the text changing colours, blinking, LED shape,
+/// size, spacing and speed, or halting it.
+///
+/// Threads: every method runs on the GUI thread. The worker threads read only FDelay and
+/// FBlinkDelay (atomics) and hand every step to the GUI thread through Synchronize.
 #pragma once
 
 #include <array>
@@ -29,68 +30,72 @@ class TCharSet;
 class TEditMatrix;
 
 namespace detail {
-// The implementation's own helpers (src/editmatrix) reach protected steps through this.
+/// The implementation's own helpers (src/editmatrix) reach protected steps through this.
 struct TMatrixAccess;
 }  // namespace detail
 
-// LED shape, one byte.
+/// LED shape, one byte.
 enum class EShape : host::Byte { Square = 0, Circle = 1 };
 
-// One character of the edited text. The list ends with a sentinel node of Character 0.
+/// One character of the edited text. The list ends with a sentinel node of Character 0.
 struct Node {
     host::Byte Character = 0;
-    Node* NextNode = nullptr;  // null only in the end sentinel
-    Node* PrevNode = nullptr;  // null only in the first node
+    Node* NextNode = nullptr;  ///< null only in the end sentinel
+    Node* PrevNode = nullptr;  ///< null only in the first node
 };
 
-// One cell of the scroll column stream. Columns are chained through their top cells (heads).
-// LED column: 7 cells linked by Down/Up, Value 0 or 1. Letter code: 7 cells, head Value = the
-// code character, then the high, middle and low value bytes and three 0 cells along Down.
-// Digit code: head (Value = code character, Down null) with the three value bytes chained along
-// Up (each value cell's Down points back toward the head).
-// The links name cells of the control's cell pool by index (0: none; TEditMatrix::PixelPool().At
-// gives the cell), so that a cell takes 20 bytes.
+/// @{
+/// One cell of the scroll column stream. Columns are chained through their top cells (heads).
+/// LED column: 7 cells linked by Down/Up, Value 0 or 1. Letter code: 7 cells, head Value = the
+/// code character, then the high, middle and low value bytes and three 0 cells along Down.
+/// Digit code: head (Value = code character, Down null) with the three value bytes chained along
+/// Up (each value cell's Down points back toward the head).
+/// The links name cells of the control's cell pool by index (0: none; TEditMatrix::PixelPool().At
+/// gives the cell), so that a cell takes 20 bytes.
 using TPixelLink = TSlabIndex;
 struct _Pixel {
     host::Byte Value = 0;
-    TPixelLink Prev = 0;  // same row, column before
-    TPixelLink Next = 0;  // same row, column after
+    TPixelLink Prev = 0;  ///< same row, column before
+    TPixelLink Next = 0;  ///< same row, column after
     TPixelLink Up = 0;
     TPixelLink Down = 0;
 };
 static_assert(sizeof(_Pixel) == 20, "a stream cell is a byte and four 32-bit links");
+/// @}
 
-// Figures of a matrix's column stream, read in one walk. The walk follows the column heads from
-// the first to the last and stops early at a missing link or on coming back to the first head,
-// so that it always ends.
+/// Figures of a matrix's column stream, read in one walk. The walk follows the column heads from
+/// the first to the last and stops early at a missing link or on coming back to the first head,
+/// so that it always ends.
 struct TMatrixDiagnostics {
-    std::int64_t Heads = 0;         // column heads: LED columns and control codes
-    std::int64_t LEDColumns = 0;    // LED columns: one lap of the marquee is that many steps
-    std::int64_t ScrollIndex = -1;  // the scroll position among the heads; -1 when it has none
-    std::int64_t CellsAlive = 0;    // cells of the stream now allocated
-    std::size_t SlabBytes = 0;      // memory the cell pool holds
+    std::int64_t Heads = 0;         ///< column heads: LED columns and control codes
+    std::int64_t LEDColumns = 0;    ///< LED columns: one lap of the marquee is that many steps
+    std::int64_t ScrollIndex = -1;  ///< the scroll position among the heads; -1 when it has none
+    std::int64_t CellsAlive = 0;    ///< cells of the stream now allocated
+    std::size_t SlabBytes = 0;      ///< memory the cell pool holds
 };
 
-// LED rows of a glyph, of a column of the scroll stream and so of the marquee. The static frame
-// of edit mode has two rows more: a dark one and the cursor row.
+/// LED rows of a glyph, of a column of the scroll stream and so of the marquee. The static frame
+/// of edit mode has two rows more: a dark one and the cursor row.
 inline constexpr int GlyphRows = 7;
 
-// The digit alphabet of control codes: "0".."9" and "A".."F" (uppercase only).
+/// @{
+/// The digit alphabet of control codes: "0".."9" and "A".."F" (uppercase only).
 inline constexpr std::string_view HexStrNum = "0123456789";
 inline constexpr std::string_view HexStrAlfa = "ABCDEF";
+/// @}
 
-// The loop both marquee threads share: until terminated, hand one step of the control to the GUI
-// thread (Synchronize, which waits for it), then pause for the control's delay as it is after the
-// step (negative delays pause as 0). Outside the step the thread reads only that delay.
+/// The loop both marquee threads share: until terminated, hand one step of the control to the GUI
+/// thread (Synchronize, which waits for it), then pause for the control's delay as it is after the
+/// step (negative delays pause as 0). Outside the step the thread reads only that delay.
 class TMatrixTimer : public host::TThread {
 public:
-    ~TMatrixTimer() override;  // terminates, wakes and joins the thread; FMatrix := null
+    ~TMatrixTimer() override;  ///< terminates, wakes and joins the thread; FMatrix := null
     // (the owner joins it first, with WaitFor: see TThread's destructor)
 
 protected:
-    using TStep = void (TEditMatrix::*)();                           // runs on the GUI thread
-    using TPeriod = std::int32_t (TEditMatrix::*)() const;           // milliseconds, read on the worker
-    TMatrixTimer(TEditMatrix* AMatrix, TStep Step, TPeriod Period);  // created suspended
+    using TStep = void (TEditMatrix::*)();                           ///< runs on the GUI thread
+    using TPeriod = std::int32_t (TEditMatrix::*)() const;           ///< milliseconds, read on the worker
+    TMatrixTimer(TEditMatrix* AMatrix, TStep Step, TPeriod Period);  ///< created suspended
 
     void Execute() override;
 
@@ -100,13 +105,13 @@ private:
     TPeriod FPeriod;
 };
 
-// Advances the marquee by one LED column every Delay milliseconds (TryToScrollOnce).
+/// Advances the marquee by one LED column every Delay milliseconds (TryToScrollOnce).
 class TDelayTimer : public TMatrixTimer {
 public:
     explicit TDelayTimer(TEditMatrix* AMatrix);
 };
 
-// Flips the blink phase every BlinkDelay milliseconds (TryToBlink).
+/// Flips the blink phase every BlinkDelay milliseconds (TryToBlink).
 class TBlinkTimer : public TMatrixTimer {
 public:
     explicit TBlinkTimer(TEditMatrix* AMatrix);
@@ -118,135 +123,181 @@ public:
     ~TEditMatrix() override;
 
     [[nodiscard]] std::string_view ClassName() const override { return "TEditMatrix"; }
-    // Name, Tag, then the published properties below in declared order.
+    /// Name, Tag, then the published properties below in declared order.
     [[nodiscard]] const host::TPropList& Properties() const override;
 
     // ---- Published properties, in declared order -------------------------------------------
-    // Marquee mode. Default false.
+    /// @{
+    /// Marquee mode. Default false.
     [[nodiscard]] bool Scroll() const { return FScroll; }
     void FSetScroll(bool Value);
-    // Milliseconds between scroll steps. Default 100. Negative values are stored but paused as 0.
+    /// @}
+    /// @{
+    /// Milliseconds between scroll steps. Default 100. Negative values are stored but paused as 0.
     [[nodiscard]] std::int32_t Delay() const { return FDelay.load(std::memory_order_relaxed); }
     void FSetDelay(std::int32_t Value);
-    // Colour of lit LEDs in the dark phase of blinking text. Default 64 (dark red).
+    /// @}
+    /// @{
+    /// Colour of lit LEDs in the dark phase of blinking text. Default 64 (dark red).
     [[nodiscard]] host::TColor BlinkOffColor() const { return FBlinkOffColor; }
     void FSetBlinkOffColor(host::TColor Value);
-    // Milliseconds between blink toggles. Default 100. Negative values pause as 0.
+    /// @}
+    /// @{
+    /// Milliseconds between blink toggles. Default 100. Negative values pause as 0.
     [[nodiscard]] std::int32_t BlinkDelay() const { return FBlinkDelay.load(std::memory_order_relaxed); }
     void FSetBlinkDelay(std::int32_t Value);
-    // Which colour pair the static frame uses: active (true) or inactive. Default true.
+    /// @}
+    /// @{
+    /// Which colour pair the static frame uses: active (true) or inactive. Default true.
     [[nodiscard]] bool ActiveLED() const { return FActiveLED; }
     void FSetActiveLED(bool Value);
-    // Default 255 (pure red).
+    /// @}
+    /// @{
+    /// Default 255 (pure red).
     [[nodiscard]] host::TColor ActiveLEDOnColor() const { return FActiveLEDOnColor; }
     void FSetActiveLEDOnColor(host::TColor Value);
-    // Default 64 (dark red).
+    /// @}
+    /// @{
+    /// Default 64 (dark red).
     [[nodiscard]] host::TColor ActiveLEDOffColor() const { return FActiveLEDOffColor; }
     void FSetActiveLEDOffColor(host::TColor Value);
-    // Margins and gaps between LEDs. Default 0 (black). Setting it always repaints.
+    /// @}
+    /// @{
+    /// Margins and gaps between LEDs. Default 0 (black). Setting it always repaints.
     [[nodiscard]] host::TColor BackgroundColor() const { return FBackgroundColor; }
     void FSetBackgroundColor(host::TColor Value);
-    // Not owned, not used for drawing; cleared when the referenced TCharSet is destroyed.
+    /// @}
+    /// @{
+    /// Not owned, not used for drawing; cleared when the referenced TCharSet is destroyed.
     [[nodiscard]] TCharSet* Charset() const { return FCharset; }
     void FSetCharSet(TCharSet* Value);
-    // Default 128 (medium red).
+    /// @}
+    /// @{
+    /// Default 128 (medium red).
     [[nodiscard]] host::TColor InactiveLEDOnColor() const { return FInactiveLEDOnColor; }
     void FSetInactiveLEDOnColor(host::TColor Value);
-    // Default 0 (black).
+    /// @}
+    /// @{
+    /// Default 0 (black).
     [[nodiscard]] host::TColor InactiveLEDOffColor() const { return FInactiveLEDOffColor; }
     void FSetInactiveLEDOffColor(host::TColor Value);
-    // Default Square. Circle makes LEDSize odd and at least 3.
+    /// @}
+    /// @{
+    /// Default Square. Circle makes LEDSize odd and at least 3.
     [[nodiscard]] EShape LEDShape() const { return FLEDShape; }
     void FSetLEDShape(EShape Value);
-    // LED side in pixels. Default 2. Square: 0 becomes 1; Circle: odd, at least 3.
+    /// @}
+    /// @{
+    /// LED side in pixels. Default 2. Square: 0 becomes 1; Circle: odd, at least 3.
     [[nodiscard]] host::Byte LEDSize() const { return FLEDSize; }
     void FSetLEDSize(host::Byte Value);
-    // Pixels between LEDs and around the grid. Default 1.
+    /// @}
+    /// @{
+    /// Pixels between LEDs and around the grid. Default 1.
     [[nodiscard]] host::Byte LEDDistance() const { return FLEDDistance; }
     void FSetLEDDistance(host::Byte Value);
-    // The window jumps by StepToOutside characters instead of one. Default false.
+    /// @}
+    /// @{
+    /// The window jumps by StepToOutside characters instead of one. Default false.
     [[nodiscard]] bool StepActive() const { return FStepActive; }
     void FSetStepActive(bool Value);
-    // Characters per jump. Default 5. 0 becomes 1; otherwise at most TotalVisible div 2.
+    /// @}
+    /// @{
+    /// Characters per jump. Default 5. 0 becomes 1; otherwise at most TotalVisible div 2.
     [[nodiscard]] host::Byte StepToOutside() const { return FStepToOutside; }
     void FSetStep(host::Byte Value);
-    // TabOrder and TabStop are the host's (TWinControl).
-    // The text, 8-bit codes; codes below 32 are stored as spaces. Assigning moves the cursor to
-    // the end.
+    /// @}
+    /// @{
+    /// TabOrder and TabStop are the host's (TWinControl).
+    /// The text, 8-bit codes; codes below 32 are stored as spaces. Assigning moves the cursor to
+    /// the end.
     [[nodiscard]] host::AnsiString Text() const { return FReadText(); }
     [[nodiscard]] host::AnsiString FReadText() const;
     void FSetText(const host::AnsiString& Value);
-    // Character cells shown. Default 10. Setting it always repaints.
+    /// @}
+    /// @{
+    /// Character cells shown. Default 10. Setting it always repaints.
     [[nodiscard]] host::Byte TotalVisible() const { return FTotalVisible; }
     void FSetTotalVisible(host::Byte Value);
-    // Typing replaces the character under the cursor. Default false.
+    /// @}
+    /// @{
+    /// Typing replaces the character under the cursor. Default false.
     [[nodiscard]] bool Overwrite() const { return FOverwrite; }
     void FSetOverwrite(bool Value);
+    /// @}
 
     // ---- Change notification -------------------------------------------------------------
-    // Called after a published property of this class took a different value, with its name as
-    // Properties() lists it ("LEDSize", "Text"): through its setter (also from a control code in
-    // a scroll frame, the focus handlers and the Insert key), as a side effect of another setter
-    // (StepToOutside re-clamped by TotalVisible, LEDSize adjusted by LEDShape), by editing (Text),
-    // or when the referenced TCharSet is destroyed (Charset). GUI thread. It may be called in the
-    // middle of a frame, so the handler must not change the control (set a property, edit,
-    // paint); one that wants to should note the change and act when the current call returned.
+    /// Called after a published property of this class took a different value, with its name as
+    /// Properties() lists it ("LEDSize", "Text"): through its setter (also from a control code in
+    /// a scroll frame, the focus handlers and the Insert key), as a side effect of another setter
+    /// (StepToOutside re-clamped by TotalVisible, LEDSize adjusted by LEDShape), by editing (Text),
+    /// or when the referenced TCharSet is destroyed (Charset). GUI thread. It may be called in the
+    /// middle of a frame, so the handler must not change the control (set a property, edit,
+    /// paint); one that wants to should note the change and act when the current call returned.
     std::function<void(TEditMatrix& Sender, std::string_view Property)> OnPropertyChange;
 
     // ---- Shell ---------------------------------------------------------------------------
-    // Renders one frame into the back buffer, chosen by the refresh flags, and copies it to the
-    // window (without a window only the back buffer is drawn).
+    /// @{
+    /// Renders one frame into the back buffer, chosen by the refresh flags, and copies it to the
+    /// window (without a window only the back buffer is drawn).
     void Paint() override;
     void SetTotalRefresh() { FTotalRefresh = true; }
     void SetMiniRefresh() { FMiniRefresh = true; }
-    // Copies the back buffer to the window at (0, 0), drawing nothing new.
+    /// @}
+    /// Copies the back buffer to the window at (0, 0), drawing nothing new.
     void RedrawDisplay();
 
     // ---- Glyphs --------------------------------------------------------------------------
-    // Column 0..4 of the code's glyph (bit 6 the top LED, bit 0 the bottom); 255 for a
-    // column index of 5 or more.
+    /// Column 0..4 of the code's glyph (bit 6 the top LED, bit 0 the bottom); 255 for a
+    /// column index of 5 or more.
     [[nodiscard]] host::Byte GetCharColumn(host::Byte Character, host::Byte Column) const;
-    // Stores one column and redraws when the code is in view. Column 5 or more: ignored.
+    /// Stores one column and redraws when the code is in view. Column 5 or more: ignored.
     void SetCharColumn(host::Byte Character, host::Byte Column, host::Byte Value);
-    // Replaces a whole glyph and redraws when the code is in view.
+    /// Replaces a whole glyph and redraws when the code is in view.
     void ChangeChar(host::Byte Character, const std::array<host::Byte, 5>& Glyph);
 
     // ---- Cursor movement -----------------------------------------------------------------
-    // Each keeps the cursor inside the window (a window of no slots stands at the cursor) and
-    // redraws what changed; at the start (Left, Home, PageUp) or the end of the text (Right,
-    // End, PageDown) it does nothing.
+    /// @{
+    /// Each keeps the cursor inside the window (a window of no slots stands at the cursor) and
+    /// redraws what changed; at the start (Left, Home, PageUp) or the end of the text (Right,
+    /// End, PageDown) it does nothing.
     void GoRight();
     void GoLeft();
     void GoHome();
     void GoEnd();
     void GoPageUp();
     void GoPageDown();
+    /// @}
 
     // ---- Insertion and deletion ----------------------------------------------------------
-    // Types one character at the cursor (inserting, or replacing with Overwrite). Any code is
-    // stored as given; the keyboard and InsertCharacter pass only codes 32 to 255.
+    /// Types one character at the cursor (inserting, or replacing with Overwrite). Any code is
+    /// stored as given; the keyboard and InsertCharacter pass only codes 32 to 255.
     void InsertChar(host::Byte Character);
-    // Removes the character under the cursor; nothing at the end of the text.
+    /// Removes the character under the cursor; nothing at the end of the text.
     void DeleteChar();
-    // Removes the character before the cursor; nothing at the start of the text.
+    /// Removes the character before the cursor; nothing at the start of the text.
     void BackSpaceChar();
 
     // ---- Keyboard ------------------------------------------------------------------------
-    // Inserts a character as if typed, in either mode; codes below 32 are ignored.
+    /// Inserts a character as if typed, in either mode; codes below 32 are ignored.
     void InsertCharacter(char Key);
-    // Upper case with three extra letters: 229->197, 230->198, 248->216.
+    /// Upper case with three extra letters: 229->197, 230->198, 248->216.
     [[nodiscard]] static char UpcaseDK(char Key);
 
     // ---- Marquee steps -------------------------------------------------------------------
-    // Suspends both worker threads (the next switch to scroll mode resumes them).
+    /// Suspends both worker threads (the next switch to scroll mode resumes them).
     void StopScroll();
-    // One scroll step / one blink toggle and the repaint, as the worker threads hand them to
-    // the GUI thread; nothing once destruction has begun.
+    /// @{
+    /// One scroll step / one blink toggle and the repaint, as the worker threads hand them to
+    /// the GUI thread; nothing once destruction has begun.
     void TryToScrollOnce();
     void TryToBlink();
-    // The same steps for a timer of the application's own; nothing during construction.
+    /// @}
+    /// @{
+    /// The same steps for a timer of the application's own; nothing during construction.
     void DelayTimerOnTimer(host::TComponent* Sender);
     void BlinkOnTimer(host::TComponent* Sender);
+    /// @}
 
     // ---- Read-only views of the state, for applications, tools and tests ------------------
     [[nodiscard]] bool Creating() const { return FCreating; }
@@ -268,7 +319,8 @@ public:
     [[nodiscard]] const _Pixel* StreamHead() const { return FStreamHead; }
     [[nodiscard]] const _Pixel* StreamTail() const { return FStreamTail; }
     [[nodiscard]] const _Pixel* ScrollPos() const { return FScrollPos; }
-    // The pool of the stream's cells, read-only: its At() follows the links of the cells above.
+    /// @{
+    /// The pool of the stream's cells, read-only: its At() follows the links of the cells above.
     [[nodiscard]] const TSlabPool<_Pixel>& PixelPool() const { return FPixelPool; }
     [[nodiscard]] host::TColor ScrollOnColor() const { return FScrollOnColor; }
     [[nodiscard]] host::TColor ScrollOffColor() const { return FScrollOffColor; }
@@ -278,11 +330,13 @@ public:
     [[nodiscard]] bool ScrollHalted() const { return FScrollHalted; }
     [[nodiscard]] const TDelayTimer* DelayTimer() const { return FDelayTimer.get(); }
     [[nodiscard]] const TBlinkTimer* BlinkTimer() const { return FBlinkTimer.get(); }
-    // Figures of the column stream and its memory, for tools and diagnostics.
+    /// @}
+    /// Figures of the column stream and its memory, for tools and diagnostics.
     [[nodiscard]] TMatrixDiagnostics Diagnostics() const;
 
 protected:
-    // The host's handlers, for a derived control that adds to them.
+    /// @{
+    /// The host's handlers, for a derived control that adds to them.
     void KeyDown(host::Word& Key, host::TShiftState Shift) override;
     void KeyPress(char& Key) override;
     void Click() override;
@@ -290,6 +344,7 @@ protected:
     void DoExit() override;
     void WndProc(host::TMessage& Message) override;
     void Notification(host::TComponent* AComponent, host::TOperation Operation) override;
+    /// @}
 
 private:
     friend struct detail::TMatrixAccess;
@@ -300,7 +355,7 @@ private:
     // benchmarks and tools reach them through detail::TMatrixAccess.
 
     // ---- Glyphs --------------------------------------------------------------------------
-    // Writes the 100 built-in glyphs; other codes keep theirs.
+    /// Writes the 100 built-in glyphs; other codes keep theirs.
     void InitCharset();
 
     // ---- Character list ------------------------------------------------------------------
@@ -317,13 +372,15 @@ private:
     void ExitComp(int Key);
 
     // ---- LED raster ----------------------------------------------------------------------
-    // The primitives clip: nothing outside the back buffer is ever written.
+    /// @{
+    /// The primitives clip: nothing outside the back buffer is ever written.
     void SPutpixel24bitmap(int X, int Y, host::TColor Color);
     void SPutRect24bitmap(int X, int Y, int Size, host::TColor Color);
     void SPutCirc24bitmap(int X, int Y, int Radius, host::TColor Color);
     void CalculateShape();
     void SetupDisplay();
     void ClearDisplay();
+    /// @}
 
     // ---- Static frame --------------------------------------------------------------------
     void ClearSegments(int First, int Last);
@@ -366,96 +423,115 @@ private:
     void SleepVBlinkDelay() const;
 
     // ---- Renderer ------------------------------------------------------------------------
-    // The frames (TotalRedraw, TotalScrollRedraw, MakeCursor) are drawn by the fast renderer
-    // unless the literal one is chosen here: every LED through the primitives in the order the
-    // frame operations give, each LED drawn unlit first. The literal renderer is the reference
-    // the fast one is tested against, pixel for pixel. Default: fast.
+    /// @{
+    /// The frames (TotalRedraw, TotalScrollRedraw, MakeCursor) are drawn by the fast renderer
+    /// unless the literal one is chosen here: every LED through the primitives in the order the
+    /// frame operations give, each LED drawn unlit first. The literal renderer is the reference
+    /// the fast one is tested against, pixel for pixel. Default: fast.
     void UseLiteralRenderer(bool Literal) { FLiteralRenderer = Literal; }
     [[nodiscard]] bool LiteralRenderer() const { return FLiteralRenderer; }
+    /// @}
 
     void WMEraseBkgnd(host::TMessage& Message);
     void WMGetDlgCode(host::TMessage& Message);
     void WMNextDlgCtl(host::TMessage& Message);
-    // Repainting setter endings: FTotalRefresh true, FMiniRefresh false, Paint (geometry: also
-    // FGeometryChanged true).
+    /// @{
+    /// Repainting setter endings: FTotalRefresh true, FMiniRefresh false, Paint (geometry: also
+    /// FGeometryChanged true).
     void Refresh();
     void GeometryRefresh();
-    // The frame of every cursor move and every edit at the cursor. BeginMove erases the cursor
-    // bar at the cursor's slot and clears FTotalRefresh. EndMove lets a window of no slots follow
-    // the cursor, draws the bar at the cursor's new slot, redraws the whole static frame when
-    // FullRedraw is true, and copies the back buffer to the screen once.
+    /// @}
+    /// @{
+    /// The frame of every cursor move and every edit at the cursor. BeginMove erases the cursor
+    /// bar at the cursor's slot and clears FTotalRefresh. EndMove lets a window of no slots follow
+    /// the cursor, draws the bar at the cursor's new slot, redraws the whole static frame when
+    /// FullRedraw is true, and copies the back buffer to the screen once.
     void BeginMove();
     void EndMove(bool FullRedraw);
-    // A window of no slots has no place for the cursor: its start is the cursor (F = P).
+    /// @}
+    /// A window of no slots has no place for the cursor: its start is the cursor (F = P).
     void KeepEmptyWindowAtCursor();
-    // The window at the start of the text (F = 0), or the end window (the end position in the
-    // last slot, F = L - T + 1, reached by walking T - 1 nodes back from the sentinel).
+    /// @{
+    /// The window at the start of the text (F = 0), or the end window (the end position in the
+    /// last slot, F = L - T + 1, reached by walking T - 1 nodes back from the sentinel).
     void ShowStartWindow();
     void ShowEndWindow();
-    // Calls OnPropertyChange, if set.
+    /// @}
+    /// Calls OnPropertyChange, if set.
     void Changed(std::string_view Property);
-    // The start of every frame: with Resize, size the control and the back buffer and clear
-    // them; else with Clear, clear them; then draw every LED of the window unlit.
-    // Resize: new geometry, new back buffer, cleared; else Clear: cleared; else nothing.
+    /// @{
+    /// The start of every frame: with Resize, size the control and the back buffer and clear
+    /// them; else with Clear, clear them; then draw every LED of the window unlit.
+    /// Resize: new geometry, new back buffer, cleared; else Clear: cleared; else nothing.
     void ReshapeOrClear(bool Resize, bool Clear);
     void PrepareFrame(bool Resize, bool Clear);
-    // Draws one LED of the grid (column, row) in the current shape.
+    /// @}
+    /// Draws one LED of the grid (column, row) in the current shape.
     void PutLED(int Column, int Row, host::TColor Color);
 
-    // Fast renderer (fastframe.cpp). A frame decides the colour of every LED first (FFrameInk:
-    // an index into FFramePalette per LED, row by row) and then writes each pixel row once.
+    /// @{
+    /// Fast renderer (fastframe.cpp). A frame decides the colour of every LED first (FFrameInk:
+    /// an index into FFramePalette per LED, row by row) and then writes each pixel row once.
     [[nodiscard]] bool FastRendererApplies() const;
     void FastTotalRedraw(bool Resize, bool Clear);
     void FastTotalScrollRedraw(bool Recalc, bool Clear);
     void FastMakeCursor(bool Show);
-    // FFrameSerial counts the frames begun, so that a frame can tell whether its letter codes
-    // drew a nested frame.
+    /// @}
+    /// FFrameSerial counts the frames begun, so that a frame can tell whether its letter codes
+    /// drew a nested frame.
     void BeginFrame() {
         ++FFrameSerial;
         FBufferUniform = false;
     }
-    // The LED columns whose box starts inside the back buffer.
+    /// The LED columns whose box starts inside the back buffer.
     [[nodiscard]] int VisibleLEDColumns() const;
-    // Paints the LEDs of rows FirstRow.. FirstRow+Rows-1 and columns FirstColumn..
-    // FirstColumn+Columns-1 from FFrameInk (Columns entries a row; KeepInk: left as it is).
+    /// @{
+    /// Paints the LEDs of rows FirstRow.. FirstRow+Rows-1 and columns FirstColumn..
+    /// FirstColumn+Columns-1 from FFrameInk (Columns entries a row; KeepInk: left as it is).
     void PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Columns);
     static constexpr std::uint16_t KeepInk = 0xFFFF;
-    // The index of Colour in FFramePalette, added if missing.
+    /// @}
+    /// The index of Colour in FFramePalette, added if missing.
     std::uint16_t PaletteIndex(host::TColor Colour);
 
-    // Scroll frame pieces shared by both renderers (frame.cpp).
+    /// Scroll frame pieces shared by both renderers (frame.cpp).
     void RunLetterCodes(_Pixel* Left, int Width);
-    // Walks the window's W LED columns from Left, executing digit codes; calls
-    // Column(screen column, head, lit colour, unlit colour) for every LED column. A digit code
-    // commits by OnlyOnePixelDataLeft when WalkBackToCommit is set (the literal frame), else by
-    // the LED columns the walk has counted since it last stood on Left (same answer, without a
-    // walk back per code).
+    /// Walks the window's W LED columns from Left, executing digit codes; calls
+    /// Column(screen column, head, lit colour, unlit colour) for every LED column. A digit code
+    /// commits by OnlyOnePixelDataLeft when WalkBackToCommit is set (the literal frame), else by
+    /// the LED columns the walk has counted since it last stood on Left (same answer, without a
+    /// walk back per code).
     template <typename TColumnFn>
     void WalkScrollWindow(_Pixel* Left, int Width, bool WalkBackToCommit, TColumnFn&& Column);
-    // RunAlfaState with the commit decided by the caller (Commit: whether a code "0" to "3"
-    // makes its effect permanent).
+    /// RunAlfaState with the commit decided by the caller (Commit: whether a code "0" to "3"
+    /// makes its effect permanent).
     void ApplyDigitCode(const _Pixel* Code, bool Commit, bool& Steady, host::TColor& BlinkOff, host::TColor& On,
                         host::TColor& Off);
 
-    // The six LED columns of a character, appended to the stream in one run of cells.
+    /// The six LED columns of a character, appended to the stream in one run of cells.
     void AttachCharacterColumns(host::Byte Character);
-    // Links a column (head Right) after another (head Left), row by row.
+    /// Links a column (head Right) after another (head Left), row by row.
     void LinkRows(TPixelLink Left, TPixelLink Right);
 
-    // Lifecycle and refresh
+    /// @{
+    /// Lifecycle and refresh
     bool FCreating = false;
     bool FDestroying = false;
     bool FTotalRefresh = false;
     bool FMiniRefresh = false;
     bool FGeometryChanged = false;
+    /// @}
 
-    // Rendering
+    /// @{
+    /// Rendering
     std::unique_ptr<host::TBitmap> FBitmap;
     std::array<host::Byte, 256 * 5> FCharTable{};
     host::TColor FOnColor = 0;
     host::TColor FOffColor = 0;
+    /// @}
 
-    // Fields behind the published properties
+    /// @{
+    /// Fields behind the published properties
     host::TColor FActiveLEDOnColor = 0;
     host::TColor FActiveLEDOffColor = 0;
     host::TColor FBackgroundColor = 0;
@@ -471,11 +547,13 @@ private:
     bool FStepActive = false;
     bool FOverwrite = false;
     bool FScroll = false;
-    std::atomic<std::int32_t> FDelay{0};       // read by the delay thread
-    std::atomic<std::int32_t> FBlinkDelay{0};  // read by the blink thread
+    std::atomic<std::int32_t> FDelay{0};       ///< read by the delay thread
+    std::atomic<std::int32_t> FBlinkDelay{0};  ///< read by the blink thread
     TCharSet* FCharset = nullptr;
+    /// @}
 
-    // Character list
+    /// @{
+    /// Character list
     std::int32_t FCursorPos = 0;
     std::int32_t FFirstVisible = 0;
     std::int32_t FTextLength = 0;
@@ -483,8 +561,10 @@ private:
     Node* FCursorNode = nullptr;
     Node* FVisibleNode = nullptr;
     Node* FEndNode = nullptr;
+    /// @}
 
-    // Scroll stream and marquee
+    /// @{
+    /// Scroll stream and marquee
     _Pixel* FStreamHead = nullptr;
     _Pixel* FStreamTail = nullptr;
     _Pixel* FScrollPos = nullptr;
@@ -496,21 +576,24 @@ private:
     bool FScrollHalted = false;
     std::unique_ptr<TDelayTimer> FDelayTimer;
     std::unique_ptr<TBlinkTimer> FBlinkTimer;
-    TSlabPool<_Pixel> FPixelPool;  // every cell of the stream
-    // Whether a letter code was attached since the stream was last emptied: without one the
-    // letter-code pass of a frame has nothing to do and is skipped. A column's kind is fixed
-    // when it is attached.
+    TSlabPool<_Pixel> FPixelPool;  ///< every cell of the stream
+    /// @}
+    /// Whether a letter code was attached since the stream was last emptied: without one the
+    /// letter-code pass of a frame has nothing to do and is skipped. A column's kind is fixed
+    /// when it is attached.
     bool FStreamHasLetterCodes = false;
 
-    // Renderer state
+    /// @{
+    /// Renderer state
     bool FLiteralRenderer = false;
     unsigned FFrameSerial = 0;
     std::vector<std::uint16_t> FFrameInk;
     std::vector<host::TColor> FFramePalette;
-    std::vector<std::uint8_t> FFrameBytes;  // pixel patterns of the LEDs being painted
-    // Every pixel of the back buffer holds the same colour: set when this frame's ClearDisplay
-    // filled the whole buffer, cleared when a frame begins and by the next PaintLEDGrid, so it
-    // never outlives the frame in which nothing else wrote the buffer.
+    std::vector<std::uint8_t> FFrameBytes;  ///< pixel patterns of the LEDs being painted
+    /// @}
+    /// Every pixel of the back buffer holds the same colour: set when this frame's ClearDisplay
+    /// filled the whole buffer, cleared when a frame begins and by the next PaintLEDGrid, so it
+    /// never outlives the frame in which nothing else wrote the buffer.
     bool FBufferUniform = false;
 };
 

@@ -1,4 +1,5 @@
-// Everything an application needs to use the VyrComponents controls.
+/// @file
+/// Everything an application needs to use the VyrComponents controls.
 #pragma once
 
 #include "vyr/CharSet.h"
