@@ -1,12 +1,13 @@
-// The headless backend: windows are memory surfaces, and the message loop runs only when it is
-// pumped by hand. Deterministic: it has no timers of its own and never repaints on its own
-// except for windows that were invalidated, when ProcessMessages or RunFor is called.
-//
-// [X] window surfaces (24-bit, the same layout as TBitmap), resize keeping the old contents
-// [X] FillRect and bitmap copies onto a surface, clipped
-// [X] invalidation, delivered as WM_ERASEBKGND + WM_PAINT by the message loop
-// [X] GUI message loop: synchronised calls from worker threads
-// [ ] no real screen, no input devices: tools and tests send input with SendKeyDown & co.
+/// @file
+/// The headless backend: windows are memory surfaces, and the message loop runs only when it is
+/// pumped by hand. Deterministic: it has no timers of its own and never repaints on its own
+/// except for windows that were invalidated, when ProcessMessages or RunFor is called.
+///
+/// [X] window surfaces (24-bit, the same layout as TBitmap), resize keeping the old contents
+/// [X] FillRect and bitmap copies onto a surface, clipped
+/// [X] invalidation, delivered as WM_ERASEBKGND + WM_PAINT by the message loop
+/// [X] GUI message loop: synchronised calls from worker threads
+/// [ ] no real screen, no input devices: tools and tests send input with SendKeyDown & co.
 #pragma once
 
 #include <atomic>
@@ -34,9 +35,11 @@ public:
     void Invalidate() override;
     void FocusChanged(bool Focused) override;
 
-    // What the window shows now: exactly the control's size, rows from the top.
+    /// @{
+    /// What the window shows now: exactly the control's size, rows from the top.
     [[nodiscard]] const host::TBitmap& Surface() const { return FSurface; }
     [[nodiscard]] host::TWinControl& Control() const { return FControl; }
+    /// @}
 
     [[nodiscard]] bool HasFocus() const { return FHasFocus; }
 
@@ -57,14 +60,16 @@ public:
     ~THeadlessWidgetSet() override;
 
     std::unique_ptr<host::TWindowPeer> CreatePeer(host::TWinControl& Control) override;
-    // Until Duration has passed: runs synchronised calls as they arrive and repaints
-    // invalidated windows. Returns at the deadline, or early once Quit() has been called.
+    /// @{
+    /// Until Duration has passed: runs synchronised calls as they arrive and repaints
+    /// invalidated windows. Returns at the deadline, or early once Quit() has been called.
     void RunFor(std::chrono::milliseconds Duration) override;
     void ProcessMessages() override;
-    // Makes a running RunFor return (callable from any thread).
+    /// @}
+    /// Makes a running RunFor return (callable from any thread).
     void Quit();
 
-    // The headless window of Control, or null when it has none.
+    /// The headless window of Control, or null when it has none.
     [[nodiscard]] static THeadlessPeer* PeerOf(const host::TWinControl& Control);
 
 private:
@@ -74,11 +79,12 @@ private:
     std::atomic<bool> FQuit{false};
 };
 
-// The stage a headless tool or test sets up. MakeShownForm: a form of WidgetSet, 800 x 600 and
-// shown, so that a window control placed on it has its window at once (free the form before the
-// widget set). PlaceOnForm: a new control owned by Form and placed on it, after the controls it
-// has. AddPlainControls: Count plain focusable 20 x 20 controls placed likewise, so their tab
-// orders follow on; named NamePrefix1, NamePrefix2, ... when NamePrefix is not empty.
+/// @{
+/// The stage a headless tool or test sets up. MakeShownForm: a form of WidgetSet, 800 x 600 and
+/// shown, so that a window control placed on it has its window at once (free the form before the
+/// widget set). PlaceOnForm: a new control owned by Form and placed on it, after the controls it
+/// has. AddPlainControls: Count plain focusable 20 x 20 controls placed likewise, so their tab
+/// orders follow on; named NamePrefix1, NamePrefix2, ... when NamePrefix is not empty.
 std::unique_ptr<host::TForm> MakeShownForm(THeadlessWidgetSet& WidgetSet);
 template <class TControlClass>
 TControlClass* PlaceOnForm(host::TForm& Form) {
@@ -87,5 +93,6 @@ TControlClass* PlaceOnForm(host::TForm& Form) {
     return Control;
 }
 std::vector<host::TCustomControl*> AddPlainControls(host::TForm& Form, int Count, std::string_view NamePrefix = {});
+/// @}
 
 }  // namespace vyr::headless

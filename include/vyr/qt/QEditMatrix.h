@@ -1,36 +1,37 @@
-// vyr::QEditMatrix: the LED dot-matrix display as a Qt widget. It owns one TEditMatrix, shown on
-// the Qt backend (QtBackend.h), and publishes every published property of the control as a
-// Q_PROPERTY, in the control's declared order, with Qt's naming and types.
-//
-// Setters go through the control's own setters, so defaults, clamping, repaints and the order
-// effects of the control hold unchanged (a form loaded in property order sets stepToOutside
-// before totalVisible, so stepToOutside 8 with totalVisible 20 loads as 5). Integers outside the
-// range of the control's byte properties (ledSize, ledDistance, stepToOutside, totalVisible) are
-// clamped to 0..255 before the setter; colours keep red, green and blue (alpha is ignored, an
-// invalid colour is black); text is 8-bit Latin-1 (other characters become '?').
-//
-// Focus: the control is a tab stop, so the focus policy starts as Qt::StrongFocus; Qt's own
-// focusPolicy and tab order stand for the control's TabStop and TabOrder.
-//
-// Notification: every property has a NOTIFY signal, emitted with the new value whenever the
-// value has changed, whatever changed it: a setter, the keyboard (text, overwrite), the focus
-// (activeLed), a control code inside a scroll frame (colours, delay, LED geometry), or a change
-// made through control(). A change caused by a call from Qt (a setter, a key, the focus, a click)
-// is signalled before that call returns; a change made inside a frame (a scroll step, a blink
-// toggle, a host repaint) or through control() is signalled from the event loop once the frame
-// has returned, so a connected slot may set properties freely: it never runs inside a frame.
-// Several changes of one property before a signal give one signal with the last value; a value
-// changed and changed back gives none.
-//
-// Size: the control's (fixed size policy; sizeHint is the LED geometry: width d + p x 6 x
-// totalVisible, height d + p x 9 in edit mode, d + p x 7 while scrolling, p = ledSize + d).
-//
-// Accessibility: an interface with role QAccessible::EditableText, the text and the cursor
-// through QAccessibleTextInterface, and text, cursor and value-changed events (installed with
-// QAccessible::installFactory when the first QEditMatrix is made).
-//
-// Threads: GUI thread only. While scrolling, the control's two worker threads hand their steps
-// to the GUI thread through Qt's event loop; destroying the widget ends them first.
+/// @file
+/// vyr::QEditMatrix: the LED dot-matrix display as a Qt widget. It owns one TEditMatrix, shown on
+/// the Qt backend (QtBackend.h), and publishes every published property of the control as a
+/// Q_PROPERTY, in the control's declared order, with Qt's naming and types.
+///
+/// Setters go through the control's own setters, so defaults, clamping, repaints and the order
+/// effects of the control hold unchanged (a form loaded in property order sets stepToOutside
+/// before totalVisible, so stepToOutside 8 with totalVisible 20 loads as 5). Integers outside the
+/// range of the control's byte properties (ledSize, ledDistance, stepToOutside, totalVisible) are
+/// clamped to 0..255 before the setter; colours keep red, green and blue (alpha is ignored, an
+/// invalid colour is black); text is 8-bit Latin-1 (other characters become '?').
+///
+/// Focus: the control is a tab stop, so the focus policy starts as Qt::StrongFocus; Qt's own
+/// focusPolicy and tab order stand for the control's TabStop and TabOrder.
+///
+/// Notification: every property has a NOTIFY signal, emitted with the new value whenever the
+/// value has changed, whatever changed it: a setter, the keyboard (text, overwrite), the focus
+/// (activeLed), a control code inside a scroll frame (colours, delay, LED geometry), or a change
+/// made through control(). A change caused by a call from Qt (a setter, a key, the focus, a click)
+/// is signalled before that call returns; a change made inside a frame (a scroll step, a blink
+/// toggle, a host repaint) or through control() is signalled from the event loop once the frame
+/// has returned, so a connected slot may set properties freely: it never runs inside a frame.
+/// Several changes of one property before a signal give one signal with the last value; a value
+/// changed and changed back gives none.
+///
+/// Size: the control's (fixed size policy; sizeHint is the LED geometry: width d + p x 6 x
+/// totalVisible, height d + p x 9 in edit mode, d + p x 7 while scrolling, p = ledSize + d).
+///
+/// Accessibility: an interface with role QAccessible::EditableText, the text and the cursor
+/// through QAccessibleTextInterface, and text, cursor and value-changed events (installed with
+/// QAccessible::installFactory when the first QEditMatrix is made).
+///
+/// Threads: GUI thread only. While scrolling, the control's two worker threads hand their steps
+/// to the GUI thread through Qt's event loop; destroying the widget ends them first.
 #pragma once
 
 #include <QtGui/QColor>
@@ -73,98 +74,140 @@ class QEditMatrix : public qt::QHostWindow {
     Q_PROPERTY(bool overwrite READ overwrite WRITE setOverwrite NOTIFY overwriteChanged DESIGNABLE true)
 
 public:
-    // The LED shape. Circle keeps ledSize odd and at least 3. The underlying type is fixed, so
-    // that any number a property system or a form file hands over is a value of the type; the
-    // setter clamps it to the shapes there are.
+    /// The LED shape. Circle keeps ledSize odd and at least 3. The underlying type is fixed, so
+    /// that any number a property system or a form file hands over is a value of the type; the
+    /// setter clamps it to the shapes there are.
     enum LedShape : int { Square = 0, Circle = 1 };
     Q_ENUM(LedShape)
 
     explicit QEditMatrix(QWidget* Parent = nullptr);
-    // Stops the marquee's threads (a step still queued is cancelled) before anything goes.
+    /// Stops the marquee's threads (a step still queued is cancelled) before anything goes.
     ~QEditMatrix() override;
 
-    // The marquee: the text runs from right to left, one LED column every delay ms, with its
-    // "@" control codes executed. Default false.
+    /// @{
+    /// The marquee: the text runs from right to left, one LED column every delay ms, with its
+    /// "@" control codes executed. Default false.
     [[nodiscard]] bool scroll() const;
     void setScroll(bool Scroll);
-    // Milliseconds between scroll steps, read by the worker before each pause. Default 100;
-    // negative values pause as 0.
+    /// @}
+    /// @{
+    /// Milliseconds between scroll steps, read by the worker before each pause. Default 100;
+    /// negative values pause as 0.
     [[nodiscard]] int delay() const;
     void setDelay(int Delay);
-    // Colour of lit LEDs in the dark phase of blinking text. Default dark red (64, 0, 0).
+    /// @}
+    /// @{
+    /// Colour of lit LEDs in the dark phase of blinking text. Default dark red (64, 0, 0).
     [[nodiscard]] QColor blinkOffColor() const;
     void setBlinkOffColor(const QColor& Color);
-    // Milliseconds between blink toggles. Default 100; negative values pause as 0.
+    /// @}
+    /// @{
+    /// Milliseconds between blink toggles. Default 100; negative values pause as 0.
     [[nodiscard]] int blinkDelay() const;
     void setBlinkDelay(int Delay);
-    // Whether the active or the inactive colour pair is shown. Default true; the focus sets it in
-    // edit mode (true on focus in, false on focus out).
+    /// @}
+    /// @{
+    /// Whether the active or the inactive colour pair is shown. Default true; the focus sets it in
+    /// edit mode (true on focus in, false on focus out).
     [[nodiscard]] bool activeLed() const;
     void setActiveLed(bool Active);
-    // Lit LEDs with the active pair. Default red (255, 0, 0).
+    /// @}
+    /// @{
+    /// Lit LEDs with the active pair. Default red (255, 0, 0).
     [[nodiscard]] QColor activeLedOnColor() const;
     void setActiveLedOnColor(const QColor& Color);
-    // Unlit LEDs with the active pair. Default dark red (64, 0, 0).
+    /// @}
+    /// @{
+    /// Unlit LEDs with the active pair. Default dark red (64, 0, 0).
     [[nodiscard]] QColor activeLedOffColor() const;
     void setActiveLedOffColor(const QColor& Color);
-    // The margins and the gaps between LEDs. Default black. Setting it always repaints.
+    /// @}
+    /// @{
+    /// The margins and the gaps between LEDs. Default black. Setting it always repaints.
     [[nodiscard]] QColor backgroundColor() const;
     void setBackgroundColor(const QColor& Color);
-    // The name of the TCharSet the control refers to; empty (the default) for none. Setting a
-    // name refers the control to the application's TCharSet of that name (sharedCharset), made
-    // on first use, so a form stores and restores the reference by name. The control draws from
-    // its own glyph table whatever it refers to.
+    /// @}
+    /// @{
+    /// The name of the TCharSet the control refers to; empty (the default) for none. Setting a
+    /// name refers the control to the application's TCharSet of that name (sharedCharset), made
+    /// on first use, so a form stores and restores the reference by name. The control draws from
+    /// its own glyph table whatever it refers to.
     [[nodiscard]] QString charset() const;
     void setCharset(const QString& Name);
-    // Lit LEDs with the inactive pair. Default medium red (128, 0, 0).
+    /// @}
+    /// @{
+    /// Lit LEDs with the inactive pair. Default medium red (128, 0, 0).
     [[nodiscard]] QColor inactiveLedOnColor() const;
     void setInactiveLedOnColor(const QColor& Color);
-    // Unlit LEDs with the inactive pair. Default black.
+    /// @}
+    /// @{
+    /// Unlit LEDs with the inactive pair. Default black.
     [[nodiscard]] QColor inactiveLedOffColor() const;
     void setInactiveLedOffColor(const QColor& Color);
-    // Default Square. Switching to Circle makes ledSize odd and at least 3.
+    /// @}
+    /// @{
+    /// Default Square. Switching to Circle makes ledSize odd and at least 3.
     [[nodiscard]] LedShape ledShape() const;
     void setLedShape(LedShape Shape);
-    // LED side in logical pixels, clamped to 0..255, then: Square 0 becomes 1; Circle odd, at
-    // least 3. Default 2.
+    /// @}
+    /// @{
+    /// LED side in logical pixels, clamped to 0..255, then: Square 0 becomes 1; Circle odd, at
+    /// least 3. Default 2.
     [[nodiscard]] int ledSize() const;
     void setLedSize(int Size);
-    // Logical pixels between LEDs and around the grid, clamped to 0..255. Default 1.
+    /// @}
+    /// @{
+    /// Logical pixels between LEDs and around the grid, clamped to 0..255. Default 1.
     [[nodiscard]] int ledDistance() const;
     void setLedDistance(int Distance);
-    // The window jumps stepToOutside characters instead of one. Default false.
+    /// @}
+    /// @{
+    /// The window jumps stepToOutside characters instead of one. Default false.
     [[nodiscard]] bool stepActive() const;
     void setStepActive(bool StepActive);
-    // Characters per jump, clamped to 0..255, then 0 becomes 1, otherwise at most
-    // totalVisible / 2 (the width in force now). Default 5.
+    /// @}
+    /// @{
+    /// Characters per jump, clamped to 0..255, then 0 becomes 1, otherwise at most
+    /// totalVisible / 2 (the width in force now). Default 5.
     [[nodiscard]] int stepToOutside() const;
     void setStepToOutside(int Step);
-    // The text, Latin-1 (other characters become '?'; control characters become spaces).
-    // Setting it puts the cursor at the end. Default empty.
+    /// @}
+    /// @{
+    /// The text, Latin-1 (other characters become '?'; control characters become spaces).
+    /// Setting it puts the cursor at the end. Default empty.
     [[nodiscard]] QString text() const;
     void setText(const QString& Text);
-    // Character cells shown, clamped to 0..255; re-clamps stepToOutside. Default 10. Setting it
-    // always repaints.
+    /// @}
+    /// @{
+    /// Character cells shown, clamped to 0..255; re-clamps stepToOutside. Default 10. Setting it
+    /// always repaints.
     [[nodiscard]] int totalVisible() const;
     void setTotalVisible(int Cells);
-    // Typing replaces the character under the cursor; Insert toggles it. Default false.
+    /// @}
+    /// @{
+    /// Typing replaces the character under the cursor; Insert toggles it. Default false.
     [[nodiscard]] bool overwrite() const;
     void setOverwrite(bool Overwrite);
+    /// @}
 
-    // The cursor: 0 (before the first character) to the text's length.
+    /// The cursor: 0 (before the first character) to the text's length.
     [[nodiscard]] int cursorPosition() const;
-    // Moves the cursor as Home and Right keys would; clamped to 0..length.
+    /// Moves the cursor as Home and Right keys would; clamped to 0..length.
     void setCursorPosition(int Position);
 
-    // The control itself, for the rest of its public API (glyphs, InsertCharacter, StopScroll,
-    // the steps). Changes made through it are signalled from the event loop.
+    /// @{
+    /// The control itself, for the rest of its public API (glyphs, InsertCharacter, StopScroll,
+    /// the steps). Changes made through it are signalled from the event loop.
     [[nodiscard]] TEditMatrix& control() { return *FMatrix; }
     [[nodiscard]] const TEditMatrix& control() const { return *FMatrix; }
-    // The TCharSet referred to, or null; setting one that is not shared gives charset() its Name.
+    /// @}
+    /// @{
+    /// The TCharSet referred to, or null; setting one that is not shared gives charset() its Name.
     [[nodiscard]] TCharSet* charsetComponent() const;
     void setCharsetComponent(TCharSet* CharSet);
-    // The application's TCharSet named Name (Latin-1), made on first use and destroyed with the
-    // application object (controls referring to it then refer to none). Empty name: null.
+    /// @}
+    /// The application's TCharSet named Name (Latin-1), made on first use and destroyed with the
+    /// application object (controls referring to it then refer to none). Empty name: null.
     static TCharSet* sharedCharset(const QString& Name);
 
 signals:
@@ -187,7 +230,7 @@ signals:
     void textChanged(const QString& text);
     void totalVisibleChanged(int totalVisible);
     void overwriteChanged(bool overwrite);
-    // The cursor moved (keys, text, setCursorPosition).
+    /// The cursor moved (keys, text, setCursorPosition).
     void cursorPositionChanged(int position);
 
 protected:
@@ -203,7 +246,7 @@ private:
     void FlushChanges();
 
     std::unique_ptr<TEditMatrix> FMatrix;
-    std::unique_ptr<TSignalled> FSignalled;  // the values last signalled, the changes reported
+    std::unique_ptr<TSignalled> FSignalled;  ///< the values last signalled, the changes reported
     int FDepth = 0;
     bool FChangesNoted = false;
     bool FFlushQueued = false;

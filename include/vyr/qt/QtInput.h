@@ -1,7 +1,8 @@
-// What the Qt backends (Widgets and Quick) share: conversions between Qt's and the host's keys,
-// text and colours, and the one rule that routes a Qt key press to a host window control. Both
-// backends use these functions, so a key behaves the same in a QWidget and in a QQuickItem.
-// Header only (Qt GUI and the host interface): neither backend links the other.
+/// @file
+/// What the Qt backends (Widgets and Quick) share: conversions between Qt's and the host's keys,
+/// text and colours, and the one rule that routes a Qt key press to a host window control. Both
+/// backends use these functions, so a key behaves the same in a QWidget and in a QQuickItem.
+/// Header only (Qt GUI and the host interface): neither backend links the other.
 #pragma once
 
 #include <QtCore/QByteArray>
@@ -14,11 +15,11 @@
 
 namespace vyr::qt {
 
-// The virtual-key code of a named Qt key (Qt::Key_Left -> 37, Qt::Key_PageUp -> 33), or 0 for a
-// key without one. Keys that type a character have none (Qt::Key_Exclam is 0x21, the code of
-// Page Up): their character reaches the control as a key-press only. Named keys: Backspace, Tab,
-// Return and Enter, Escape, Space, Page Up/Down, End, Home, the four arrows, Insert, Delete and
-// F1 to F24.
+/// The virtual-key code of a named Qt key (Qt::Key_Left -> 37, Qt::Key_PageUp -> 33), or 0 for a
+/// key without one. Keys that type a character have none (Qt::Key_Exclam is 0x21, the code of
+/// Page Up): their character reaches the control as a key-press only. Named keys: Backspace, Tab,
+/// Return and Enter, Escape, Space, Page Up/Down, End, Home, the four arrows, Insert, Delete and
+/// F1 to F24.
 [[nodiscard]] inline host::Word VirtualKey(int QtKey) {
     namespace vk = host::vk;
     switch (QtKey) {
@@ -57,14 +58,14 @@ namespace vyr::qt {
         default:
             break;
     }
-    // F1..F24 are 112..135.
+    /// F1..F24 are 112..135.
     if (QtKey >= Qt::Key_F1 && QtKey <= Qt::Key_F24) {
         return static_cast<host::Word>(112 + (QtKey - Qt::Key_F1));
     }
     return 0;
 }
 
-// Shift, Ctrl and Alt as the host's shift state.
+/// Shift, Ctrl and Alt as the host's shift state.
 [[nodiscard]] inline host::TShiftState ShiftState(Qt::KeyboardModifiers Modifiers) {
     host::TShiftState Shift = 0;
     if (Modifiers.testFlag(Qt::ShiftModifier)) Shift |= host::ssShift;
@@ -73,9 +74,9 @@ namespace vyr::qt {
     return Shift;
 }
 
-// 8-bit text from a QString: every character outside Latin-1 becomes '?'.
+/// 8-bit text from a QString: every character outside Latin-1 becomes '?'.
 [[nodiscard]] inline host::AnsiString ToAnsi(const QString& Text) {
-    const QByteArray Latin1 = Text.toLatin1();  // '?' for what Latin-1 lacks
+    const QByteArray Latin1 = Text.toLatin1();  ///< '?' for what Latin-1 lacks
     return host::AnsiString(Latin1.constData(), static_cast<std::size_t>(Latin1.size()));
 }
 
@@ -83,8 +84,8 @@ namespace vyr::qt {
     return QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size()));
 }
 
-// Colours: red, green and blue carry over; the alpha channel and the top byte of a TColor do not.
-// An invalid QColor is black.
+/// Colours: red, green and blue carry over; the alpha channel and the top byte of a TColor do not.
+/// An invalid QColor is black.
 [[nodiscard]] inline host::TColor ToTColor(const QColor& Color) {
     if (!Color.isValid()) return 0;
     const QRgb Rgb = Color.rgb();
@@ -97,22 +98,22 @@ namespace vyr::qt {
                   static_cast<int>((Color >> 16) & 0xFF));
 }
 
-// Where one Qt key press goes.
+/// Where one Qt key press goes.
 struct TKeyRoute {
-    host::Word Key = 0;           // the key-down's virtual key; 0: no key-down
-    host::TShiftState Shift = 0;  // the key-down's shift state
-    host::AnsiString Chars;       // the key-presses, in order
-    bool Delivered = false;       // the control gets the key-down and key-presses at all
-    bool Taken = false;           // the Qt event is accepted (it does not go on to the parents)
+    host::Word Key = 0;           ///< the key-down's virtual key; 0: no key-down
+    host::TShiftState Shift = 0;  ///< the key-down's shift state
+    host::AnsiString Chars;       ///< the key-presses, in order
+    bool Delivered = false;       ///< the control gets the key-down and key-presses at all
+    bool Taken = false;           ///< the Qt event is accepted (it does not go on to the parents)
 };
 
-// The route of a key press (Qt key code, modifiers, its text) to Control. Named keys reach the
-// key-down as virtual keys; the text of keys that type (character keys, Space, and Backspace, Tab,
-// Return and Escape with their control characters) reaches the key-press as Latin-1 characters,
-// so '!' is a key-press only and never Page Up. The arrow keys are the control's only when its
-// answer to WM_GETDLGCODE has DLGC_WANTARROWS, as a dialog asks. Return, Escape and keys the
-// control neither handles nor types reach the control and then go on to the parents (a dialog's
-// default and cancel buttons).
+/// The route of a key press (Qt key code, modifiers, its text) to Control. Named keys reach the
+/// key-down as virtual keys; the text of keys that type (character keys, Space, and Backspace, Tab,
+/// Return and Escape with their control characters) reaches the key-press as Latin-1 characters,
+/// so '!' is a key-press only and never Page Up. The arrow keys are the control's only when its
+/// answer to WM_GETDLGCODE has DLGC_WANTARROWS, as a dialog asks. Return, Escape and keys the
+/// control neither handles nor types reach the control and then go on to the parents (a dialog's
+/// default and cancel buttons).
 [[nodiscard]] inline TKeyRoute RouteKey(host::TWinControl& Control, int QtKey, Qt::KeyboardModifiers Modifiers,
                                         const QString& Text) {
     namespace vk = host::vk;
@@ -120,8 +121,8 @@ struct TKeyRoute {
     Route.Key = VirtualKey(QtKey);
     Route.Shift = ShiftState(Modifiers);
     const host::Word Key = Route.Key;
-    // Of the named keys only these type a character (the others' text, such as the DEL that
-    // Delete carries on X11, is not a typed character).
+    /// Of the named keys only these type a character (the others' text, such as the DEL that
+    /// Delete carries on X11, is not a typed character).
     const bool Types =
         Key == 0 || Key == vk::Back || Key == vk::Tab || Key == vk::Return || Key == vk::Escape || Key == 32;
     if (Types) Route.Chars = ToAnsi(Text);

@@ -1,34 +1,35 @@
-// vyr::QuickEditMatrix, the QML type EditMatrix of the module Vyr.Components: the LED dot-matrix
-// display as a Qt Quick item. It owns one TEditMatrix, shown on the Qt Quick backend
-// (QuickBackend.h), and publishes every published property of the control under the names and
-// types of vyr::QEditMatrix, in the control's declared order.
-//
-// Setters go through the control's own setters, so defaults, clamping, repaints and the order
-// effects of the control hold unchanged. Integers outside the range of the control's byte
-// properties (ledSize, ledDistance, stepToOutside, totalVisible) are clamped to 0..255 before the
-// setter; colours keep red, green and blue (alpha is ignored, an invalid colour is black); text
-// is 8-bit Latin-1 (other characters become '?').
-//
-// Loading. The values a QML declaration writes are kept until the component completes and then
-// applied in the control's declared order, whatever order the declaration wrote them in, as a
-// form is loaded: EditMatrix { totalVisible: 20; stepToOutside: 8 } gives stepToOutside 5 (it is
-// clamped to half the width of 10 in force when it is applied, before totalVisible). Until then a
-// property reads back the value written. Later assignments go straight to the setters. An item
-// made from C++ (not by a QML engine) has no loading phase.
-//
-// Notification: every property has a change signal, emitted whenever the value has changed,
-// whatever changed it: a setter, the keyboard (text, overwrite, cursorPosition), the focus
-// (activeLed), a control code inside a scroll frame (colours, delay, LED geometry). A change
-// caused by a call from Qt (a setter, a key, the focus, a click) is signalled before that call
-// returns; a change made inside a frame (a scroll step, a blink toggle, a host repaint) is
-// signalled from the event loop once the frame has returned, so a handler may set properties
-// freely.
-//
-// Size: implicitWidth and implicitHeight are the LED geometry: width d + p x 6 x totalVisible,
-// height d + p x 9 in edit mode, d + p x 7 while scrolling (p = ledSize + d, d = ledDistance).
-//
-// Threads: GUI thread only. While scrolling, the control's two worker threads hand their steps
-// to the GUI thread through Qt's event loop; destroying the item ends them first.
+/// @file
+/// vyr::QuickEditMatrix, the QML type EditMatrix of the module Vyr.Components: the LED dot-matrix
+/// display as a Qt Quick item. It owns one TEditMatrix, shown on the Qt Quick backend
+/// (QuickBackend.h), and publishes every published property of the control under the names and
+/// types of vyr::QEditMatrix, in the control's declared order.
+///
+/// Setters go through the control's own setters, so defaults, clamping, repaints and the order
+/// effects of the control hold unchanged. Integers outside the range of the control's byte
+/// properties (ledSize, ledDistance, stepToOutside, totalVisible) are clamped to 0..255 before the
+/// setter; colours keep red, green and blue (alpha is ignored, an invalid colour is black); text
+/// is 8-bit Latin-1 (other characters become '?').
+///
+/// Loading. The values a QML declaration writes are kept until the component completes and then
+/// applied in the control's declared order, whatever order the declaration wrote them in, as a
+/// form is loaded: EditMatrix { totalVisible: 20; stepToOutside: 8 } gives stepToOutside 5 (it is
+/// clamped to half the width of 10 in force when it is applied, before totalVisible). Until then a
+/// property reads back the value written. Later assignments go straight to the setters. An item
+/// made from C++ (not by a QML engine) has no loading phase.
+///
+/// Notification: every property has a change signal, emitted whenever the value has changed,
+/// whatever changed it: a setter, the keyboard (text, overwrite, cursorPosition), the focus
+/// (activeLed), a control code inside a scroll frame (colours, delay, LED geometry). A change
+/// caused by a call from Qt (a setter, a key, the focus, a click) is signalled before that call
+/// returns; a change made inside a frame (a scroll step, a blink toggle, a host repaint) is
+/// signalled from the event loop once the frame has returned, so a handler may set properties
+/// freely.
+///
+/// Size: implicitWidth and implicitHeight are the LED geometry: width d + p x 6 x totalVisible,
+/// height d + p x 9 in edit mode, d + p x 7 while scrolling (p = ledSize + d, d = ledDistance).
+///
+/// Threads: GUI thread only. While scrolling, the control's two worker threads hand their steps
+/// to the GUI thread through Qt's event loop; destroying the item ends them first.
 #pragma once
 
 #include <QtCore/QVariant>
@@ -44,8 +45,8 @@
 namespace vyr {
 
 namespace quick {
-// The backend's item, EditMatrix's base, known to QML as a type without a name of its own (so
-// that QML tools know an EditMatrix is an Item).
+/// The backend's item, EditMatrix's base, known to QML as a type without a name of its own (so
+/// that QML tools know an EditMatrix is an Item).
 struct QQuickHostItemForeign {
     Q_GADGET
     QML_FOREIGN(vyr::quick::QQuickHostItem)
@@ -81,22 +82,23 @@ class QuickEditMatrix : public vyr::quick::QQuickHostItem {
     Q_PROPERTY(int cursorPosition READ cursorPosition WRITE setCursorPosition NOTIFY cursorPositionChanged)
 
 public:
-    // The LED shape (EditMatrix.Square, EditMatrix.Circle). Circle keeps ledSize odd and >= 3.
-    // The underlying type is fixed, so any number QML hands over is a value of the type; the
-    // setter clamps it to the shapes there are.
+    /// The LED shape (EditMatrix.Square, EditMatrix.Circle). Circle keeps ledSize odd and >= 3.
+    /// The underlying type is fixed, so any number QML hands over is a value of the type; the
+    /// setter clamps it to the shapes there are.
     enum LedShape : int { Square = 0, Circle = 1 };
     Q_ENUM(LedShape)
 
     explicit QuickEditMatrix(QQuickItem* Parent = nullptr);
-    // Stops the marquee's threads (a step still queued is cancelled) before anything goes.
+    /// Stops the marquee's threads (a step still queued is cancelled) before anything goes.
     ~QuickEditMatrix() override;
 
-    // Defaults and rules as vyr::QEditMatrix (vyr/qt/QEditMatrix.h): scroll false, delay 100,
-    // blinkOffColor (64, 0, 0), blinkDelay 100, activeLed true, activeLedOnColor (255, 0, 0),
-    // activeLedOffColor (64, 0, 0), backgroundColor black, charset "" (none; a name refers to the
-    // application's shared CharSet of that name), inactiveLedOnColor (128, 0, 0),
-    // inactiveLedOffColor black, ledShape Square, ledSize 2, ledDistance 1, stepActive false,
-    // stepToOutside 5, text "", totalVisible 10, overwrite false.
+    /// @{
+    /// Defaults and rules as vyr::QEditMatrix (vyr/qt/QEditMatrix.h): scroll false, delay 100,
+    /// blinkOffColor (64, 0, 0), blinkDelay 100, activeLed true, activeLedOnColor (255, 0, 0),
+    /// activeLedOffColor (64, 0, 0), backgroundColor black, charset "" (none; a name refers to the
+    /// application's shared CharSet of that name), inactiveLedOnColor (128, 0, 0),
+    /// inactiveLedOffColor black, ledShape Square, ledSize 2, ledDistance 1, stepActive false,
+    /// stepToOutside 5, text "", totalVisible 10, overwrite false.
     [[nodiscard]] bool scroll() const;
     void setScroll(bool Scroll);
     [[nodiscard]] int delay() const;
@@ -135,17 +137,22 @@ public:
     void setTotalVisible(int Cells);
     [[nodiscard]] bool overwrite() const;
     void setOverwrite(bool Overwrite);
-    // The cursor: 0 (before the first character) to the text's length. Setting it moves the
-    // cursor as Left and Right keys would, clamped to 0..length; it is applied last when loading.
+    /// @}
+    /// @{
+    /// The cursor: 0 (before the first character) to the text's length. Setting it moves the
+    /// cursor as Left and Right keys would, clamped to 0..length; it is applied last when loading.
     [[nodiscard]] int cursorPosition() const;
     void setCursorPosition(int Position);
+    /// @}
 
-    // The control itself, for the rest of its public API.
+    /// @{
+    /// The control itself, for the rest of its public API.
     [[nodiscard]] TEditMatrix& control() { return *FMatrix; }
     [[nodiscard]] const TEditMatrix& control() const { return *FMatrix; }
+    /// @}
 
-    // The application's TCharSet named Name (Latin-1), made on first use and destroyed with the
-    // application object. Empty name: null.
+    /// The application's TCharSet named Name (Latin-1), made on first use and destroyed with the
+    /// application object. Empty name: null.
     static TCharSet* sharedCharset(const QString& Name);
 
 signals:
@@ -177,7 +184,7 @@ protected:
     void hostCallEnd(bool InPaint) override;
 
 public:
-    // The properties in the control's declared order (cursorPosition last).
+    /// The properties in the control's declared order (cursorPosition last).
     enum EProperty : int {
         PScroll,
         PDelay,
@@ -206,10 +213,12 @@ private:
     class TCall;
     struct TSnapshot;
 
-    // Applies Value to property P now, or keeps it for componentComplete while loading.
+    /// @{
+    /// Applies Value to property P now, or keeps it for componentComplete while loading.
     void Write(EProperty P, QVariant Value);
     void Apply(EProperty P, const QVariant& Value);
-    // The value written while loading, or null.
+    /// @}
+    /// The value written while loading, or null.
     [[nodiscard]] const QVariant* Pending(EProperty P) const;
 
     void ChangeNoted();
@@ -217,7 +226,7 @@ private:
     void FlushChanges();
 
     std::unique_ptr<TEditMatrix> FMatrix;
-    std::unique_ptr<TSnapshot> FShown;  // the values last signalled
+    std::unique_ptr<TSnapshot> FShown;  ///< the values last signalled
     std::array<QVariant, PropertyCount> FPending;
     bool FLoading = false;
     int FDepth = 0;
@@ -227,10 +236,10 @@ private:
     bool FFlushAgain = false;
 };
 
-// The QML type CharSet: the non-visual TCharSet. Its name is the name a matrix's charset property
-// refers to: CharSet { name: "digits" } stands for the application's shared TCharSet "digits"
-// (QuickEditMatrix::sharedCharset), the very component an EditMatrix { charset: "digits" }
-// refers to. It owns nothing; an empty name (the default) stands for none.
+/// The QML type CharSet: the non-visual TCharSet. Its name is the name a matrix's charset property
+/// refers to: CharSet { name: "digits" } stands for the application's shared TCharSet "digits"
+/// (QuickEditMatrix::sharedCharset), the very component an EditMatrix { charset: "digits" }
+/// refers to. It owns nothing; an empty name (the default) stands for none.
 class QuickCharSet : public QObject {
     Q_OBJECT
     QML_NAMED_ELEMENT(CharSet)
@@ -242,7 +251,7 @@ public:
 
     [[nodiscard]] QString name() const { return FName; }
     void setName(const QString& Name);
-    // The shared TCharSet of that name (made on first use), or null for an empty name.
+    /// The shared TCharSet of that name (made on first use), or null for an empty name.
     [[nodiscard]] TCharSet* charSet() const;
 
 signals:
