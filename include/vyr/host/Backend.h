@@ -32,6 +32,8 @@ public:
     virtual void FocusChanged(bool /*Focused*/) {}
 };
 
+/// A window system as the host sees it: it makes the window (peer) of each window control and runs
+/// the GUI message loop. One widget set serves a form and every control on it; it outlives them.
 class TWidgetSet {
 public:
     virtual ~TWidgetSet() = default;

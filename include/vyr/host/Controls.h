@@ -44,17 +44,22 @@ inline constexpr TControlStyle csFixedHeight = 1U << 8;  ///< height kept when s
 /// A control without a window of its own (the host's graphic controls derive from it).
 class TControl : public TComponent {
 public:
+    /// Makes a control owned by AOwner (null: owned by no component), with no parent and size 0 x
+    /// 0.
     explicit TControl(TComponent* AOwner);
     ~TControl() override;  ///< leaves its parent first
 
     [[nodiscard]] std::string_view ClassName() const override { return "TControl"; }
 
+    /// The window control that shows this one, or null.
     [[nodiscard]] TWinControl* Parent() const { return FParent; }
     /// Appends the control to AParent's children (and its tab order, for window controls);
     /// null removes it. A window control gets or loses its window accordingly.
     virtual void SetParent(TWinControl* AParent);
 
+    /// Width in pixels, 0..MaxExtent.
     [[nodiscard]] int Width() const { return FWidth; }
+    /// Height in pixels, 0..MaxExtent.
     [[nodiscard]] int Height() const { return FHeight; }
     /// @{
     /// Clamped to 0..MaxExtent; Width()/Height() tell what was taken.
@@ -62,9 +67,14 @@ public:
     void SetHeight(int AHeight);
     /// @}
 
+    /// @{
+    /// The control's style flags (cs... above). Default: csCaptureMouse, csClickEvents and
+    /// csDoubleClicks.
     [[nodiscard]] TControlStyle ControlStyle() const { return FControlStyle; }
     void SetControlStyle(TControlStyle AStyle) { FControlStyle = AStyle; }
+    /// @}
 
+    /// Event run by Click (a mouse click on the control); may be empty.
     std::function<void(TControl&)> OnClick;
 
     /// Dynamic handler for a mouse click; the host's handling runs OnClick.
@@ -82,8 +92,11 @@ private:
     TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csDoubleClicks;
 };
 
+/// A control with a window of its own (from the widget set) while it sits on a shown form: it takes
+/// the keyboard focus, has a tab order and receives window messages through WndProc.
 class TWinControl : public TControl {
 public:
+    /// Makes a window control owned by AOwner, with no parent, no window and TabStop false.
     explicit TWinControl(TComponent* AOwner);
     ~TWinControl() override;  ///< children are left without a parent (their owner frees them)
 
@@ -110,11 +123,14 @@ public:
     void SetTabStop(bool ATabStop) { FTabStop = ATabStop; }
     /// @}
 
+    /// True while the control has its window (a peer).
     [[nodiscard]] bool HandleAllocated() const { return FPeer != nullptr; }
+    /// The control's window, or null while it has none.
     [[nodiscard]] TWindowPeer* Peer() const { return FPeer.get(); }
     /// The form at the top of the parent chain (this, if it is a form), or null.
     [[nodiscard]] TForm* ParentForm() const;
 
+    /// True when the control has the keyboard focus of its form.
     [[nodiscard]] bool Focused() const;
     /// True when the control has a window (focus needs one).
     [[nodiscard]] virtual bool CanFocus() const;
@@ -128,9 +144,15 @@ public:
     /// Sends a message to the control now (WndProc).
     void Perform(TMessage& Message) { WndProc(Message); }
 
+    /// Event run by KeyDown with the virtual-key code (which it may change, 0 to swallow the key)
+    /// and the shift state.
     std::function<void(TWinControl&, Word& Key, TShiftState Shift)> OnKeyDown;
+    /// Event run by KeyPress with the typed 8-bit character (which it may change, '\0' to swallow
+    /// it).
     std::function<void(TWinControl&, char& Key)> OnKeyPress;
+    /// Event run by DoEnter, when the control gains the keyboard focus.
     std::function<void(TWinControl&)> OnEnter;
+    /// Event run by DoExit, when the control loses the keyboard focus.
     std::function<void(TWinControl&)> OnExit;
 
     /// @{
@@ -178,6 +200,7 @@ private:
 /// A window control with its own canvas (drawing onto its window) and a virtual Paint.
 class TCustomControl : public TWinControl {
 public:
+    /// Makes a custom control owned by AOwner; its canvas draws nowhere until it has a window.
     explicit TCustomControl(TComponent* AOwner);
     ~TCustomControl() override;
 
@@ -202,6 +225,8 @@ private:
 /// controls on it (ActiveControl).
 class TForm : public TWinControl {
 public:
+    /// Makes a form owned by AOwner whose windows come from WidgetSet, which must outlive it. Not
+    /// shown yet.
     TForm(TComponent* AOwner, TWidgetSet& WidgetSet);
     ~TForm() override;
 
@@ -244,6 +269,8 @@ public:
     /// the message goes to standard error as "Exception: <message>".
     std::function<void(const std::exception&)> OnException;
 
+    /// Reports E: remembers its message (LastExceptionMessage) and calls OnException, or writes
+    /// "Exception: <message>" to standard error when it is not set.
     void HandleException(const std::exception& E);
     /// @{
     /// The message of the last exception reported (empty if none); for tools and tests.
@@ -258,6 +285,7 @@ private:
     std::string FLastMessage;
 };
 
+/// The process's application object (GUI thread).
 TApplication& Application();
 
 /// @{

@@ -39,10 +39,15 @@ namespace vyr::host {
 /// the reason is not the operating system's (a file too large, not a regular file).
 class EFileError : public std::runtime_error {
 public:
+    /// The fault of Action ("cannot write", ...) on FileName for Reason; ErrorNumber is errno, or
+    /// 0.
     EFileError(std::string Action, std::string FileName, std::string Reason, int ErrorNumber);
 
+    /// The file's name, as given.
     [[nodiscard]] const std::string& FileName() const { return FFileName; }
+    /// Why it failed, e.g. strerror's text.
     [[nodiscard]] const std::string& Reason() const { return FReason; }
+    /// The errno value, or 0 when the reason is not the operating system's.
     [[nodiscard]] int ErrorNumber() const { return FErrorNumber; }
 
 private:
@@ -51,16 +56,16 @@ private:
     int FErrorNumber;
 };
 
+/// Writes one file safely (see the file's description): the bytes become the file only at Commit.
+/// Not copyable. One thread at a time.
 class TFileWriter {
 public:
     /// Opens the temporary file (or the special file itself). Throws EFileError.
     explicit TFileWriter(std::string Path);
-    /// @{
     /// Without Commit: the temporary file is removed and the target left as it was.
     ~TFileWriter();
     TFileWriter(const TFileWriter&) = delete;
     TFileWriter& operator=(const TFileWriter&) = delete;
-    /// @}
 
     /// @{
     /// Appends bytes (buffered). Throws EFileError at the first failure.

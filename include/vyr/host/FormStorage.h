@@ -43,10 +43,14 @@ class TWinControl;
 /// that cannot be opened or written).
 class EFormError : public std::runtime_error {
 public:
+    /// The fault Message at line Line (1-based; 0: none) of FileName.
     EFormError(std::string FileName, int Line, std::string Message);
 
+    /// The form file's name, as given to the reader or writer.
     [[nodiscard]] const std::string& FileName() const { return FFileName; }
+    /// The line of the fault, 1-based; 0 when it has none.
     [[nodiscard]] int Line() const { return FLine; }
+    /// What was found and what was expected, without the file and line.
     [[nodiscard]] const std::string& Message() const { return FMessage; }
 
 private:
@@ -99,7 +103,7 @@ void LoadComponentFromFile(TComponent& Target, const std::string& Path);
 // ---- The value syntax, for tools that take property values elsewhere -------------------------
 
 /// A string as the form file writes it: double quotes; printable ASCII as itself except '"' and
-/// '\', which are written \" and \\; every other code (0..31, 127..255) as \xHH.
+/// '\\', which are written `\"` and `\\`; every other code (0..31, 127..255) as `\xHH`.
 [[nodiscard]] std::string QuoteFormString(std::string_view Value);
 
 }  // namespace vyr::host

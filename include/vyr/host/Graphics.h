@@ -21,6 +21,7 @@ class TBitmap;
 /// already 200 MB). Negative requests become 0.
 inline constexpr int MaxExtent = 8192;
 
+/// The pixel format of a TBitmap: 24 bits a pixel is the only one.
 enum class TPixelFormat { pf24bit };
 
 /// What a canvas draws onto. A backend's window surface implements this too.
@@ -33,20 +34,23 @@ public:
     virtual void Draw(int X, int Y, const TBitmap& Source) = 0;
 };
 
+/// The fill colour of a canvas.
 struct TBrush {
     TColor Color = 0xFFFFFF;  ///< clWhite, as the host's brushes start
 };
 
+/// Draws onto a target (a bitmap or a window surface): fills with its brush colour and copies
+/// bitmaps. Does nothing without a target.
 class TCanvas {
 public:
-    /// @{
     /// Target may be null: then every operation does nothing (a control without a window).
     explicit TCanvas(TCanvasTarget* Target = nullptr) : FTarget(Target) {}
+    /// Draws onto Target from now on (null: nowhere). The canvas does not own it.
     void SetTarget(TCanvasTarget* Target) { FTarget = Target; }
+    /// What the canvas draws onto, or null.
     [[nodiscard]] TCanvasTarget* Target() const { return FTarget; }
-    /// @}
 
-    TBrush Brush;
+    TBrush Brush;  ///< the colour FillRect fills with; white at first
 
     /// Fills Rect with Brush.Color.
     void FillRect(const TRect& Rect);
@@ -57,6 +61,8 @@ private:
     TCanvasTarget* FTarget;
 };
 
+/// An off-screen picture of 24-bit pixels (layout: see the file's description), 0 x 0 at first. Not
+/// copyable; draw on it through Canvas() or write its rows through ScanLine.
 class TBitmap : private TCanvasTarget {
 public:
     TBitmap();
@@ -64,7 +70,9 @@ public:
     TBitmap(const TBitmap&) = delete;
     TBitmap& operator=(const TBitmap&) = delete;
 
+    /// Width in pixels, 0..MaxExtent.
     [[nodiscard]] int Width() const { return FWidth; }
+    /// Height in pixels, 0..MaxExtent.
     [[nodiscard]] int Height() const { return FHeight; }
     /// @{
     /// Sizes are clamped to 0..MaxExtent. Pixels that remain inside the new size keep their
@@ -72,7 +80,10 @@ public:
     void SetWidth(int AWidth);
     void SetHeight(int AHeight);
     void SetSize(int AWidth, int AHeight);
-    void SetPixelFormat(TPixelFormat) {}  // always 24-bit
+    /// @}
+    /// @{
+    /// The pixel format: always pf24bit; setting it changes nothing.
+    void SetPixelFormat(TPixelFormat) {}
     [[nodiscard]] TPixelFormat PixelFormat() const { return TPixelFormat::pf24bit; }
     /// @}
 
@@ -87,6 +98,7 @@ public:
     /// The colour at (X, Y) as a TColor (red in the low byte); 0 outside the bitmap.
     [[nodiscard]] TColor Pixel(int X, int Y) const;
 
+    /// The canvas that draws onto this bitmap.
     [[nodiscard]] TCanvas& Canvas() { return FCanvas; }
 
 private:

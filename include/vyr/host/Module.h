@@ -28,6 +28,7 @@ namespace vyr::host {
 
 class TBitmap;
 
+/// A loaded module (the program or a library), as the module functions name it; 0 names none.
 using HMODULE = std::uintptr_t;
 
 /// @{
@@ -48,7 +49,7 @@ struct TLibModule {
     HMODULE CodeInstance = 0;    ///< always 0 on this host
     HMODULE DataInstance = 0;    ///< always 0 on this host
     HMODULE ResInstance = 0;     ///< the module that supplies the library's resources
-    std::intptr_t Reserved = 0;
+    std::intptr_t Reserved = 0;  ///< unused, 0
 };
 
 /// Puts Module at the head of the host's module list. A record that is already registered is
@@ -128,23 +129,23 @@ inline constexpr std::string_view RT_GROUP_ICON = "GROUP_ICON";
 inline constexpr std::string_view RT_RCDATA = "RCDATA";
 /// @}
 
-inline constexpr std::uint16_t LANG_NEUTRAL = 0;
-inline constexpr std::uint16_t LANG_DANISH = 1030;
+inline constexpr std::uint16_t LANG_NEUTRAL = 0;    ///< resource language: neutral (the default resources)
+inline constexpr std::uint16_t LANG_DANISH = 1030;  ///< resource language: Danish (the resource module's)
 
 /// One resource as a module lays it out.
 struct TResourceEntry {
-    const char* Type;
-    const char* Name;
-    std::uint16_t Language;
-    const std::uint8_t* Data;
-    std::uint32_t Size;
+    const char* Type;          ///< resource type (RT_... or a name), zero-terminated
+    const char* Name;          ///< resource name, zero-terminated
+    std::uint16_t Language;    ///< language (LANG_...)
+    const std::uint8_t* Data;  ///< the resource's bytes, Size of them
+    std::uint32_t Size;        ///< size of Data in bytes
 };
 
 /// The table a module's "VyrResourceDirectory" export returns.
 struct TResourceDirectory {
-    std::uint32_t Count;
-    const TResourceEntry* Entries;
-    const char* Description;  ///< the image's description string (zero-terminated), or null
+    std::uint32_t Count;            ///< number of entries
+    const TResourceEntry* Entries;  ///< the entries, Count of them
+    const char* Description;        ///< the image's description string (zero-terminated), or null
 };
 
 /// @{
@@ -153,10 +154,11 @@ inline constexpr const char* ResourceDirectoryExport = "VyrResourceDirectory";
 using TResourceDirectoryFunc = const TResourceDirectory* (*)();
 /// @}
 
+/// A resource found in a loaded module (FindResource).
 struct TResource {
-    std::string Type;
-    std::string Name;
-    std::uint16_t Language = 0;
+    std::string Type;                    ///< resource type, e.g. "RCDATA"
+    std::string Name;                    ///< resource name
+    std::uint16_t Language = 0;          ///< language (LANG_...)
     std::span<const std::uint8_t> Data;  ///< valid while the module stays loaded
 };
 

@@ -35,17 +35,19 @@ namespace vyr::host {
 
 /// A unit's start-up and shut-down routine (either may be null: nothing to do).
 struct TPackageUnitEntry {
-    void (*Init)();
-    void (*FInit)();
+    void (*Init)();   ///< start-up routine, or null
+    void (*FInit)();  ///< shut-down routine, or null
 };
 
 /// The units of a package in start-up order.
 struct TPackageInfoTable {
-    std::int32_t UnitCount;
-    const TPackageUnitEntry* UnitInfo;
+    std::int32_t UnitCount;             ///< number of entries in UnitInfo
+    const TPackageUnitEntry* UnitInfo;  ///< the entries, UnitCount of them
 };
 
+/// The package's exported "GetPackageInfoTable" function: gives its unit table.
 using TGetPackageInfoTableFunc = const TPackageInfoTable* (*)();
+/// A package's exported "Initialize" or "Finalize" procedure.
 using TPackageProc = void (*)();
 
 /// Runs every start-up routine of Table in table order. When one raises, the units already
@@ -105,21 +107,24 @@ constexpr std::uint8_t PackageNameHash(std::string_view Name) {
     return H;
 }
 
+/// A package that a package requires, as its PACKAGEINFO lists it.
 struct TPackageName {
-    std::uint8_t HashCode = 0;
-    std::string Name;
+    std::uint8_t HashCode = 0;  ///< PackageNameHash of Name, as stored
+    std::string Name;           ///< the package's name, e.g. "rtl"
 };
 
+/// A unit that a package contains, as its PACKAGEINFO lists it.
 struct TPackageUnit {
-    std::uint8_t Flags = 0;
-    std::uint8_t HashCode = 0;
-    std::string Name;
+    std::uint8_t Flags = 0;     ///< unit flags (uf...)
+    std::uint8_t HashCode = 0;  ///< PackageNameHash of Name, as stored
+    std::string Name;           ///< the unit's name
 };
 
+/// A package's PACKAGEINFO resource, read (ParsePackageInfo) or to be written.
 struct TPackageInfo {
-    std::uint32_t Flags = 0;
-    std::vector<TPackageName> Requires;
-    std::vector<TPackageUnit> Contains;
+    std::uint32_t Flags = 0;             ///< package flags (pf...)
+    std::vector<TPackageName> Requires;  ///< the packages it requires, in stored order
+    std::vector<TPackageUnit> Contains;  ///< the units it contains, in stored order
 };
 
 /// Raised by the package loader and by ParsePackageInfo; the message names the package file (when

@@ -25,8 +25,8 @@ using TComponentFactory = TComponent* (*)(TComponent* Owner);
 
 /// A component class as the palette knows it: its name (what ClassName() answers) and its factory.
 struct TComponentClass {
-    std::string_view ClassName;
-    TComponentFactory Create = nullptr;
+    std::string_view ClassName;          ///< the class's name, as ClassName() answers
+    TComponentFactory Create = nullptr;  ///< makes a component of the class
 };
 
 /// The class T under the name Name (which must be what T's ClassName() answers).
@@ -42,11 +42,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// A component class on the palette (RegisterComponents): where it appears and how it is made.
 struct TPaletteEntry {
-    std::string Page;
-    std::string ClassName;
-    TComponentFactory Create = nullptr;
-    HMODULE Module = 0;  ///< the module that holds the factory (0 if unknown)
+    std::string Page;                    ///< the palette page it was registered on, e.g. "Vyr"
+    std::string ClassName;               ///< the class's name
+    TComponentFactory Create = nullptr;  ///< makes a component of the class
+    HMODULE Module = 0;                  ///< the module that holds the factory (0 if unknown)
 };
 
 /// @{

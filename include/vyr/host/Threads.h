@@ -26,6 +26,8 @@
 
 namespace vyr::host {
 
+/// A worker thread that runs Execute, with terminate and suspend requests, interruptible pauses and
+/// synchronised calls to the GUI thread (see the file's description). Not copyable.
 class TThread {
 public:
     /// CreateSuspended true: Execute starts only at the first Resume. False: it starts now.
@@ -52,9 +54,14 @@ public:
     /// so waiting can never deadlock. A thread that was never started ends at once. Idempotent.
     void WaitFor();
 
+    /// True once Terminate has been called; Execute should then return soon. Any thread.
     [[nodiscard]] bool Terminated() const { return FTerminated.load(std::memory_order_acquire); }
+    /// True while the thread is created suspended and not resumed yet, or suspended by Suspend. Any
+    /// thread.
     [[nodiscard]] bool Suspended() const;
+    /// True once Execute has been started (by the constructor or the first Resume). Any thread.
     [[nodiscard]] bool Started() const;
+    /// True once Execute has returned (or raised). Any thread.
     [[nodiscard]] bool Finished() const { return FFinished.load(std::memory_order_acquire); }
     /// The exception that escaped Execute, or null. Read it once Finished() is true or WaitFor has
     /// returned; before that it is null.
@@ -106,6 +113,7 @@ std::size_t PendingThreadErrorCount();
 /// so the old hook's owner may go away as soon as this returns.
 void SetWakeMainThread(std::function<void()> WakeUp);
 
+/// True on the GUI thread (see the file's description).
 [[nodiscard]] bool IsGuiThread();
 /// Makes the calling thread the GUI thread.
 void SetGuiThread();
