@@ -7,8 +7,10 @@
 
 namespace vyr {
 
+/// A character-set component that a TEditMatrix can refer to (Charset); see the file's description.
 class TCharSet : public host::TComponent {
 public:
+    /// Makes the component owned by AOwner.
     explicit TCharSet(host::TComponent* AOwner);
     ~TCharSet() override;
 

@@ -39,12 +39,13 @@ enum class EShape : host::Byte { Square = 0, Circle = 1 };
 
 /// One character of the edited text. The list ends with a sentinel node of Character 0.
 struct Node {
-    host::Byte Character = 0;
+    host::Byte Character = 0;  ///< the character code (0 in the end sentinel)
     Node* NextNode = nullptr;  ///< null only in the end sentinel
     Node* PrevNode = nullptr;  ///< null only in the first node
 };
 
-/// @{
+/// A link between stream cells: the index of a cell in the control's cell pool, 0 for none.
+using TPixelLink = TSlabIndex;
 /// One cell of the scroll column stream. Columns are chained through their top cells (heads).
 /// LED column: 7 cells linked by Down/Up, Value 0 or 1. Letter code: 7 cells, head Value = the
 /// code character, then the high, middle and low value bytes and three 0 cells along Down.
@@ -52,16 +53,14 @@ struct Node {
 /// Up (each value cell's Down points back toward the head).
 /// The links name cells of the control's cell pool by index (0: none; TEditMatrix::PixelPool().At
 /// gives the cell), so that a cell takes 20 bytes.
-using TPixelLink = TSlabIndex;
 struct _Pixel {
-    host::Byte Value = 0;
-    TPixelLink Prev = 0;  ///< same row, column before
-    TPixelLink Next = 0;  ///< same row, column after
-    TPixelLink Up = 0;
-    TPixelLink Down = 0;
+    host::Byte Value = 0;  ///< LED cell: 0 or 1; head of a code: the code character; value cell: a byte
+    TPixelLink Prev = 0;   ///< same row, column before
+    TPixelLink Next = 0;   ///< same row, column after
+    TPixelLink Up = 0;     ///< the cell above (a digit code: the next value cell)
+    TPixelLink Down = 0;   ///< the cell below (a letter code: the next value cell)
 };
 static_assert(sizeof(_Pixel) == 20, "a stream cell is a byte and four 32-bit links");
-/// @}
 
 /// Figures of a matrix's column stream, read in one walk. The walk follows the column heads from
 /// the first to the last and stops early at a missing link or on coming back to the first head,
@@ -108,17 +107,24 @@ private:
 /// Advances the marquee by one LED column every Delay milliseconds (TryToScrollOnce).
 class TDelayTimer : public TMatrixTimer {
 public:
+    /// The delay timer of AMatrix, created suspended.
     explicit TDelayTimer(TEditMatrix* AMatrix);
 };
 
 /// Flips the blink phase every BlinkDelay milliseconds (TryToBlink).
 class TBlinkTimer : public TMatrixTimer {
 public:
+    /// The blink timer of AMatrix, created suspended.
     explicit TBlinkTimer(TEditMatrix* AMatrix);
 };
 
+/// The LED dot-matrix control: a line of 8-bit text shown as 5 x 7 LED characters, edited from the
+/// keyboard or run as a marquee (see the file's description). Its published properties follow in
+/// declared order, each with its getter, its setter and its default. GUI thread only.
 class TEditMatrix : public host::TCustomControl {
 public:
+    /// Makes the control owned by AOwner with every property at its default (181 x 28 pixels, edit
+    /// mode, empty text) and both worker threads suspended. Nothing is drawn until it has a window.
     explicit TEditMatrix(host::TComponent* AOwner);
     ~TEditMatrix() override;
 
@@ -300,37 +306,68 @@ public:
     /// @}
 
     // ---- Read-only views of the state, for applications, tools and tests ------------------
+    /// True from the start of construction to its end; Paint draws nothing meanwhile.
     [[nodiscard]] bool Creating() const { return FCreating; }
+    /// True once destruction has begun; worker steps then return without drawing.
     [[nodiscard]] bool Destroying() const { return FDestroying; }
+    /// The next Paint draws the whole frame (set by the repainting setters, cleared by every
+    /// whole frame).
     [[nodiscard]] bool TotalRefresh() const { return FTotalRefresh; }
+    /// The next Paint takes the quick frame (set by a scroll step and a blink toggle, cleared by
+    /// the repainting setters); it wins over TotalRefresh.
     [[nodiscard]] bool MiniRefresh() const { return FMiniRefresh; }
+    /// The LED geometry (shape, size, spacing, visible width or mode) changed since the control's
+    /// size and back buffer were last computed in edit mode.
     [[nodiscard]] bool GeometryChanged() const { return FGeometryChanged; }
+    /// The back buffer every frame is drawn into and copied from, or null before the first frame.
     [[nodiscard]] const host::TBitmap* Bitmap() const { return FBitmap.get(); }
+    /// The glyph table: five column bytes per character code, column k of code c at 5 x c + k,
+    /// bit 6 the top LED row, bit 0 the bottom, bit 7 never shown.
     [[nodiscard]] const std::array<host::Byte, 256 * 5>& CharTable() const { return FCharTable; }
+    /// Colour of lit LEDs in the static frame: the active or the inactive on-colour, following
+    /// ActiveLED.
     [[nodiscard]] host::TColor OnColor() const { return FOnColor; }
+    /// Colour of unlit LEDs in the static frame, chosen the same way.
     [[nodiscard]] host::TColor OffColor() const { return FOffColor; }
+    /// The cursor's index in the text, 0..TextLength() (TextLength(): after the last character).
     [[nodiscard]] std::int32_t CursorPos() const { return FCursorPos; }
+    /// Index of the character in the window's first slot, 0..TextLength().
     [[nodiscard]] std::int32_t FirstVisible() const { return FFirstVisible; }
+    /// Number of characters in the text (the end sentinel not counted).
     [[nodiscard]] std::int32_t TextLength() const { return FTextLength; }
+    /// The first node of the character list (the end sentinel when the text is empty).
     [[nodiscard]] const Node* FirstNode() const { return FFirstNode; }
+    /// The node at the cursor (the end sentinel when the cursor is after the last character).
     [[nodiscard]] const Node* CursorNode() const { return FCursorNode; }
+    /// The node in the window's first slot.
     [[nodiscard]] const Node* VisibleNode() const { return FVisibleNode; }
+    /// The end sentinel of the character list (Character 0).
     [[nodiscard]] const Node* EndNode() const { return FEndNode; }
+    /// Head cell of the stream's first column, or null while there is no stream.
     [[nodiscard]] const _Pixel* StreamHead() const { return FStreamHead; }
+    /// Head cell of the stream's last column, or null while there is no stream.
     [[nodiscard]] const _Pixel* StreamTail() const { return FStreamTail; }
+    /// Head cell of the stream column shown at the scroll frame's left edge, or null.
     [[nodiscard]] const _Pixel* ScrollPos() const { return FScrollPos; }
-    /// @{
     /// The pool of the stream's cells, read-only: its At() follows the links of the cells above.
     [[nodiscard]] const TSlabPool<_Pixel>& PixelPool() const { return FPixelPool; }
+    /// Colour of lit LEDs in the scroll frame (ActiveLEDOnColor, or a code's).
     [[nodiscard]] host::TColor ScrollOnColor() const { return FScrollOnColor; }
+    /// Colour of unlit LEDs in the scroll frame (ActiveLEDOffColor, or a code's).
     [[nodiscard]] host::TColor ScrollOffColor() const { return FScrollOffColor; }
+    /// Colour of lit LEDs in the blink-off phase while scrolling (BlinkOffColor, or a code's).
     [[nodiscard]] host::TColor ScrollBlinkOffColor() const { return FScrollBlinkOffColor; }
+    /// The blink phase, toggled by every blink step.
     [[nodiscard]] bool BlinkState() const { return FBlinkState; }
+    /// True while a control code has switched blinking on.
     [[nodiscard]] bool Blinking() const { return FBlinking; }
+    /// True once a halting control code has stopped the marquee from advancing.
     [[nodiscard]] bool ScrollHalted() const { return FScrollHalted; }
+    /// The thread that advances the marquee: made suspended with the control, started by the
+    /// first switch to scroll mode.
     [[nodiscard]] const TDelayTimer* DelayTimer() const { return FDelayTimer.get(); }
+    /// The thread that flips the blink phase: made and started as the delay timer is.
     [[nodiscard]] const TBlinkTimer* BlinkTimer() const { return FBlinkTimer.get(); }
-    /// @}
     /// Figures of the column stream and its memory, for tools and diagnostics.
     [[nodiscard]] TMatrixDiagnostics Diagnostics() const;
 

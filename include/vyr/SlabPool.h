@@ -51,6 +51,9 @@ template <typename T>
 struct TSlabPoolProbe;
 }  // namespace detail
 
+/// Fixed-size blocks of T carved from a few large slabs and named by 32-bit indices (see the file's
+/// description). T must be trivially destructible and at least as large as TSlabIndex. Not
+/// copyable; one owner, one thread.
 template <typename T>
 class TSlabPool {
     static_assert(std::is_trivially_destructible_v<T>, "blocks are given back without running a destructor");
@@ -60,8 +63,9 @@ class TSlabPool {
     static constexpr unsigned OffsetBits = 15;
 
 public:
-    static constexpr std::size_t MinSlabBlocks = 512;
-    static constexpr std::size_t MaxSlabBlocks = std::size_t{1} << OffsetBits;
+    static constexpr std::size_t MinSlabBlocks = 512;  ///< blocks in the first slab
+    static constexpr std::size_t MaxSlabBlocks = std::size_t{1}
+                                                 << OffsetBits;  ///< blocks in a slab at most (slabs double up to it)
     /// The largest slab number keeps 1 + its last index within 32 bits.
     static constexpr std::size_t MaxSlabs = (std::size_t{0xFFFFFFFF} >> OffsetBits);
 
@@ -189,6 +193,8 @@ public:
         return Bytes;
     }
 
+    /// Blocks handed out and not yet taken back, over every pool of this block type in the process
+    /// (any thread).
     [[nodiscard]] static long long BlocksInUse() { return InUse.load(std::memory_order_relaxed); }
 
 private:
