@@ -40,7 +40,9 @@ class TEditMatrix;
 
 namespace vyr::fonts {
 
+/// One glyph: five column bytes, left to right, bit 6 the top LED row, bit 0 the bottom.
 using TGlyph = std::array<std::uint8_t, 5>;
+/// A whole glyph table: TGlyph of code c at bytes 5 x c .. 5 x c + 4.
 using TGlyphTable = std::array<std::uint8_t, 256 * 5>;
 
 /// A font file that cannot be read or understood, or an unknown code page. what() is one line
@@ -61,6 +63,7 @@ public:
     /// ISO-8859-1, the default.
     static TCodePage Latin1();
 
+    /// The code page's name as given to Open ("ISO-8859-1" for Latin1()).
     [[nodiscard]] const std::string& Name() const { return FName; }
     /// The character of Code, or none where the code page leaves the code undefined.
     [[nodiscard]] std::optional<char32_t> CharOf(std::uint8_t Code) const;
@@ -94,8 +97,8 @@ struct TImportReport {
 
 /// A font read into glyphs: Glyphs[c] is set for every code the font fills.
 struct TFont {
-    std::array<std::optional<TGlyph>, 256> Glyphs;
-    TImportReport Report;
+    std::array<std::optional<TGlyph>, 256> Glyphs;  ///< the glyph of each code the font fills
+    TImportReport Report;                           ///< what the import did
 };
 
 /// @{

@@ -24,8 +24,12 @@ namespace vyr::headless {
 
 class THeadlessWidgetSet;
 
+/// The window of one control on the headless backend: a memory surface, a focus flag and a pending-
+/// repaint flag.
 class THeadlessPeer : public host::TWindowPeer {
 public:
+    /// The window of Control, listed with WidgetSet for repaints; its surface is empty until the
+    /// host sets its size.
     THeadlessPeer(THeadlessWidgetSet& WidgetSet, host::TWinControl& Control);
     ~THeadlessPeer() override;
 
@@ -35,15 +39,17 @@ public:
     void Invalidate() override;
     void FocusChanged(bool Focused) override;
 
-    /// @{
     /// What the window shows now: exactly the control's size, rows from the top.
     [[nodiscard]] const host::TBitmap& Surface() const { return FSurface; }
+    /// The control whose window this is.
     [[nodiscard]] host::TWinControl& Control() const { return FControl; }
-    /// @}
 
+    /// True while the control has the keyboard focus (FocusChanged).
     [[nodiscard]] bool HasFocus() const { return FHasFocus; }
 
+    /// True when Invalidate asked for a repaint that the message loop has not delivered yet.
     [[nodiscard]] bool NeedsPaint() const { return FNeedsPaint; }
+    /// Forgets the pending repaint (the message loop calls it before it repaints).
     void ClearNeedsPaint() { FNeedsPaint = false; }
 
 private:
@@ -54,6 +60,8 @@ private:
     bool FHasFocus = false;
 };
 
+/// The headless widget set: memory surfaces for windows and a message loop that runs only when
+/// pumped (RunFor, ProcessMessages), so that everything is deterministic.
 class THeadlessWidgetSet : public host::TWidgetSet {
 public:
     THeadlessWidgetSet();
@@ -64,8 +72,8 @@ public:
     /// Until Duration has passed: runs synchronised calls as they arrive and repaints
     /// invalidated windows. Returns at the deadline, or early once Quit() has been called.
     void RunFor(std::chrono::milliseconds Duration) override;
-    void ProcessMessages() override;
     /// @}
+    void ProcessMessages() override;
     /// Makes a running RunFor return (callable from any thread).
     void Quit();
 

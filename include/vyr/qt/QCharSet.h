@@ -26,11 +26,14 @@
 
 namespace vyr {
 
+/// TCharSet as a widget: hidden at run time, a small icon in Qt Designer (see the file's
+/// description).
 class QCharSet : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool designTime READ designTime WRITE setDesignTime DESIGNABLE false STORED false)
 
 public:
+    /// Makes the widget, hidden, with designTime false.
     explicit QCharSet(QWidget* Parent = nullptr);
     ~QCharSet() override;
 
@@ -60,6 +63,7 @@ public:
     /// @}
 
 protected:
+    /// Draws the design-time icon (or the framed box); nothing at run time.
     void paintEvent(QPaintEvent* Event) override;
 
 private:

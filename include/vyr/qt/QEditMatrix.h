@@ -45,6 +45,8 @@
 
 namespace vyr {
 
+/// The LED dot-matrix display as a Qt widget: a TEditMatrix with one Q_PROPERTY per published
+/// property (see the file's description). GUI thread only.
 class QEditMatrix : public qt::QHostWindow {
     Q_OBJECT
     Q_PROPERTY(bool scroll READ scroll WRITE setScroll NOTIFY scrollChanged DESIGNABLE true)
@@ -80,6 +82,7 @@ public:
     enum LedShape : int { Square = 0, Circle = 1 };
     Q_ENUM(LedShape)
 
+    /// Makes the widget with its control, every property at its default; needs the QApplication.
     explicit QEditMatrix(QWidget* Parent = nullptr);
     /// Stops the marquee's threads (a step still queued is cancelled) before anything goes.
     ~QEditMatrix() override;
@@ -211,6 +214,9 @@ public:
     static TCharSet* sharedCharset(const QString& Name);
 
 signals:
+    /// @{
+    /// Emitted with the new value whenever the property of the same name has changed, whatever
+    /// changed it (see the file's description for when).
     void scrollChanged(bool scroll);
     void delayChanged(int delay);
     void blinkOffColorChanged(const QColor& color);
@@ -230,6 +236,7 @@ signals:
     void textChanged(const QString& text);
     void totalVisibleChanged(int totalVisible);
     void overwriteChanged(bool overwrite);
+    /// @}
     /// The cursor moved (keys, text, setCursorPosition).
     void cursorPositionChanged(int position);
 

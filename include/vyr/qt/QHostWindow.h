@@ -53,6 +53,8 @@ class THostWindowProbe;
 class QHostWindow : public QWidget {
     Q_OBJECT
 public:
+    /// Makes the window with its private host form and no control (adoptControl shows one); needs
+    /// the QApplication, GUI thread.
     explicit QHostWindow(QWidget* Parent = nullptr);
     /// Releases the control if a subclass has not done so; the subclass destroys it.
     ~QHostWindow() override;
@@ -65,7 +67,9 @@ public:
     /// backing store's format (QImage::Format_RGB32).
     [[nodiscard]] const QImage& surface() const { return FSurface; }
 
+    /// The control's size; QWidget's hint before adoptControl.
     [[nodiscard]] QSize sizeHint() const override;
+    /// The same as sizeHint: the control decides its size.
     [[nodiscard]] QSize minimumSizeHint() const override;
 
 protected:
@@ -93,6 +97,10 @@ protected:
     virtual void hostCallEnd(bool InPaint) { (void)InPaint; }
     /// @}
 
+    /// @{
+    /// Qt's event handlers: they carry keys, focus, the mouse, showing, resizing and paint events
+    /// to the control as the class description says, and watch the top-level window for exposure
+    /// (eventFilter). A subclass that overrides one calls this class's handler.
     bool event(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
@@ -102,6 +110,7 @@ protected:
     void showEvent(QShowEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    /// @}
 
 private:
     friend class TQtPeer;

@@ -76,10 +76,11 @@ namespace vyr::qt {
 
 /// 8-bit text from a QString: every character outside Latin-1 becomes '?'.
 [[nodiscard]] inline host::AnsiString ToAnsi(const QString& Text) {
-    const QByteArray Latin1 = Text.toLatin1();  ///< '?' for what Latin-1 lacks
+    const QByteArray Latin1 = Text.toLatin1();  // '?' for what Latin-1 lacks
     return host::AnsiString(Latin1.constData(), static_cast<std::size_t>(Latin1.size()));
 }
 
+/// A QString from 8-bit text, each code read as the Latin-1 character of the same number.
 [[nodiscard]] inline QString FromAnsi(const host::AnsiString& Text) {
     return QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size()));
 }
@@ -93,6 +94,7 @@ namespace vyr::qt {
            (static_cast<host::TColor>(qBlue(Rgb)) << 16);
 }
 
+/// The opaque QColor of a TColor's red, green and blue bytes.
 [[nodiscard]] inline QColor ToQColor(host::TColor Color) {
     return QColor(static_cast<int>(Color & 0xFF), static_cast<int>((Color >> 8) & 0xFF),
                   static_cast<int>((Color >> 16) & 0xFF));

@@ -42,6 +42,7 @@ public:
     /// Ends a running RunFor (GUI thread).
     void Quit();
 
+    /// Makes the window (peer) of one control.
     using TPeerFactory = std::function<std::unique_ptr<host::TWindowPeer>()>;
     /// @{
     /// The next windows of Control come from Factory, until ClearPeerFactory. Whoever sets one
@@ -51,6 +52,7 @@ public:
     /// @}
 
 protected:
+    /// A wake-up: runs the synchronised calls queued.
     /// A wake-up: runs the synchronised calls queued.
     void customEvent(QEvent* Event) override;
 

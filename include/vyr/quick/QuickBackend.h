@@ -83,6 +83,7 @@ public:
     /// Ends a running RunFor (GUI thread).
     void Quit();
 
+    /// Makes the window (peer) of one control.
     using TPeerFactory = std::function<std::unique_ptr<host::TWindowPeer>()>;
     /// @{
     /// The next windows of Control come from Factory, until ClearPeerFactory. Whoever sets one
@@ -92,6 +93,7 @@ public:
     /// @}
 
 protected:
+    /// A wake-up: runs the synchronised calls queued.
     void customEvent(QEvent* Event) override;
 
 private:
@@ -128,6 +130,8 @@ private:
 class QQuickHostItem : public QQuickItem {
     Q_OBJECT
 public:
+    /// Makes the item with its private host form and no control (adoptControl shows one); needs the
+    /// application object, GUI thread.
     explicit QQuickHostItem(QQuickItem* Parent = nullptr);
     /// Releases the control if a subclass has not done so; the subclass destroys it.
     ~QQuickHostItem() override;
@@ -154,6 +158,12 @@ protected:
     virtual void hostCallEnd(bool InPaint) { (void)InPaint; }
     /// @}
 
+    /// @{
+    /// Qt Quick's handlers: the host repaint on polish (GUI thread), the texture node for the
+    /// scene graph (updatePaintNode: render thread, GUI thread blocked), the window's arrival and
+    /// visibility (itemChange), keys, focus and the mouse carried to the control as the class
+    /// description says, and the window's exposure (eventFilter). A subclass that overrides one
+    /// calls this class's handler.
     QSGNode* updatePaintNode(QSGNode* OldNode, UpdatePaintNodeData* Data) override;
     void updatePolish() override;
     void itemChange(ItemChange Change, const ItemChangeData& Value) override;
@@ -162,6 +172,7 @@ protected:
     void focusOutEvent(QFocusEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    /// @}
 
 private:
     friend class TQuickPeer;

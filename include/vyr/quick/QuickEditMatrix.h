@@ -54,6 +54,8 @@ struct QQuickHostItemForeign {
 };
 }  // namespace quick
 
+/// The QML type EditMatrix: a TEditMatrix as a Qt Quick item, with one property per published
+/// property (see the file's description). GUI thread only.
 class QuickEditMatrix : public vyr::quick::QQuickHostItem {
     Q_OBJECT
     QML_NAMED_ELEMENT(EditMatrix)
@@ -88,6 +90,8 @@ public:
     enum LedShape : int { Square = 0, Circle = 1 };
     Q_ENUM(LedShape)
 
+    /// Makes the item with its control, every property at its default; needs the application
+    /// object.
     explicit QuickEditMatrix(QQuickItem* Parent = nullptr);
     /// Stops the marquee's threads (a step still queued is cancelled) before anything goes.
     ~QuickEditMatrix() override;
@@ -156,6 +160,9 @@ public:
     static TCharSet* sharedCharset(const QString& Name);
 
 signals:
+    /// @{
+    /// Emitted with the new value whenever the property of the same name has changed, whatever
+    /// changed it (see the file's description for when).
     void scrollChanged(bool scroll);
     void delayChanged(int delay);
     void blinkOffColorChanged(const QColor& blinkOffColor);
@@ -176,9 +183,14 @@ signals:
     void totalVisibleChanged(int totalVisible);
     void overwriteChanged(bool overwrite);
     void cursorPositionChanged(int cursorPosition);
+    /// @}
 
 protected:
+    /// A QML engine starts making the item: values written from now on are kept until
+    /// componentComplete.
     void classBegin() override;
+    /// The QML declaration is complete: the values kept are applied in the control's declared
+    /// order.
     void componentComplete() override;
     void hostCallBegin() override;
     void hostCallEnd(bool InPaint) override;
@@ -246,15 +258,20 @@ class QuickCharSet : public QObject {
     Q_PROPERTY(QString name READ name WRITE setName NOTIFY nameChanged)
 
 public:
+    /// Makes the object with an empty name (standing for no TCharSet).
     explicit QuickCharSet(QObject* Parent = nullptr);
     ~QuickCharSet() override;
 
+    /// @{
+    /// The name of the shared TCharSet this object stands for. Default empty (none).
     [[nodiscard]] QString name() const { return FName; }
     void setName(const QString& Name);
+    /// @}
     /// The shared TCharSet of that name (made on first use), or null for an empty name.
     [[nodiscard]] TCharSet* charSet() const;
 
 signals:
+    /// Emitted with the new name when it changed.
     void nameChanged(const QString& name);
 
 private:
