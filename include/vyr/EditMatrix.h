@@ -213,8 +213,8 @@ public:
     [[nodiscard]] host::Byte StepToOutside() const { return FStepToOutside; }
     void FSetStep(host::Byte Value);
     /// @}
+    // TabOrder and TabStop are the host's (TWinControl).
     /// @{
-    /// TabOrder and TabStop are the host's (TWinControl).
     /// The text, 8-bit codes; codes below 32 are stored as spaces. Assigning moves the cursor to
     /// the end.
     [[nodiscard]] host::AnsiString Text() const { return FReadText(); }
@@ -243,13 +243,13 @@ public:
     std::function<void(TEditMatrix& Sender, std::string_view Property)> OnPropertyChange;
 
     // ---- Shell ---------------------------------------------------------------------------
-    /// @{
     /// Renders one frame into the back buffer, chosen by the refresh flags, and copies it to the
     /// window (without a window only the back buffer is drawn).
     void Paint() override;
+    /// Asks the next Paint for the whole frame (TotalRefresh true); draws nothing itself.
     void SetTotalRefresh() { FTotalRefresh = true; }
+    /// Asks the next Paint for the quick frame (MiniRefresh true); draws nothing itself.
     void SetMiniRefresh() { FMiniRefresh = true; }
-    /// @}
     /// Copies the back buffer to the window at (0, 0), drawing nothing new.
     void RedrawDisplay();
 
@@ -392,7 +392,7 @@ private:
     // benchmarks and tools reach them through detail::TMatrixAccess.
 
     // ---- Glyphs --------------------------------------------------------------------------
-    /// Writes the 100 built-in glyphs; other codes keep theirs.
+    // Writes the 100 built-in glyphs; other codes keep theirs.
     void InitCharset();
 
     // ---- Character list ------------------------------------------------------------------
@@ -409,15 +409,13 @@ private:
     void ExitComp(int Key);
 
     // ---- LED raster ----------------------------------------------------------------------
-    /// @{
-    /// The primitives clip: nothing outside the back buffer is ever written.
+    // The primitives clip: nothing outside the back buffer is ever written.
     void SPutpixel24bitmap(int X, int Y, host::TColor Color);
     void SPutRect24bitmap(int X, int Y, int Size, host::TColor Color);
     void SPutCirc24bitmap(int X, int Y, int Radius, host::TColor Color);
     void CalculateShape();
     void SetupDisplay();
     void ClearDisplay();
-    /// @}
 
     // ---- Static frame --------------------------------------------------------------------
     void ClearSegments(int First, int Last);
@@ -460,115 +458,96 @@ private:
     void SleepVBlinkDelay() const;
 
     // ---- Renderer ------------------------------------------------------------------------
-    /// @{
-    /// The frames (TotalRedraw, TotalScrollRedraw, MakeCursor) are drawn by the fast renderer
-    /// unless the literal one is chosen here: every LED through the primitives in the order the
-    /// frame operations give, each LED drawn unlit first. The literal renderer is the reference
-    /// the fast one is tested against, pixel for pixel. Default: fast.
+    // The frames (TotalRedraw, TotalScrollRedraw, MakeCursor) are drawn by the fast renderer
+    // unless the literal one is chosen here: every LED through the primitives in the order the
+    // frame operations give, each LED drawn unlit first. The literal renderer is the reference
+    // the fast one is tested against, pixel for pixel. Default: fast.
     void UseLiteralRenderer(bool Literal) { FLiteralRenderer = Literal; }
     [[nodiscard]] bool LiteralRenderer() const { return FLiteralRenderer; }
-    /// @}
 
     void WMEraseBkgnd(host::TMessage& Message);
     void WMGetDlgCode(host::TMessage& Message);
     void WMNextDlgCtl(host::TMessage& Message);
-    /// @{
-    /// Repainting setter endings: FTotalRefresh true, FMiniRefresh false, Paint (geometry: also
-    /// FGeometryChanged true).
+    // Repainting setter endings: FTotalRefresh true, FMiniRefresh false, Paint (geometry: also
+    // FGeometryChanged true).
     void Refresh();
     void GeometryRefresh();
-    /// @}
-    /// @{
-    /// The frame of every cursor move and every edit at the cursor. BeginMove erases the cursor
-    /// bar at the cursor's slot and clears FTotalRefresh. EndMove lets a window of no slots follow
-    /// the cursor, draws the bar at the cursor's new slot, redraws the whole static frame when
-    /// FullRedraw is true, and copies the back buffer to the screen once.
+    // The frame of every cursor move and every edit at the cursor. BeginMove erases the cursor
+    // bar at the cursor's slot and clears FTotalRefresh. EndMove lets a window of no slots follow
+    // the cursor, draws the bar at the cursor's new slot, redraws the whole static frame when
+    // FullRedraw is true, and copies the back buffer to the screen once.
     void BeginMove();
     void EndMove(bool FullRedraw);
-    /// @}
-    /// A window of no slots has no place for the cursor: its start is the cursor (F = P).
+    // A window of no slots has no place for the cursor: its start is the cursor (F = P).
     void KeepEmptyWindowAtCursor();
-    /// @{
-    /// The window at the start of the text (F = 0), or the end window (the end position in the
-    /// last slot, F = L - T + 1, reached by walking T - 1 nodes back from the sentinel).
+    // The window at the start of the text (F = 0), or the end window (the end position in the
+    // last slot, F = L - T + 1, reached by walking T - 1 nodes back from the sentinel).
     void ShowStartWindow();
     void ShowEndWindow();
-    /// @}
-    /// Calls OnPropertyChange, if set.
+    // Calls OnPropertyChange, if set.
     void Changed(std::string_view Property);
-    /// @{
-    /// The start of every frame: with Resize, size the control and the back buffer and clear
-    /// them; else with Clear, clear them; then draw every LED of the window unlit.
-    /// Resize: new geometry, new back buffer, cleared; else Clear: cleared; else nothing.
+    // The start of every frame: with Resize, size the control and the back buffer and clear
+    // them; else with Clear, clear them; then draw every LED of the window unlit.
+    // Resize: new geometry, new back buffer, cleared; else Clear: cleared; else nothing.
     void ReshapeOrClear(bool Resize, bool Clear);
     void PrepareFrame(bool Resize, bool Clear);
-    /// @}
-    /// Draws one LED of the grid (column, row) in the current shape.
+    // Draws one LED of the grid (column, row) in the current shape.
     void PutLED(int Column, int Row, host::TColor Color);
 
-    /// @{
-    /// Fast renderer (fastframe.cpp). A frame decides the colour of every LED first (FFrameInk:
-    /// an index into FFramePalette per LED, row by row) and then writes each pixel row once.
+    // Fast renderer (fastframe.cpp). A frame decides the colour of every LED first (FFrameInk:
+    // an index into FFramePalette per LED, row by row) and then writes each pixel row once.
     [[nodiscard]] bool FastRendererApplies() const;
     void FastTotalRedraw(bool Resize, bool Clear);
     void FastTotalScrollRedraw(bool Recalc, bool Clear);
     void FastMakeCursor(bool Show);
-    /// @}
-    /// FFrameSerial counts the frames begun, so that a frame can tell whether its letter codes
-    /// drew a nested frame.
+    // FFrameSerial counts the frames begun, so that a frame can tell whether its letter codes
+    // drew a nested frame.
     void BeginFrame() {
         ++FFrameSerial;
         FBufferUniform = false;
     }
-    /// The LED columns whose box starts inside the back buffer.
+    // The LED columns whose box starts inside the back buffer.
     [[nodiscard]] int VisibleLEDColumns() const;
-    /// @{
-    /// Paints the LEDs of rows FirstRow.. FirstRow+Rows-1 and columns FirstColumn..
-    /// FirstColumn+Columns-1 from FFrameInk (Columns entries a row; KeepInk: left as it is).
+    // Paints the LEDs of rows FirstRow.. FirstRow+Rows-1 and columns FirstColumn..
+    // FirstColumn+Columns-1 from FFrameInk (Columns entries a row; KeepInk: left as it is).
     void PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Columns);
     static constexpr std::uint16_t KeepInk = 0xFFFF;
-    /// @}
-    /// The index of Colour in FFramePalette, added if missing.
+    // The index of Colour in FFramePalette, added if missing.
     std::uint16_t PaletteIndex(host::TColor Colour);
 
-    /// Scroll frame pieces shared by both renderers (frame.cpp).
+    // Scroll frame pieces shared by both renderers (frame.cpp).
     void RunLetterCodes(_Pixel* Left, int Width);
-    /// Walks the window's W LED columns from Left, executing digit codes; calls
-    /// Column(screen column, head, lit colour, unlit colour) for every LED column. A digit code
-    /// commits by OnlyOnePixelDataLeft when WalkBackToCommit is set (the literal frame), else by
-    /// the LED columns the walk has counted since it last stood on Left (same answer, without a
-    /// walk back per code).
+    // Walks the window's W LED columns from Left, executing digit codes; calls
+    // Column(screen column, head, lit colour, unlit colour) for every LED column. A digit code
+    // commits by OnlyOnePixelDataLeft when WalkBackToCommit is set (the literal frame), else by
+    // the LED columns the walk has counted since it last stood on Left (same answer, without a
+    // walk back per code).
     template <typename TColumnFn>
     void WalkScrollWindow(_Pixel* Left, int Width, bool WalkBackToCommit, TColumnFn&& Column);
-    /// RunAlfaState with the commit decided by the caller (Commit: whether a code "0" to "3"
-    /// makes its effect permanent).
+    // RunAlfaState with the commit decided by the caller (Commit: whether a code "0" to "3"
+    // makes its effect permanent).
     void ApplyDigitCode(const _Pixel* Code, bool Commit, bool& Steady, host::TColor& BlinkOff, host::TColor& On,
                         host::TColor& Off);
 
-    /// The six LED columns of a character, appended to the stream in one run of cells.
+    // The six LED columns of a character, appended to the stream in one run of cells.
     void AttachCharacterColumns(host::Byte Character);
-    /// Links a column (head Right) after another (head Left), row by row.
+    // Links a column (head Right) after another (head Left), row by row.
     void LinkRows(TPixelLink Left, TPixelLink Right);
 
-    /// @{
-    /// Lifecycle and refresh
+    // Lifecycle and refresh
     bool FCreating = false;
     bool FDestroying = false;
     bool FTotalRefresh = false;
     bool FMiniRefresh = false;
     bool FGeometryChanged = false;
-    /// @}
 
-    /// @{
-    /// Rendering
+    // Rendering
     std::unique_ptr<host::TBitmap> FBitmap;
     std::array<host::Byte, 256 * 5> FCharTable{};
     host::TColor FOnColor = 0;
     host::TColor FOffColor = 0;
-    /// @}
 
-    /// @{
-    /// Fields behind the published properties
+    // Fields behind the published properties
     host::TColor FActiveLEDOnColor = 0;
     host::TColor FActiveLEDOffColor = 0;
     host::TColor FBackgroundColor = 0;
@@ -584,13 +563,11 @@ private:
     bool FStepActive = false;
     bool FOverwrite = false;
     bool FScroll = false;
-    std::atomic<std::int32_t> FDelay{0};       ///< read by the delay thread
-    std::atomic<std::int32_t> FBlinkDelay{0};  ///< read by the blink thread
+    std::atomic<std::int32_t> FDelay{0};       // read by the delay thread
+    std::atomic<std::int32_t> FBlinkDelay{0};  // read by the blink thread
     TCharSet* FCharset = nullptr;
-    /// @}
 
-    /// @{
-    /// Character list
+    // Character list
     std::int32_t FCursorPos = 0;
     std::int32_t FFirstVisible = 0;
     std::int32_t FTextLength = 0;
@@ -598,10 +575,8 @@ private:
     Node* FCursorNode = nullptr;
     Node* FVisibleNode = nullptr;
     Node* FEndNode = nullptr;
-    /// @}
 
-    /// @{
-    /// Scroll stream and marquee
+    // Scroll stream and marquee
     _Pixel* FStreamHead = nullptr;
     _Pixel* FStreamTail = nullptr;
     _Pixel* FScrollPos = nullptr;
@@ -613,24 +588,21 @@ private:
     bool FScrollHalted = false;
     std::unique_ptr<TDelayTimer> FDelayTimer;
     std::unique_ptr<TBlinkTimer> FBlinkTimer;
-    TSlabPool<_Pixel> FPixelPool;  ///< every cell of the stream
-    /// @}
-    /// Whether a letter code was attached since the stream was last emptied: without one the
-    /// letter-code pass of a frame has nothing to do and is skipped. A column's kind is fixed
-    /// when it is attached.
+    TSlabPool<_Pixel> FPixelPool;  // every cell of the stream
+    // Whether a letter code was attached since the stream was last emptied: without one the
+    // letter-code pass of a frame has nothing to do and is skipped. A column's kind is fixed
+    // when it is attached.
     bool FStreamHasLetterCodes = false;
 
-    /// @{
-    /// Renderer state
+    // Renderer state
     bool FLiteralRenderer = false;
     unsigned FFrameSerial = 0;
     std::vector<std::uint16_t> FFrameInk;
     std::vector<host::TColor> FFramePalette;
-    std::vector<std::uint8_t> FFrameBytes;  ///< pixel patterns of the LEDs being painted
-    /// @}
-    /// Every pixel of the back buffer holds the same colour: set when this frame's ClearDisplay
-    /// filled the whole buffer, cleared when a frame begins and by the next PaintLEDGrid, so it
-    /// never outlives the frame in which nothing else wrote the buffer.
+    std::vector<std::uint8_t> FFrameBytes;  // pixel patterns of the LEDs being painted
+    // Every pixel of the back buffer holds the same colour: set when this frame's ClearDisplay
+    // filled the whole buffer, cleared when a frame begins and by the next PaintLEDGrid, so it
+    // never outlives the frame in which nothing else wrote the buffer.
     bool FBufferUniform = false;
 };
 

@@ -221,9 +221,9 @@ private:
         InUse.fetch_add(N, std::memory_order_relaxed);
     }
 
-    /// Moves to a slab with room for N adjacent blocks: the next slab kept by Recycle, or a new
-    /// one (every slab has room for any run). The unused end of the slab left behind goes to the
-    /// free list.
+    // Moves to a slab with room for N adjacent blocks: the next slab kept by Recycle, or a new
+    // one (every slab has room for any run). The unused end of the slab left behind goes to the
+    // free list.
     void Advance(std::size_t N) {
         if (FLimit >= 0 && HandedOut() + static_cast<long long>(N) > FLimit) throw std::bad_alloc();
         std::size_t Next = FNext == nullptr ? 0 : FCurrent + 1;
@@ -231,7 +231,7 @@ private:
             if (FSlabs.size() >= MaxSlabs) throw std::bad_alloc();
             const std::size_t Blocks =
                 FSlabs.empty() ? MinSlabBlocks : std::min(MaxSlabBlocks, 2 * FSlabs.back().Blocks);
-            FSlabs.reserve(FSlabs.size() + 1);  ///< may throw; nothing allocated yet
+            FSlabs.reserve(FSlabs.size() + 1);  // may throw; nothing allocated yet
             FByAddress.reserve(FByAddress.size() + 1);
             auto* Begin = static_cast<T*>(::operator new(Blocks * sizeof(T)));
             FSlabs.push_back(TSlab{Begin, Blocks});
@@ -242,7 +242,7 @@ private:
                 Entry);
             Next = FSlabs.size() - 1;
         }
-        /// The rest of the current slab joins the free list (no slab yet: FNext and FEnd are null).
+        // The rest of the current slab joins the free list (no slab yet: FNext and FEnd are null).
         if (FNext != nullptr) {
             const T* const SlabEnd = FSlabs[FCurrent].Begin + FSlabs[FCurrent].Blocks;
             while (FNext != SlabEnd) {
@@ -257,13 +257,13 @@ private:
         Fence();
     }
 
-    /// Blocks handed out over the pool's life (those taken back are counted where they are).
+    // Blocks handed out over the pool's life (those taken back are counted where they are).
     [[nodiscard]] long long HandedOut() const noexcept { return FAlive + FTakenBack; }
 
-    /// Under a limit (FLimit >= 0: the most blocks handed out over the pool's life), the slab
-    /// being carved ends where the limit is reached, so that the next block goes through Advance,
-    /// which refuses it. Only the slow paths look at the limit; handing out a block costs nothing
-    /// more for it. Blocks taken back one by one are handed out again without it.
+    // Under a limit (FLimit >= 0: the most blocks handed out over the pool's life), the slab
+    // being carved ends where the limit is reached, so that the next block goes through Advance,
+    // which refuses it. Only the slow paths look at the limit; handing out a block costs nothing
+    // more for it. Blocks taken back one by one are handed out again without it.
     void Fence() noexcept {
         if (FLimit < 0 || FNext == nullptr) return;
         const long long Room = std::max(0LL, FLimit - HandedOut());
@@ -272,15 +272,15 @@ private:
 
     static void FreeSlab(const TSlab& Slab) noexcept { ::operator delete(static_cast<void*>(Slab.Begin)); }
 
-    std::vector<TSlab> FSlabs;                                 ///< by slab number
-    std::vector<std::pair<const T*, std::size_t>> FByAddress;  ///< slab starts, ascending
-    std::size_t FCurrent = 0;                                  ///< the slab FNext points into
-    T* FNext = nullptr;                                        ///< the next unused block of that slab
-    T* FEnd = nullptr;                                         ///< where carving stops in that slab
-    TSlabIndex FFree = 0;  ///< blocks taken back one by one, linked through their first bytes
+    std::vector<TSlab> FSlabs;                                 // by slab number
+    std::vector<std::pair<const T*, std::size_t>> FByAddress;  // slab starts, ascending
+    std::size_t FCurrent = 0;                                  // the slab FNext points into
+    T* FNext = nullptr;                                        // the next unused block of that slab
+    T* FEnd = nullptr;                                         // where carving stops in that slab
+    TSlabIndex FFree = 0;  // blocks taken back one by one, linked through their first bytes
     long long FAlive = 0;
     long long FTakenBack = 0;
-    long long FLimit = -1;  ///< set only through the probe
+    long long FLimit = -1;  // set only through the probe
 
     static inline std::atomic<long long> InUse{0};
 };

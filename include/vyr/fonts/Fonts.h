@@ -79,8 +79,8 @@ public:
 
 private:
     std::string FName;
-    std::array<char32_t, 256> FChars{};                     ///< 0xFFFFFFFF: undefined
-    std::vector<std::pair<char32_t, std::uint8_t>> FCodes;  ///< sorted by character
+    std::array<char32_t, 256> FChars{};                     // 0xFFFFFFFF: undefined
+    std::vector<std::pair<char32_t, std::uint8_t>> FCodes;  // sorted by character
 };
 
 /// What an import did.

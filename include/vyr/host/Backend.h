@@ -20,12 +20,10 @@ class TWindowPeer : public TCanvasTarget {
 public:
     ~TWindowPeer() override = default;
 
-    /// @{
     /// The control's size changed; the surface follows (contents inside the old size kept).
     virtual void SetSize(int /*Width*/, int /*Height*/) {}
     void FillRect(const TRect& /*Rect*/, TColor /*Color*/) override {}
     void Draw(int /*X*/, int /*Y*/, const TBitmap& /*Source*/) override {}
-    /// @}
     /// Asks for a repaint later, from the message loop.
     virtual void Invalidate() {}
     /// The control gained (true) or lost the keyboard focus.

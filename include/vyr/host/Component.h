@@ -45,9 +45,9 @@ using TPropValue = std::variant<bool, std::int64_t, AnsiString, TComponent*>;
 /// One published property. Get and Set go through the component's own getter and setter, so
 /// setting a value has every effect (clamping, repaint) the setter has.
 struct TPropInfo {
-    std::string_view Name;                    ///< the property's name, e.g. "LEDSize"
+    std::string_view Name;                    ///< the property's name, for example "LEDSize"
     TTypeKind Kind = TTypeKind::Integer;      ///< the type's kind, which decides the value's alternative
-    std::string_view TypeName;                ///< the declared type, e.g. "TColor", "EShape"
+    std::string_view TypeName;                ///< the declared type, for example "TColor", "EShape"
     std::optional<TPropValue> Default;        ///< none: the property has no declared default
     std::int64_t Min = 0;                     ///< range of the type (ordinal kinds)
     std::int64_t Max = 0;                     ///< upper end of Min's range
@@ -78,7 +78,7 @@ public:
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
-    /// The class's registered name, e.g. "TEditMatrix"; each class that publishes properties
+    /// The class's registered name, for example "TEditMatrix"; each class that publishes properties
     /// overrides it.
     [[nodiscard]] virtual std::string_view ClassName() const { return "TComponent"; }
 

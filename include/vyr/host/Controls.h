@@ -232,12 +232,12 @@ public:
 
     [[nodiscard]] std::string_view ClassName() const override { return "TForm"; }
 
-    /// @{
     /// Makes the windows of the form and of every window control on it.
     void Show();
+    /// True once Show has made the form's window.
     [[nodiscard]] bool Showing() const { return HandleAllocated(); }
+    /// The widget set the form's windows come from.
     [[nodiscard]] TWidgetSet& WidgetSet() const { return FWidgetSet; }
-    /// @}
 
     /// The control that has the keyboard focus, or null.
     [[nodiscard]] TWinControl* ActiveControl() const { return FActiveControl; }

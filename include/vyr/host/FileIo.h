@@ -45,7 +45,7 @@ public:
 
     /// The file's name, as given.
     [[nodiscard]] const std::string& FileName() const { return FFileName; }
-    /// Why it failed, e.g. strerror's text.
+    /// Why it failed, for example strerror's text.
     [[nodiscard]] const std::string& Reason() const { return FReason; }
     /// The errno value, or 0 when the reason is not the operating system's.
     [[nodiscard]] int ErrorNumber() const { return FErrorNumber; }
@@ -83,22 +83,21 @@ public:
     [[nodiscard]] const std::string& Path() const { return FPath; }
     /// True when the target is a special file written directly.
     [[nodiscard]] bool Streaming() const { return FStreaming; }
-    /// @{
     /// The failure TryWrite met, as an exception; nothing when there was none.
     [[noreturn]] void RaiseFailure() const;
+    /// True once TryWrite has failed.
     [[nodiscard]] bool Failed() const { return FError != 0; }
-    /// @}
 
 private:
     bool Flush() noexcept;
     void Discard() noexcept;
 
-    std::string FPath;    ///< as given, for messages
-    std::string FTarget;  ///< the file written: Path with every symlink followed
-    std::string FTemp;    ///< the temporary file; empty when streaming
+    std::string FPath;    // as given, for messages
+    std::string FTarget;  // the file written: Path with every symlink followed
+    std::string FTemp;    // the temporary file; empty when streaming
     int FHandle = -1;
     bool FStreaming = false;
-    int FError = 0;  ///< errno of the first failed write
+    int FError = 0;  // errno of the first failed write
     std::vector<char> FBuffer;
 };
 

@@ -95,7 +95,8 @@ TComponent* ReadComponentFromFile(const std::string& Path, TComponent* Owner, TW
 /// objects of the text are created as by ReadFormObjects, owned by Target's owner and placed on
 /// Target's parent (a Target without owner takes a text of one object only). References may also
 /// name components that Target's owner owns. Throws
-/// EFormError; then Target is unchanged and nothing was created.
+/// EFormError; then Target is unchanged and nothing was created. LoadComponentFromFile does the
+/// same with the text of the file Path.
 void LoadComponentText(TComponent& Target, std::string_view Text, std::string_view FileName);
 void LoadComponentFromFile(TComponent& Target, const std::string& Path);
 /// @}

@@ -156,7 +156,7 @@ using TResourceDirectoryFunc = const TResourceDirectory* (*)();
 
 /// A resource found in a loaded module (FindResource).
 struct TResource {
-    std::string Type;                    ///< resource type, e.g. "RCDATA"
+    std::string Type;                    ///< resource type, for example "RCDATA"
     std::string Name;                    ///< resource name
     std::uint16_t Language = 0;          ///< language (LANG_...)
     std::span<const std::uint8_t> Data;  ///< valid while the module stays loaded

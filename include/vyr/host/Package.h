@@ -110,7 +110,7 @@ constexpr std::uint8_t PackageNameHash(std::string_view Name) {
 /// A package that a package requires, as its PACKAGEINFO lists it.
 struct TPackageName {
     std::uint8_t HashCode = 0;  ///< PackageNameHash of Name, as stored
-    std::string Name;           ///< the package's name, e.g. "rtl"
+    std::string Name;           ///< the package's name, for example "rtl"
 };
 
 /// A unit that a package contains, as its PACKAGEINFO lists it.

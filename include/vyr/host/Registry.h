@@ -44,7 +44,7 @@ public:
 
 /// A component class on the palette (RegisterComponents): where it appears and how it is made.
 struct TPaletteEntry {
-    std::string Page;                    ///< the palette page it was registered on, e.g. "Vyr"
+    std::string Page;                    ///< the palette page it was registered on, for example "Vyr"
     std::string ClassName;               ///< the class's name
     TComponentFactory Create = nullptr;  ///< makes a component of the class
     HMODULE Module = 0;                  ///< the module that holds the factory (0 if unknown)

@@ -91,7 +91,7 @@ private:
     bool FJoined = false;
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{false};
-    std::exception_ptr FFatalException;  ///< written by the worker before FFinished is set
+    std::exception_ptr FFatalException;  // written by the worker before FFinished is set
 };
 
 /// GUI thread: runs every synchronised call queued now and reports every exception that ended a

@@ -253,7 +253,7 @@ private:
     void FlushChanges();
 
     std::unique_ptr<TEditMatrix> FMatrix;
-    std::unique_ptr<TSignalled> FSignalled;  ///< the values last signalled, the changes reported
+    std::unique_ptr<TSignalled> FSignalled;  // the values last signalled, the changes reported
     int FDepth = 0;
     bool FChangesNoted = false;
     bool FFlushQueued = false;

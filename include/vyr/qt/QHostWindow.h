@@ -117,14 +117,12 @@ private:
     friend class detail::THostWindowProbe;
     class THostCall;
 
-    /// @{
-    /// What the control's window does to this widget.
+    // What the control's window does to this widget.
     void PeerSetSize(int Width, int Height);
     void PeerFillRect(const host::TRect& Rect, host::TColor Color);
     void PeerDraw(int X, int Y, const host::TBitmap& Source);
     void PeerInvalidate();
     void PeerFocusChanged(bool Focused);
-    /// @}
 
     void ShowSurface(const QRect& Area);
     void WatchWindow();
@@ -134,10 +132,10 @@ private:
     std::unique_ptr<host::TForm> FForm;
     host::TWinControl* FControl = nullptr;
     QImage FSurface;
-    QRect FHostPaintArea;                                    ///< what the control changed during a host repaint
-    std::vector<std::unique_ptr<host::TControl>> FSiblings;  ///< focus-walk mirrors
+    QRect FHostPaintArea;                                    // what the control changed during a host repaint
+    std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
-    const host::TBitmap* FHeldFrame = nullptr;  ///< the frame kept back while frames are held
+    const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
     int FHeldX = 0;
     int FHeldY = 0;
     bool FFramesHeld = false;

@@ -136,11 +136,10 @@ public:
     /// Releases the control if a subclass has not done so; the subclass destroys it.
     ~QQuickHostItem() override;
 
-    /// @{
     /// The control shown, or null before adoptControl.
     [[nodiscard]] host::TWinControl* hostControl() const { return FControl; }
+    /// The private host form (the control's parent).
     [[nodiscard]] host::TForm& hostForm() const { return *FForm; }
-    /// @}
     /// What the item shows: the last frame copied and fills, exactly the control's size.
     [[nodiscard]] const host::TBitmap& surface() const { return FSurface; }
 
@@ -193,7 +192,7 @@ private:
     std::unique_ptr<host::TForm> FForm;
     host::TWinControl* FControl = nullptr;
     host::TBitmap FSurface;
-    std::vector<std::unique_ptr<host::TControl>> FSiblings;  ///< focus-walk mirrors
+    std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QQuickWindow> FWatchedWindow;
     bool FHostPaintPending = true;
     bool FTextureStale = true;

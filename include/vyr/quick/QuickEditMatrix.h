@@ -225,12 +225,10 @@ private:
     class TCall;
     struct TSnapshot;
 
-    /// @{
-    /// Applies Value to property P now, or keeps it for componentComplete while loading.
+    // Applies Value to property P now, or keeps it for componentComplete while loading.
     void Write(EProperty P, QVariant Value);
     void Apply(EProperty P, const QVariant& Value);
-    /// @}
-    /// The value written while loading, or null.
+    // The value written while loading, or null.
     [[nodiscard]] const QVariant* Pending(EProperty P) const;
 
     void ChangeNoted();
@@ -238,7 +236,7 @@ private:
     void FlushChanges();
 
     std::unique_ptr<TEditMatrix> FMatrix;
-    std::unique_ptr<TSnapshot> FShown;  ///< the values last signalled
+    std::unique_ptr<TSnapshot> FShown;  // the values last signalled
     std::array<QVariant, PropertyCount> FPending;
     bool FLoading = false;
     int FDepth = 0;
