@@ -7,6 +7,8 @@
 #   Designer     vyrcomponents-designer   the Qt Designer plugin
 #   Development  libvyrcomponents-dev     headers, static libraries, libvyrhost.so, CMake and
 #                                         pkg-config files
+#   Documentation vyrcomponents-doc       the API reference: HTML and the Qt help file (.qch)
+#                                         (with VYR_BUILD_DOCS)
 # and a -dbgsym package (.ddeb) with the debug symbols of each package that holds binaries, which
 # are stripped. Each package has its copyright file (DEP-5) and Debian changelog in
 # /usr/share/doc/<package>/, and the lintian overrides it needs, each with its reason.
@@ -26,6 +28,10 @@ endif()
 if(VYR_BUILD_DESIGNER AND VYR_BUILD_QT AND VYR_BUILD_PACKAGE)
   list(APPEND VYR_DEB_COMPONENTS Designer)
   set(VYR_DEB_PACKAGE_Designer vyrcomponents-designer)
+endif()
+if(VYR_BUILD_DOCS)
+  list(APPEND VYR_DEB_COMPONENTS Documentation)
+  set(VYR_DEB_PACKAGE_Documentation vyrcomponents-doc)
 endif()
 
 # The Debian changelog, compressed as Debian installs it (no name or time stamp in the .gz).
@@ -150,6 +156,17 @@ The plugin offers TEditMatrix (vyr::QEditMatrix) and TCharSet
 Components, so that forms can use them and uic writes the code for them.
 Applications that load forms with QUiLoader find the widgets through it
 too.")
+
+set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_NAME vyrcomponents-doc)
+set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_SECTION doc)
+set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_COMPONENT_DOCUMENTATION_DESCRIPTION "API reference of the TEditMatrix LED display control
+The reference of every public class, property and function of the
+VyrComponents headers (the control TEditMatrix, TCharSet, the host
+component library, the headless and Qt 6 backends and the widget
+vyr::QEditMatrix), as HTML and as the Qt help file vyrcomponents.qch,
+which Qt Assistant and Qt Creator open.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libvyrcomponents-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)

@@ -23,14 +23,19 @@ ARCH=$(dpkg --print-architecture)
 MULTIARCH=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 QT_PLUGINS=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || echo "/usr/lib/$MULTIARCH/qt6/plugins")
 PACKAGES=(libvyrhost1 vyrcomponents vyrcomponents-tools vyrcomponents-designer libvyrcomponents-dev)
+# The API reference has its package when the build made it (VYR_BUILD_DOCS).
+DOCS=no
+grep -qx "VYR_BUILD_DOCS:BOOL=ON" "$BUILD/CMakeCache.txt" && DOCS=yes && PACKAGES+=(vyrcomponents-doc)
 
-deb_of() { echo "$OUT/${1}_${DEB_VERSION}_$ARCH.deb"; }
+# The API reference is the same on every architecture.
+arch_of() { if [ "$1" = vyrcomponents-doc ]; then echo all; else echo "$ARCH"; fi; }
+deb_of() { echo "$OUT/${1}_${DEB_VERSION}_$(arch_of "$1").deb"; }
 for package in "${PACKAGES[@]}"; do
     DEB=$(deb_of "$package")
     [ -f "$DEB" ] || fail "no $(basename "$DEB") in $OUT: $(cd "$OUT" && ls -- *.deb *.ddeb 2>/dev/null | tr '\n' ' ')"
     [ "$(dpkg-deb -f "$DEB" Package)" = "$package" ] || fail "$DEB: Package is not $package"
     [ "$(dpkg-deb -f "$DEB" Version)" = "$DEB_VERSION" ] || fail "$package: Version is not $DEB_VERSION"
-    [ "$(dpkg-deb -f "$DEB" Architecture)" = "$ARCH" ] || fail "$package: wrong Architecture"
+    [ "$(dpkg-deb -f "$DEB" Architecture)" = "$(arch_of "$package")" ] || fail "$package: wrong Architecture"
     CONTENTS=$(dpkg-deb -c "$DEB" | awk '{print $6}')
     for doc in copyright changelog.Debian.gz; do
         grep -qxF "./usr/share/doc/$package/$doc" <<<"$CONTENTS" || fail "$package lacks /usr/share/doc/$package/$doc"
@@ -68,6 +73,9 @@ has() {  # PACKAGE PATH...
     done
 }
 has libvyrhost1 "./usr/lib/$MULTIARCH/libvyrhost.so.1" "./usr/lib/$MULTIARCH/libvyrhost.so.$VERSION"
+if [ "$DOCS" = yes ]; then
+    has vyrcomponents-doc ./usr/share/qt6/doc/vyrcomponents.qch ./usr/share/doc/VyrComponents/html/index.html
+fi
 has vyrcomponents "./usr/lib/$MULTIARCH/vyrcomponents/VyrComponents.bpl" \
     "./usr/lib/$MULTIARCH/vyrcomponents/VyrComponents.DAN"
 has vyrcomponents-tools ./usr/bin/vyrmatrix ./usr/bin/vyrmatrix-qt ./usr/share/man/man1/vyrmatrix.1.gz \

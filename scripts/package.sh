@@ -12,7 +12,7 @@ if command -v ccache >/dev/null; then
 fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
     -DVYR_BUILD_TESTS=OFF -DVYR_BUILD_BENCH=OFF -DVYR_BUILD_FUZZ=OFF \
-    -DVYR_BUILD_TOOLS=ON -DVYR_BUILD_QT=ON -DVYR_BUILD_PACKAGE=ON "${launcher[@]}"
+    -DVYR_BUILD_TOOLS=ON -DVYR_BUILD_QT=ON -DVYR_BUILD_PACKAGE=ON -DVYR_BUILD_DOCS=ON "${launcher[@]}"
 cmake --build "$build"
 rm -rf "$build/deb"
 (cd "$build" && cpack -G DEB -B "$PWD/deb")

@@ -25,6 +25,8 @@ PACKAGES=(
   # Bitmap fonts: FreeType reads BDF and PCF, zlib unpacks .gz fonts; the tests import
   # Debian's 5x7 fonts.
   libfreetype-dev zlib1g-dev xfonts-base
+  # The API reference: Doxygen, and qhelpgenerator for its Qt help file.
+  doxygen qt6-documentation-tools
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: install what is missing, then
-#   1. the normal build and every test (the consumer tests install it and build against it),
-#      then the Debian packages made from it, checked (lintian too) and unpacked,
+#   1. the normal build with the API reference and every test (the consumer tests install it and
+#      build against it), then the Debian packages made from it, checked (lintian too) and
+#      unpacked,
 #   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer,
 #   3. the thread tests (host and Qt backend) under ThreadSanitizer,
 #   4. the fuzz targets (form reader, whole control, font readers) for a bounded time each.
@@ -24,7 +25,8 @@ scripts/format.sh --check
 
 step "build (RelWithDebInfo)"
 # Prefix /usr: the Debian layout (multiarch LIBDIR) for the package made from this build.
-scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr
+# The API reference too (VYR_BUILD_DOCS): any Doxygen warning fails the build.
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr -DVYR_BUILD_DOCS=ON
 step "tests"
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 600
 step "Debian packages (CPack): the split, control fields, contents, debug symbols, lintian, the Designer plugin loaded from the unpacked packages"
