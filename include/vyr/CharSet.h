@@ -16,12 +16,12 @@ public:
 
     [[nodiscard]] std::string_view ClassName() const override { return "TCharSet"; }
 
-    /// @{
+    /** @{ */
     /// TCharSet holds no glyphs: GetCharColumn answers 0 (an unlit column) for every code and
     /// column, and SetCharcolumn changes nothing.
     [[nodiscard]] host::Byte GetCharColumn(host::Byte Character, host::Byte Column) const;
     void SetCharcolumn(host::Byte Character, host::Byte Column, host::Byte Value);
-    /// @}
+    /** @} */
 };
 
 }  // namespace vyr

@@ -77,11 +77,11 @@ struct TMatrixDiagnostics {
 /// of edit mode has two rows more: a dark one and the cursor row.
 inline constexpr int GlyphRows = 7;
 
-/// @{
+/** @{ */
 /// The digit alphabet of control codes: "0".."9" and "A".."F" (uppercase only).
 inline constexpr std::string_view HexStrNum = "0123456789";
 inline constexpr std::string_view HexStrAlfa = "ABCDEF";
-/// @}
+/** @} */
 
 /// The loop both marquee threads share: until terminated, hand one step of the control to the GUI
 /// thread (Synchronize, which waits for it), then pause for the control's delay as it is after the
@@ -133,104 +133,104 @@ public:
     [[nodiscard]] const host::TPropList& Properties() const override;
 
     // ---- Published properties, in declared order -------------------------------------------
-    /// @{
+    /** @{ */
     /// Marquee mode. Default false.
     [[nodiscard]] bool Scroll() const { return FScroll; }
     void FSetScroll(bool Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Milliseconds between scroll steps. Default 100. Negative values are stored but paused as 0.
     [[nodiscard]] std::int32_t Delay() const { return FDelay.load(std::memory_order_relaxed); }
     void FSetDelay(std::int32_t Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Colour of lit LEDs in the dark phase of blinking text. Default 64 (dark red).
     [[nodiscard]] host::TColor BlinkOffColor() const { return FBlinkOffColor; }
     void FSetBlinkOffColor(host::TColor Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Milliseconds between blink toggles. Default 100. Negative values pause as 0.
     [[nodiscard]] std::int32_t BlinkDelay() const { return FBlinkDelay.load(std::memory_order_relaxed); }
     void FSetBlinkDelay(std::int32_t Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Which colour pair the static frame uses: active (true) or inactive. Default true.
     [[nodiscard]] bool ActiveLED() const { return FActiveLED; }
     void FSetActiveLED(bool Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Default 255 (pure red).
     [[nodiscard]] host::TColor ActiveLEDOnColor() const { return FActiveLEDOnColor; }
     void FSetActiveLEDOnColor(host::TColor Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Default 64 (dark red).
     [[nodiscard]] host::TColor ActiveLEDOffColor() const { return FActiveLEDOffColor; }
     void FSetActiveLEDOffColor(host::TColor Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Margins and gaps between LEDs. Default 0 (black). Setting it always repaints.
     [[nodiscard]] host::TColor BackgroundColor() const { return FBackgroundColor; }
     void FSetBackgroundColor(host::TColor Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Not owned, not used for drawing; cleared when the referenced TCharSet is destroyed.
     [[nodiscard]] TCharSet* Charset() const { return FCharset; }
     void FSetCharSet(TCharSet* Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Default 128 (medium red).
     [[nodiscard]] host::TColor InactiveLEDOnColor() const { return FInactiveLEDOnColor; }
     void FSetInactiveLEDOnColor(host::TColor Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Default 0 (black).
     [[nodiscard]] host::TColor InactiveLEDOffColor() const { return FInactiveLEDOffColor; }
     void FSetInactiveLEDOffColor(host::TColor Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Default Square. Circle makes LEDSize odd and at least 3.
     [[nodiscard]] EShape LEDShape() const { return FLEDShape; }
     void FSetLEDShape(EShape Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// LED side in pixels. Default 2. Square: 0 becomes 1; Circle: odd, at least 3.
     [[nodiscard]] host::Byte LEDSize() const { return FLEDSize; }
     void FSetLEDSize(host::Byte Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Pixels between LEDs and around the grid. Default 1.
     [[nodiscard]] host::Byte LEDDistance() const { return FLEDDistance; }
     void FSetLEDDistance(host::Byte Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// The window jumps by StepToOutside characters instead of one. Default false.
     [[nodiscard]] bool StepActive() const { return FStepActive; }
     void FSetStepActive(bool Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Characters per jump. Default 5. 0 becomes 1; otherwise at most TotalVisible div 2.
     [[nodiscard]] host::Byte StepToOutside() const { return FStepToOutside; }
     void FSetStep(host::Byte Value);
-    /// @}
+    /** @} */
     // TabOrder and TabStop are the host's (TWinControl).
-    /// @{
+    /** @{ */
     /// The text, 8-bit codes; codes below 32 are stored as spaces. Assigning moves the cursor to
     /// the end.
     [[nodiscard]] host::AnsiString Text() const { return FReadText(); }
     [[nodiscard]] host::AnsiString FReadText() const;
     void FSetText(const host::AnsiString& Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Character cells shown. Default 10. Setting it always repaints.
     [[nodiscard]] host::Byte TotalVisible() const { return FTotalVisible; }
     void FSetTotalVisible(host::Byte Value);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Typing replaces the character under the cursor. Default false.
     [[nodiscard]] bool Overwrite() const { return FOverwrite; }
     void FSetOverwrite(bool Value);
-    /// @}
+    /** @} */
 
     // ---- Change notification -------------------------------------------------------------
     /// Called after a published property of this class took a different value, with its name as
@@ -263,7 +263,7 @@ public:
     void ChangeChar(host::Byte Character, const std::array<host::Byte, 5>& Glyph);
 
     // ---- Cursor movement -----------------------------------------------------------------
-    /// @{
+    /** @{ */
     /// Each keeps the cursor inside the window (a window of no slots stands at the cursor) and
     /// redraws what changed; at the start (Left, Home, PageUp) or the end of the text (Right,
     /// End, PageDown) it does nothing.
@@ -273,7 +273,7 @@ public:
     void GoEnd();
     void GoPageUp();
     void GoPageDown();
-    /// @}
+    /** @} */
 
     // ---- Insertion and deletion ----------------------------------------------------------
     /// Types one character at the cursor (inserting, or replacing with Overwrite). Any code is
@@ -293,17 +293,17 @@ public:
     // ---- Marquee steps -------------------------------------------------------------------
     /// Suspends both worker threads (the next switch to scroll mode resumes them).
     void StopScroll();
-    /// @{
+    /** @{ */
     /// One scroll step / one blink toggle and the repaint, as the worker threads hand them to
     /// the GUI thread; nothing once destruction has begun.
     void TryToScrollOnce();
     void TryToBlink();
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// The same steps for a timer of the application's own; nothing during construction.
     void DelayTimerOnTimer(host::TComponent* Sender);
     void BlinkOnTimer(host::TComponent* Sender);
-    /// @}
+    /** @} */
 
     // ---- Read-only views of the state, for applications, tools and tests ------------------
     /// True from the start of construction to its end; Paint draws nothing meanwhile.
@@ -372,7 +372,7 @@ public:
     [[nodiscard]] TMatrixDiagnostics Diagnostics() const;
 
 protected:
-    /// @{
+    /** @{ */
     /// The host's handlers, for a derived control that adds to them.
     void KeyDown(host::Word& Key, host::TShiftState Shift) override;
     void KeyPress(char& Key) override;
@@ -381,7 +381,7 @@ protected:
     void DoExit() override;
     void WndProc(host::TMessage& Message) override;
     void Notification(host::TComponent* AComponent, host::TOperation Operation) override;
-    /// @}
+    /** @} */
 
 private:
     friend struct detail::TMatrixAccess;

@@ -108,7 +108,7 @@ public:
         return Slab < FSlabs.size() && Offset + N <= FSlabs[Slab].Blocks && FSlabs[Slab].Begin + Offset == Block;
     }
 
-    /// @{
+    /** @{ */
     /// One block holding T{}.
     T* New() { return At(NewIndex()); }
     TSlabIndex NewIndex() {
@@ -124,9 +124,9 @@ public:
         new (At(Index)) T{};
         return Index;
     }
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// N adjacent blocks, 1 <= N <= MinSlabBlocks, not constructed: the caller placement-news
     /// every one of them before use.
     T* NewRun(std::size_t N) { return At(NewRunIndex(N)); }
@@ -137,9 +137,9 @@ public:
         Count(static_cast<long long>(N));
         return Index;
     }
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// Takes one block back (it may be handed out again by New).
     void Delete(T* Block) noexcept { DeleteIndex(IndexOf(Block)); }
     void DeleteIndex(TSlabIndex Index) noexcept {
@@ -149,7 +149,7 @@ public:
         Count(-1);
         ++FTakenBack;
     }
-    /// @}
+    /** @} */
 
     /// Takes every block back at once; the slabs stay allocated for the next blocks.
     void Recycle() noexcept {

@@ -101,11 +101,11 @@ struct TFont {
     TImportReport Report;                           ///< what the import did
 };
 
-/// @{
+/** @{ */
 /// Largest font file read, and largest size it may unpack to.
 inline constexpr std::size_t MaxFontFileBytes = 16u << 20;
 inline constexpr std::size_t MaxUnpackedFontBytes = 64u << 20;
-/// @}
+/** @} */
 
 /// Reads the font in Data; Name stands for the file in error messages. Throws TFontError.
 TFont ReadFont(std::span<const std::uint8_t> Data, const std::string& Name, const TCodePage& Page);

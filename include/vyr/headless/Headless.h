@@ -68,11 +68,11 @@ public:
     ~THeadlessWidgetSet() override;
 
     std::unique_ptr<host::TWindowPeer> CreatePeer(host::TWinControl& Control) override;
-    /// @{
+    /** @{ */
     /// Until Duration has passed: runs synchronised calls as they arrive and repaints
     /// invalidated windows. Returns at the deadline, or early once Quit() has been called.
     void RunFor(std::chrono::milliseconds Duration) override;
-    /// @}
+    /** @} */
     void ProcessMessages() override;
     /// Makes a running RunFor return (callable from any thread).
     void Quit();
@@ -87,7 +87,7 @@ private:
     std::atomic<bool> FQuit{false};
 };
 
-/// @{
+/** @{ */
 /// The stage a headless tool or test sets up. MakeShownForm: a form of WidgetSet, 800 x 600 and
 /// shown, so that a window control placed on it has its window at once (free the form before the
 /// widget set). PlaceOnForm: a new control owned by Form and placed on it, after the controls it
@@ -101,6 +101,6 @@ TControlClass* PlaceOnForm(host::TForm& Form) {
     return Control;
 }
 std::vector<host::TCustomControl*> AddPlainControls(host::TForm& Form, int Count, std::string_view NamePrefix = {});
-/// @}
+/** @} */
 
 }  // namespace vyr::headless

@@ -84,30 +84,30 @@ public:
 
     /// The component that frees this one, or null.
     [[nodiscard]] TComponent* Owner() const { return FOwner; }
-    /// @{
+    /** @{ */
     /// The component's name (published property Name, no default); the host does not check it.
     [[nodiscard]] const AnsiString& Name() const { return FName; }
     void SetName(const AnsiString& AName) { FName = AName; }
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// A value for the application's own use (published property Tag, default 0).
     [[nodiscard]] std::int32_t Tag() const { return FTag; }
     void SetTag(std::int32_t ATag) { FTag = ATag; }
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// The owned components in insertion order; Components throws std::out_of_range for an index
     /// outside 0..ComponentCount()-1.
     [[nodiscard]] int ComponentCount() const { return static_cast<int>(FComponents.size()); }
     [[nodiscard]] TComponent* Components(int Index) const { return FComponents.at(static_cast<std::size_t>(Index)); }
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// AComponent is told (Notification with opRemove) when this component is destroyed, so that
     /// it can drop a reference it holds to this one. Mutual: this is told when AComponent goes.
     void FreeNotification(TComponent* AComponent);
     void RemoveFreeNotification(TComponent* AComponent);
-    /// @}
+    /** @} */
 
     /// Published properties in declared order, the inherited ones first. TComponent publishes
     /// Name (no default) and Tag (default 0).

@@ -27,7 +27,7 @@ class TForm;
 class TWindowPeer;
 class TWidgetSet;
 
-/// @{
+/** @{ */
 /// Control style flags.
 using TControlStyle = std::uint32_t;
 inline constexpr TControlStyle csAcceptsControls = 1U << 0;  ///< other controls may be placed on it
@@ -39,7 +39,7 @@ inline constexpr TControlStyle csOpaque = 1U << 5;        ///< paints its whole 
 inline constexpr TControlStyle csDoubleClicks = 1U << 6;  ///< receives double clicks
 inline constexpr TControlStyle csFixedWidth = 1U << 7;
 inline constexpr TControlStyle csFixedHeight = 1U << 8;  ///< height kept when scaling
-/// @}
+/** @} */
 
 /// A control without a window of its own (the host's graphic controls derive from it).
 class TControl : public TComponent {
@@ -61,18 +61,18 @@ public:
     [[nodiscard]] int Width() const { return FWidth; }
     /// Height in pixels, 0..MaxExtent.
     [[nodiscard]] int Height() const { return FHeight; }
-    /// @{
+    /** @{ */
     /// Clamped to 0..MaxExtent; Width()/Height() tell what was taken.
     void SetWidth(int AWidth);
     void SetHeight(int AHeight);
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// The control's style flags (cs... above). Default: csCaptureMouse, csClickEvents and
     /// csDoubleClicks.
     [[nodiscard]] TControlStyle ControlStyle() const { return FControlStyle; }
     void SetControlStyle(TControlStyle AStyle) { FControlStyle = AStyle; }
-    /// @}
+    /** @} */
 
     /// Event run by Click (a mouse click on the control); may be empty.
     std::function<void(TControl&)> OnClick;
@@ -101,27 +101,27 @@ public:
     ~TWinControl() override;  ///< children are left without a parent (their owner frees them)
 
     [[nodiscard]] std::string_view ClassName() const override { return "TWinControl"; }
-    [[nodiscard]] const TPropList& Properties() const override;  ///< + TabOrder, TabStop
+    [[nodiscard]] const TPropList& Properties() const override;  ///< the inherited ones, then TabOrder and TabStop
 
     void SetParent(TWinControl* AParent) override;
 
-    /// @{
+    /** @{ */
     /// Children in the order they were inserted.
     [[nodiscard]] int ControlCount() const { return static_cast<int>(FControls.size()); }
     [[nodiscard]] TControl* Controls(int Index) const { return FControls.at(static_cast<std::size_t>(Index)); }
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// Position among the parent's window-control children, 0..n-1; -1 without a parent.
     /// Setting it moves the control there (clamped) and renumbers the siblings 0..n-1 in order.
     [[nodiscard]] int TabOrder() const;
     void SetTabOrder(int ATabOrder);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Reachable with Tab. Default false.
     [[nodiscard]] bool TabStop() const { return FTabStop; }
     void SetTabStop(bool ATabStop) { FTabStop = ATabStop; }
-    /// @}
+    /** @} */
 
     /// True while the control has its window (a peer).
     [[nodiscard]] bool HandleAllocated() const { return FPeer != nullptr; }
@@ -155,13 +155,13 @@ public:
     /// Event run by DoExit, when the control loses the keyboard focus.
     std::function<void(TWinControl&)> OnExit;
 
-    /// @{
+    /** @{ */
     /// Dynamic handlers; the host's handling runs the matching event.
     virtual void KeyDown(Word& Key, TShiftState Shift);
     virtual void KeyPress(char& Key);
     virtual void DoEnter();
     virtual void DoExit();
-    /// @}
+    /** @} */
 
     /// The message table: overrides handle what they know and pass the rest on.
     virtual void WndProc(TMessage& Message);
@@ -175,11 +175,11 @@ public:
 
 protected:
     void Resized() override;
-    /// @{
+    /** @{ */
     /// The window has just been made (or is about to be destroyed).
     virtual void CreateWnd() {}
     virtual void DestroyWnd() {}
-    /// @}
+    /** @} */
     /// Draws the control into its window (WM_PAINT). Nothing by default.
     virtual void PaintWindow() {}
 
@@ -272,11 +272,11 @@ public:
     /// Reports E: remembers its message (LastExceptionMessage) and calls OnException, or writes
     /// "Exception: <message>" to standard error when it is not set.
     void HandleException(const std::exception& E);
-    /// @{
+    /** @{ */
     /// The message of the last exception reported (empty if none); for tools and tests.
     [[nodiscard]] const std::string& LastExceptionMessage() const { return FLastMessage; }
     void ClearLastException() { FLastMessage.clear(); }
-    /// @}
+    /** @} */
 
     /// Runs Handler as message dispatch does: an exception is reported, not propagated.
     void Dispatch(const std::function<void()>& Handler);
@@ -288,13 +288,13 @@ private:
 /// The process's application object (GUI thread).
 TApplication& Application();
 
-/// @{
+/** @{ */
 /// Input as the window system delivers it. Each runs the control's handler through
 /// Application().Dispatch.
 void SendKeyDown(TWinControl& Target, Word Key, TShiftState Shift = 0);
 void SendKeyPress(TWinControl& Target, char Key);
 void SendClick(TControl& Target);
 void SendPaint(TWinControl& Target);
-/// @}
+/** @} */
 
 }  // namespace vyr::host

@@ -67,11 +67,11 @@ public:
     TFileWriter(const TFileWriter&) = delete;
     TFileWriter& operator=(const TFileWriter&) = delete;
 
-    /// @{
+    /** @{ */
     /// Appends bytes (buffered). Throws EFileError at the first failure.
     void Write(const void* Data, std::size_t Size);
     void Write(std::string_view Text) { Write(Text.data(), Text.size()); }
-    /// @}
+    /** @} */
     /// As Write, for C libraries that call back and cannot take an exception: false on failure;
     /// the failure is kept and Commit raises it.
     bool TryWrite(const void* Data, std::size_t Size) noexcept;

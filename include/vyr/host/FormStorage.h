@@ -67,12 +67,12 @@ private:
 /// The form text of several components, one object block each, in the order given.
 [[nodiscard]] AnsiString WriteComponentsText(const std::vector<const TComponent*>& Components);
 
-/// @{
+/** @{ */
 /// Writes WriteComponentText(Component) to Path (replacing it). Throws EFormError (line 0) when
 /// the file cannot be written.
 void SaveComponentToFile(const TComponent& Component, const std::string& Path);
 void SaveComponentsToFile(const std::vector<const TComponent*>& Components, const std::string& Path);
-/// @}
+/** @} */
 
 // ---- Reading --------------------------------------------------------------------------------
 
@@ -89,7 +89,7 @@ TComponent* ReadFormText(std::string_view Text, std::string_view FileName, TComp
 /// Reads the file at Path with ReadFormText. A file that cannot be opened is an EFormError.
 TComponent* ReadComponentFromFile(const std::string& Path, TComponent* Owner, TWinControl* Parent);
 
-/// @{
+/** @{ */
 /// Applies the first object of Text to the existing component Target: the object's class must be
 /// Target's class; Target takes the object's name, then its properties in file order. Further
 /// objects of the text are created as by ReadFormObjects, owned by Target's owner and placed on
@@ -99,7 +99,7 @@ TComponent* ReadComponentFromFile(const std::string& Path, TComponent* Owner, TW
 /// same with the text of the file Path.
 void LoadComponentText(TComponent& Target, std::string_view Text, std::string_view FileName);
 void LoadComponentFromFile(TComponent& Target, const std::string& Path);
-/// @}
+/** @} */
 
 // ---- The value syntax, for tools that take property values elsewhere -------------------------
 

@@ -74,26 +74,26 @@ public:
     [[nodiscard]] int Width() const { return FWidth; }
     /// Height in pixels, 0..MaxExtent.
     [[nodiscard]] int Height() const { return FHeight; }
-    /// @{
+    /** @{ */
     /// Sizes are clamped to 0..MaxExtent. Pixels that remain inside the new size keep their
     /// values; new pixels are black.
     void SetWidth(int AWidth);
     void SetHeight(int AHeight);
     void SetSize(int AWidth, int AHeight);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// The pixel format: always pf24bit; setting it changes nothing.
     void SetPixelFormat(TPixelFormat) {}
     [[nodiscard]] TPixelFormat PixelFormat() const { return TPixelFormat::pf24bit; }
-    /// @}
+    /** @} */
 
     /// Bytes per row: 3 x Width rounded up to a multiple of 4.
     [[nodiscard]] std::size_t RowStride() const { return FStride; }
-    /// @{
+    /** @{ */
     /// The first byte of row Row (0 = top). Row must lie in 0..Height-1.
     [[nodiscard]] std::uint8_t* ScanLine(int Row);
     [[nodiscard]] const std::uint8_t* ScanLine(int Row) const;
-    /// @}
+    /** @} */
 
     /// The colour at (X, Y) as a TColor (red in the low byte); 0 outside the bitmap.
     [[nodiscard]] TColor Pixel(int X, int Y) const;

@@ -31,13 +31,13 @@ class TBitmap;
 /// A loaded module (the program or a library), as the module functions name it; 0 names none.
 using HMODULE = std::uintptr_t;
 
-/// @{
+/** @{ */
 /// Reason codes of a library's entry point.
 inline constexpr std::uint32_t DLL_PROCESS_DETACH = 0;
 inline constexpr std::uint32_t DLL_PROCESS_ATTACH = 1;
 inline constexpr std::uint32_t DLL_THREAD_ATTACH = 2;
 inline constexpr std::uint32_t DLL_THREAD_DETACH = 3;
-/// @}
+/** @} */
 
 // ---- Module records ---------------------------------------------------------------------------
 
@@ -121,13 +121,13 @@ HMODULE LoadResourceModule(const char* ModuleName);
 
 // ---- Resources --------------------------------------------------------------------------------
 
-/// @{
+/** @{ */
 /// Resource types.
 inline constexpr std::string_view RT_BITMAP = "BITMAP";
 inline constexpr std::string_view RT_ICON = "ICON";
 inline constexpr std::string_view RT_GROUP_ICON = "GROUP_ICON";
 inline constexpr std::string_view RT_RCDATA = "RCDATA";
-/// @}
+/** @} */
 
 inline constexpr std::uint16_t LANG_NEUTRAL = 0;    ///< resource language: neutral (the default resources)
 inline constexpr std::uint16_t LANG_DANISH = 1030;  ///< resource language: Danish (the resource module's)
@@ -148,11 +148,11 @@ struct TResourceDirectory {
     const char* Description;        ///< the image's description string (zero-terminated), or null
 };
 
-/// @{
+/** @{ */
 /// The exported function that gives a module's resource directory.
 inline constexpr const char* ResourceDirectoryExport = "VyrResourceDirectory";
 using TResourceDirectoryFunc = const TResourceDirectory* (*)();
-/// @}
+/** @} */
 
 /// A resource found in a loaded module (FindResource).
 struct TResource {

@@ -60,12 +60,12 @@ void PackageLoad(const TPackageInfoTable* Table);
 /// ignored.
 void PackageUnload(const TPackageInfoTable* Table);
 
-/// @{
+/** @{ */
 /// Called after each routine PackageLoad (Startup true) or PackageUnload (false) runs, with the
 /// entry's index; for tools and tests that trace the order. Returns the previous hook.
 using TUnitHook = std::function<void(const TPackageInfoTable& Table, int Index, bool Startup)>;
 TUnitHook SetPackageUnitHook(TUnitHook Hook);
-/// @}
+/** @} */
 
 // ---- Package information ("PACKAGEINFO") --------------------------------------------------------
 //
@@ -74,7 +74,7 @@ TUnitHook SetPackageUnitHook(TUnitHook Hook);
 //   int32  RequiresCount, then per required package: uint8 HashCode, name, NUL
 //   int32  ContainsCount, then per contained unit:   uint8 Flags, uint8 HashCode, name, NUL
 
-/// @{
+/** @{ */
 /// Package flags.
 inline constexpr std::uint32_t pfNeverBuild = 0x00000001;  ///< rebuilt only on explicit request
 inline constexpr std::uint32_t pfDesignOnly = 0x00000002;
@@ -85,16 +85,16 @@ inline constexpr std::uint32_t pfExeModule = 0x00000000;
 inline constexpr std::uint32_t pfPackageModule = 0x40000000;
 inline constexpr std::uint32_t pfLibraryModule = 0x80000000;
 inline constexpr std::uint32_t pfProducerMask = 0x0C000000;  ///< the producing tool chain
-/// @}
+/** @} */
 
-/// @{
+/** @{ */
 /// Unit flags.
 inline constexpr std::uint8_t ufMainUnit = 0x01;
 inline constexpr std::uint8_t ufPackageUnit = 0x02;
 inline constexpr std::uint8_t ufWeakUnit = 0x04;
 inline constexpr std::uint8_t ufOrgWeakUnit = 0x08;
 inline constexpr std::uint8_t ufImplicitUnit = 0x10;
-/// @}
+/** @} */
 
 /// The one-byte hash code a package or unit name carries: over the name's characters with
 /// 'a'..'z' taken as 'A'..'Z', h := rotate-left(h, 5) xor character, starting from 0.

@@ -50,14 +50,14 @@ struct TPaletteEntry {
     HMODULE Module = 0;                  ///< the module that holds the factory (0 if unknown)
 };
 
-/// @{
+/** @{ */
 /// Puts Classes on the palette page Page, in the order given, after what the page already has.
 /// A class already registered with the same factory is left where it is (registering twice is
 /// harmless); a class name already registered with another factory raises EComponentError and
 /// then none of Classes is registered. An empty page name or class name raises EComponentError.
 void RegisterComponents(std::string_view Page, std::span<const TComponentClass> Classes);
 void RegisterComponents(std::string_view Page, std::initializer_list<TComponentClass> Classes);
-/// @}
+/** @} */
 
 /// Page names in the order they first received a class.
 [[nodiscard]] std::vector<std::string> PalettePages();

@@ -36,13 +36,13 @@ struct TRect {
 /// The rectangle from Left, Top (inclusive) to Right, Bottom (exclusive).
 inline TRect Rect(int Left, int Top, int Right, int Bottom) { return TRect{Left, Top, Right, Bottom}; }
 
-/// @{
+/** @{ */
 /// Modifier keys held during a key event.
 using TShiftState = unsigned;
 inline constexpr TShiftState ssShift = 1U << 0;
 inline constexpr TShiftState ssAlt = 1U << 1;
 inline constexpr TShiftState ssCtrl = 1U << 2;
-/// @}
+/** @} */
 
 /// Virtual-key codes (the Windows values).
 namespace vk {
@@ -62,20 +62,20 @@ inline constexpr Word Insert = 45;  ///< Insert
 inline constexpr Word Delete = 46;  ///< Delete
 }  // namespace vk
 
-/// @{
+/** @{ */
 /// Window messages that controls answer through WndProc.
 inline constexpr unsigned WM_PAINT = 0x0F;
 inline constexpr unsigned WM_ERASEBKGND = 0x14;
 inline constexpr unsigned WM_NEXTDLGCTL = 0x28;
 inline constexpr unsigned WM_GETDLGCODE = 0x87;
-/// @}
+/** @} */
 
-/// @{
+/** @{ */
 /// WM_GETDLGCODE answer flags.
 inline constexpr std::intptr_t DLGC_WANTARROWS = 1;
 inline constexpr std::intptr_t DLGC_WANTTAB = 2;
 inline constexpr std::intptr_t DLGC_WANTCHARS = 0x80;
-/// @}
+/** @} */
 
 /// A window message as WndProc receives it: the message number, its two parameters and the answer
 /// the handler leaves in Result.

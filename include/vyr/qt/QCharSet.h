@@ -37,30 +37,30 @@ public:
     explicit QCharSet(QWidget* Parent = nullptr);
     ~QCharSet() override;
 
-    /// @{
+    /** @{ */
     /// Whether the widget is shown as an icon (Designer's form editor) or hidden (run time).
     /// Default false. Setting it true shows the widget (with its parent); false hides it.
     [[nodiscard]] bool designTime() const { return FDesignTime; }
     void setDesignTime(bool DesignTime);
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// The picture shown at design time, drawn at its own size in the top-left corner. Default
     /// none: a framed box with "CS" is drawn instead.
     [[nodiscard]] QPixmap designIcon() const { return FIcon; }
     void setDesignIcon(const QPixmap& Icon);
-    /// @}
+    /** @} */
 
     /// The shared TCharSet named objectName() (made on first use), or null for an empty name.
     [[nodiscard]] TCharSet* charSet() const;
 
     /// At run time the widget cannot be shown: setVisible(true) keeps it hidden.
     void setVisible(bool Visible) override;
-    /// @{
+    /** @{ */
     /// 32 x 32, or the icon's size; at run time an empty size.
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;
-    /// @}
+    /** @} */
 
 protected:
     /// Draws the design-time icon (or the framed box); nothing at run time.

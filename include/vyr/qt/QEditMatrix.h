@@ -87,134 +87,134 @@ public:
     /// Stops the marquee's threads (a step still queued is cancelled) before anything goes.
     ~QEditMatrix() override;
 
-    /// @{
+    /** @{ */
     /// The marquee: the text runs from right to left, one LED column every delay ms, with its
     /// "@" control codes executed. Default false.
     [[nodiscard]] bool scroll() const;
     void setScroll(bool Scroll);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Milliseconds between scroll steps, read by the worker before each pause. Default 100;
     /// negative values pause as 0.
     [[nodiscard]] int delay() const;
     void setDelay(int Delay);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Colour of lit LEDs in the dark phase of blinking text. Default dark red (64, 0, 0).
     [[nodiscard]] QColor blinkOffColor() const;
     void setBlinkOffColor(const QColor& Color);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Milliseconds between blink toggles. Default 100; negative values pause as 0.
     [[nodiscard]] int blinkDelay() const;
     void setBlinkDelay(int Delay);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Whether the active or the inactive colour pair is shown. Default true; the focus sets it in
     /// edit mode (true on focus in, false on focus out).
     [[nodiscard]] bool activeLed() const;
     void setActiveLed(bool Active);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Lit LEDs with the active pair. Default red (255, 0, 0).
     [[nodiscard]] QColor activeLedOnColor() const;
     void setActiveLedOnColor(const QColor& Color);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Unlit LEDs with the active pair. Default dark red (64, 0, 0).
     [[nodiscard]] QColor activeLedOffColor() const;
     void setActiveLedOffColor(const QColor& Color);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// The margins and the gaps between LEDs. Default black. Setting it always repaints.
     [[nodiscard]] QColor backgroundColor() const;
     void setBackgroundColor(const QColor& Color);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// The name of the TCharSet the control refers to; empty (the default) for none. Setting a
     /// name refers the control to the application's TCharSet of that name (sharedCharset), made
     /// on first use, so a form stores and restores the reference by name. The control draws from
     /// its own glyph table whatever it refers to.
     [[nodiscard]] QString charset() const;
     void setCharset(const QString& Name);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Lit LEDs with the inactive pair. Default medium red (128, 0, 0).
     [[nodiscard]] QColor inactiveLedOnColor() const;
     void setInactiveLedOnColor(const QColor& Color);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Unlit LEDs with the inactive pair. Default black.
     [[nodiscard]] QColor inactiveLedOffColor() const;
     void setInactiveLedOffColor(const QColor& Color);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Default Square. Switching to Circle makes ledSize odd and at least 3.
     [[nodiscard]] LedShape ledShape() const;
     void setLedShape(LedShape Shape);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// LED side in logical pixels, clamped to 0..255, then: Square 0 becomes 1; Circle odd, at
     /// least 3. Default 2.
     [[nodiscard]] int ledSize() const;
     void setLedSize(int Size);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Logical pixels between LEDs and around the grid, clamped to 0..255. Default 1.
     [[nodiscard]] int ledDistance() const;
     void setLedDistance(int Distance);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// The window jumps stepToOutside characters instead of one. Default false.
     [[nodiscard]] bool stepActive() const;
     void setStepActive(bool StepActive);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Characters per jump, clamped to 0..255, then 0 becomes 1, otherwise at most
     /// totalVisible / 2 (the width in force now). Default 5.
     [[nodiscard]] int stepToOutside() const;
     void setStepToOutside(int Step);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// The text, Latin-1 (other characters become '?'; control characters become spaces).
     /// Setting it puts the cursor at the end. Default empty.
     [[nodiscard]] QString text() const;
     void setText(const QString& Text);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Character cells shown, clamped to 0..255; re-clamps stepToOutside. Default 10. Setting it
     /// always repaints.
     [[nodiscard]] int totalVisible() const;
     void setTotalVisible(int Cells);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// Typing replaces the character under the cursor; Insert toggles it. Default false.
     [[nodiscard]] bool overwrite() const;
     void setOverwrite(bool Overwrite);
-    /// @}
+    /** @} */
 
     /// The cursor: 0 (before the first character) to the text's length.
     [[nodiscard]] int cursorPosition() const;
     /// Moves the cursor as Home and Right keys would; clamped to 0..length.
     void setCursorPosition(int Position);
 
-    /// @{
+    /** @{ */
     /// The control itself, for the rest of its public API (glyphs, InsertCharacter, StopScroll,
     /// the steps). Changes made through it are signalled from the event loop.
     [[nodiscard]] TEditMatrix& control() { return *FMatrix; }
     [[nodiscard]] const TEditMatrix& control() const { return *FMatrix; }
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// The TCharSet referred to, or null; setting one that is not shared gives charset() its Name.
     [[nodiscard]] TCharSet* charsetComponent() const;
     void setCharsetComponent(TCharSet* CharSet);
-    /// @}
+    /** @} */
     /// The application's TCharSet named Name (Latin-1), made on first use and destroyed with the
     /// application object (controls referring to it then refer to none). Empty name: null.
     static TCharSet* sharedCharset(const QString& Name);
 
 signals:
-    /// @{
+    /** @{ */
     /// Emitted with the new value whenever the property of the same name has changed, whatever
     /// changed it (see the file's description for when).
     void scrollChanged(bool scroll);
@@ -236,7 +236,7 @@ signals:
     void textChanged(const QString& text);
     void totalVisibleChanged(int totalVisible);
     void overwriteChanged(bool overwrite);
-    /// @}
+    /** @} */
     /// The cursor moved (keys, text, setCursorPosition).
     void cursorPositionChanged(int position);
 

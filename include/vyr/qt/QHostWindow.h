@@ -78,7 +78,7 @@ protected:
     void adoptControl(host::TWinControl& Control);
     /// Takes the control off (before it is destroyed): it loses its window and its parent.
     void releaseControl();
-    /// @{
+    /** @{ */
     /// Between holdFrames and releaseFrames the frames the control copies are kept back, and
     /// release copies the last one to the surface: for a call of the subclass that runs several
     /// steps of the control, each drawing a frame (a cursor moved across many characters), so
@@ -87,17 +87,17 @@ protected:
     /// frames are held first copies the frame kept back. Calls do not nest.
     void holdFrames();
     void releaseFrames();
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// Around every call into the host that a Qt event makes (keys, focus, mouse, host
     /// repaints): hostCallBegin before, hostCallEnd after; InPaint tells that the call came from
     /// a paintEvent. Calls nest; the default does nothing.
     virtual void hostCallBegin() {}
     virtual void hostCallEnd(bool InPaint) { (void)InPaint; }
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// Qt's event handlers: they carry keys, focus, the mouse, showing, resizing and paint events
     /// to the control as the class description says, and watch the top-level window for exposure
     /// (eventFilter). A subclass that overrides one calls this class's handler.
@@ -110,7 +110,7 @@ protected:
     void showEvent(QShowEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
-    /// @}
+    /** @} */
 
 private:
     friend class TQtPeer;

@@ -44,12 +44,12 @@ public:
 
     /// Makes the window (peer) of one control.
     using TPeerFactory = std::function<std::unique_ptr<host::TWindowPeer>()>;
-    /// @{
+    /** @{ */
     /// The next windows of Control come from Factory, until ClearPeerFactory. Whoever sets one
     /// clears it before Control is destroyed.
     void SetPeerFactory(const host::TWinControl& Control, TPeerFactory Factory);
     void ClearPeerFactory(const host::TWinControl& Control);
-    /// @}
+    /** @} */
 
 protected:
     /// A wake-up: runs the synchronised calls queued.

@@ -85,12 +85,12 @@ public:
 
     /// Makes the window (peer) of one control.
     using TPeerFactory = std::function<std::unique_ptr<host::TWindowPeer>()>;
-    /// @{
+    /** @{ */
     /// The next windows of Control come from Factory, until ClearPeerFactory. Whoever sets one
     /// clears it before Control is destroyed.
     void SetPeerFactory(const host::TWinControl& Control, TPeerFactory Factory);
     void ClearPeerFactory(const host::TWinControl& Control);
-    /// @}
+    /** @} */
 
 protected:
     /// A wake-up: runs the synchronised calls queued.
@@ -150,14 +150,14 @@ protected:
     /// Takes the control off (before it is destroyed): it loses its window and its parent.
     void releaseControl();
 
-    /// @{
+    /** @{ */
     /// Around every call into the host that a Qt event makes (keys, focus, mouse, host repaints):
     /// InPaint tells that the call came from a host repaint. Calls nest; the default does nothing.
     virtual void hostCallBegin() {}
     virtual void hostCallEnd(bool InPaint) { (void)InPaint; }
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// Qt Quick's handlers: the host repaint on polish (GUI thread), the texture node for the
     /// scene graph (updatePaintNode: render thread, GUI thread blocked), the window's arrival and
     /// visibility (itemChange), keys, focus and the mouse carried to the control as the class
@@ -171,7 +171,7 @@ protected:
     void focusOutEvent(QFocusEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
-    /// @}
+    /** @} */
 
 private:
     friend class TQuickPeer;

@@ -96,7 +96,7 @@ public:
     /// Stops the marquee's threads (a step still queued is cancelled) before anything goes.
     ~QuickEditMatrix() override;
 
-    /// @{
+    /** @{ */
     /// Defaults and rules as vyr::QEditMatrix (vyr/qt/QEditMatrix.h): scroll false, delay 100,
     /// blinkOffColor (64, 0, 0), blinkDelay 100, activeLed true, activeLedOnColor (255, 0, 0),
     /// activeLedOffColor (64, 0, 0), backgroundColor black, charset "" (none; a name refers to the
@@ -141,26 +141,26 @@ public:
     void setTotalVisible(int Cells);
     [[nodiscard]] bool overwrite() const;
     void setOverwrite(bool Overwrite);
-    /// @}
-    /// @{
+    /** @} */
+    /** @{ */
     /// The cursor: 0 (before the first character) to the text's length. Setting it moves the
     /// cursor as Left and Right keys would, clamped to 0..length; it is applied last when loading.
     [[nodiscard]] int cursorPosition() const;
     void setCursorPosition(int Position);
-    /// @}
+    /** @} */
 
-    /// @{
+    /** @{ */
     /// The control itself, for the rest of its public API.
     [[nodiscard]] TEditMatrix& control() { return *FMatrix; }
     [[nodiscard]] const TEditMatrix& control() const { return *FMatrix; }
-    /// @}
+    /** @} */
 
     /// The application's TCharSet named Name (Latin-1), made on first use and destroyed with the
     /// application object. Empty name: null.
     static TCharSet* sharedCharset(const QString& Name);
 
 signals:
-    /// @{
+    /** @{ */
     /// Emitted with the new value whenever the property of the same name has changed, whatever
     /// changed it (see the file's description for when).
     void scrollChanged(bool scroll);
@@ -183,7 +183,7 @@ signals:
     void totalVisibleChanged(int totalVisible);
     void overwriteChanged(bool overwrite);
     void cursorPositionChanged(int cursorPosition);
-    /// @}
+    /** @} */
 
 protected:
     /// A QML engine starts making the item: values written from now on are kept until
@@ -260,11 +260,11 @@ public:
     explicit QuickCharSet(QObject* Parent = nullptr);
     ~QuickCharSet() override;
 
-    /// @{
+    /** @{ */
     /// The name of the shared TCharSet this object stands for. Default empty (none).
     [[nodiscard]] QString name() const { return FName; }
     void setName(const QString& Name);
-    /// @}
+    /** @} */
     /// The shared TCharSet of that name (made on first use), or null for an empty name.
     [[nodiscard]] TCharSet* charSet() const;
 
