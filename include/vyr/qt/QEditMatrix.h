@@ -23,7 +23,10 @@
 // changed and changed back gives none.
 //
 // Size: the control's (fixed size policy; sizeHint is the LED geometry: width d + p x 6 x
-// totalVisible, height d + p x 9 in edit mode, d + p x 7 while scrolling, p = ledSize + d).
+// totalVisible, height d + p x 9 in edit mode, d + p x 7 while scrolling, p = ledSize + d). At a
+// devicePixelRatio other than 1 the LEDs are drawn at device resolution, with the LED size and
+// the distance times the ratio rounded once, so that all LEDs and all gaps are even; the size is
+// then that device geometry divided by the ratio, rounded up (docs/qt-backend.md).
 //
 // Accessibility: an interface with role QAccessible::EditableText, the text and the cursor
 // through QAccessibleTextInterface, and text, cursor and value-changed events (installed with
@@ -43,6 +46,10 @@
 #include "vyr/qt/QtBackend.h"
 
 namespace vyr {
+
+namespace qt {
+class TLEDPresenter;
+}  // namespace qt
 
 class QEditMatrix : public qt::QHostWindow {
     Q_OBJECT
@@ -203,7 +210,8 @@ private:
     void FlushChanges();
 
     std::unique_ptr<TEditMatrix> FMatrix;
-    std::unique_ptr<TSignalled> FSignalled;  // the values last signalled, the changes reported
+    std::unique_ptr<TSignalled> FSignalled;         // the values last signalled, the changes reported
+    std::unique_ptr<qt::TLEDPresenter> FPresenter;  // the LEDs at device resolution
     int FDepth = 0;
     bool FChangesNoted = false;
     bool FFlushQueued = false;

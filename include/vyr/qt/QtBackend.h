@@ -21,7 +21,8 @@
 // [X] the control's Up/Down focus walk runs over the Qt parent's focusable children, in Qt's tab
 //     order (QHostWindow)
 // [X] sharp pixels at devicePixelRatio > 1: design pixels are logical pixels, scaled up without
-//     smoothing
+//     smoothing; a widget that knows what its surface shows may install a QSurfacePresenter,
+//     which draws it again at device resolution instead (QEditMatrix's even LEDs)
 // [X] spy counters per window (copies, fills, host repaints, paint events) and a frame observer
 // [ ] a host TForm is not a Qt window: its peer draws nowhere, and a control is seen only when a
 //     QHostWindow adopts it (host controls have no position, so a host form's layout means
@@ -54,6 +55,7 @@
 #include "vyr/qt/QtInput.h"
 
 class QEventLoop;
+class QPainter;
 class QWindow;
 
 namespace vyr::qt {
@@ -111,6 +113,19 @@ private:
 
 // ---- Host window -----------------------------------------------------------------------------
 
+// Draws a window's surface at device resolution, for a widget that knows what its design pixels
+// show. Used only at a devicePixelRatio other than 1; at 1 the window shows the surface itself.
+class QSurfacePresenter {
+public:
+    virtual ~QSurfacePresenter() = default;
+    // The window's logical size for a surface of Surface design pixels at Ratio.
+    [[nodiscard]] virtual QSize logicalSize(QSize Surface, qreal Ratio) const = 0;
+    // Brings Device (the window's logical size times Ratio, in device pixels, in
+    // QImage::Format_BGR888) up to date with the part Changed of Surface (design pixels). Full:
+    // Device was just made or resized, and every pixel of it is to be drawn.
+    virtual void present(const QImage& Surface, const QRect& Changed, QImage& Device, qreal Ratio, bool Full) = 0;
+};
+
 // A QWidget that shows one host window control: its surface is the control's window. A subclass
 // makes the control and adopts it (adoptControl); the window then keeps a private, never shown
 // host form as the control's parent and keeper of its host focus.
@@ -127,6 +142,7 @@ private:
 // asks for a host repaint.
 //
 // Size: the widget's size is the control's (a fixed size, which layouts keep); sizeHint is it.
+// With a presenter at a devicePixelRatio other than 1, the presenter's logical size instead.
 //
 // Keys, focus and mouse: see the backend checklist above. Up and Down: the control's focus walk
 // runs over the parent widget's children that are in Qt's tab chain (focus policy with
@@ -165,6 +181,9 @@ public:
     [[nodiscard]] QSize minimumSizeHint() const override;
 
 protected:
+    // Presenter draws the surface at device resolution from now on (null: the window shows the
+    // surface itself again). Not owned; whoever sets one clears it before it is destroyed.
+    void setSurfacePresenter(QSurfacePresenter* Presenter);
     // Shows Control here: it becomes the child of the host form and gets its window, whose
     // peer is this widget. Once; the caller keeps ownership of Control.
     void adoptControl(host::TWinControl& Control);
@@ -207,6 +226,12 @@ private:
     void PeerFocusChanged(bool Focused);
 
     void ShowSurface(const QRect& Area);
+    // The presenter when it draws now (one is set and the ratio is not 1), else null.
+    [[nodiscard]] QSurfacePresenter* ActivePresenter() const;
+    // The size the window takes for the surface: the surface's, or the active presenter's.
+    [[nodiscard]] QSize ShownSize() const;
+    void FollowShownSize();
+    void PaintPresented(QPainter& Painter);
     void WatchWindow();
     void MirrorFocusSiblings();
     void ClearFocusSiblings();
@@ -218,6 +243,9 @@ private:
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
     std::function<void()> FFrameObserver;
+    QSurfacePresenter* FPresenter = nullptr;
+    QImage FDevice;                             // the presenter's drawing, device pixels
+    QRect FDeviceChanged;                       // surface pixels changed since the presenter last drew
     const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
     int FHeldX = 0;
     int FHeldY = 0;
