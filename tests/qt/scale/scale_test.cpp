@@ -4,12 +4,16 @@
 // round ones symmetric with dark corners, in edit mode and while scrolling. The LEDs are found in
 // the grabbed pixels (every LED colour differs from the background), not computed.
 //
+// After edits that change a few LEDs (only those are drawn again), the widget shows what a new
+// widget drawn whole in the same state shows.
+//
 // VYR_SCALE_PNG=DIR keeps each grab as DIR/<factor>-<case>.png, to look at.
 #include <gtest/gtest.h>
 
 #include <QtCore/QDir>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QScreen>
+#include <QtTest/QTest>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -19,6 +23,8 @@
 
 namespace vyr::test {
 namespace {
+
+void Configure(QEditMatrix& W, const struct TScaleCase& C);
 
 struct TScaleCase {
     const char* Name;
@@ -79,16 +85,7 @@ TEST(QEditMatrixScale, AllLedsAndGapsMeasureTheSameAndRoundLedsAreRound) {
     for (const TScaleCase& C : Cases) {
         SCOPED_TRACE(std::string(C.Name) + " at " + std::to_string(Factor));
         QEditMatrix W;
-        W.setBackgroundColor(QColor(0, 0, 0));
-        W.setInactiveLedOffColor(QColor(40, 40, 40));
-        W.setActiveLedOffColor(QColor(40, 40, 40));
-        W.setTotalVisible(4);
-        W.setLedShape(C.Round ? QEditMatrix::Circle : QEditMatrix::Square);
-        W.setLedSize(C.Size);
-        W.setLedDistance(C.Distance);
-        W.setDelay(100000);  // the marquee stands still while the widget is grabbed
-        W.setText(C.Scroll ? "@3282828Vyr" : "Ag");
-        W.setScroll(C.Scroll);
+        Configure(W, C);
         const QImage Image = Grab(W);
         if (!Keep.isEmpty()) {
             Image.save(QDir(Keep).filePath(QStringLiteral("%1-%2.png").arg(Factor).arg(QString::fromLatin1(C.Name))));
@@ -160,7 +157,35 @@ TEST(QEditMatrixScale, AllLedsAndGapsMeasureTheSameAndRoundLedsAreRound) {
             EXPECT_FALSE(At(0, 0));
             EXPECT_TRUE(At(Size / 2, 0));
         }
+
+        if (C.Scroll) continue;
+        const auto Edit = [](QEditMatrix& M) {
+            QTest::keyClick(&M, Qt::Key_Left);
+            QTest::keyClick(&M, Qt::Key_Left);
+            QTest::keyClicks(&M, "xy");
+            QTest::keyClick(&M, Qt::Key_Backspace);  // the cursor bar ends one slot left
+        };
+        Edit(W);
+        const QImage Edited = Grab(W);
+        EXPECT_FALSE(Edited == Image) << "the edits changed nothing";
+        QEditMatrix Whole;
+        Configure(Whole, C);
+        Edit(Whole);
+        EXPECT_TRUE(Edited == Grab(Whole)) << "the LEDs drawn again after the edits differ from a whole drawing";
     }
+}
+
+void Configure(QEditMatrix& W, const TScaleCase& C) {
+    W.setBackgroundColor(QColor(0, 0, 0));
+    W.setInactiveLedOffColor(QColor(40, 40, 40));
+    W.setActiveLedOffColor(QColor(40, 40, 40));
+    W.setTotalVisible(4);
+    W.setLedShape(C.Round ? QEditMatrix::Circle : QEditMatrix::Square);
+    W.setLedSize(C.Size);
+    W.setLedDistance(C.Distance);
+    W.setDelay(100000);  // the marquee stands still while the widget is grabbed
+    W.setText(C.Scroll ? "@3282828Vyr" : "Ag");
+    W.setScroll(C.Scroll);
 }
 
 }  // namespace
