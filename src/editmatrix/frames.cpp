@@ -3,7 +3,6 @@
 // LED painter draws; the literal renderer (render.cpp, scroll/frame.cpp) draws the others, and
 // every frame when it is chosen with UseLiteralRenderer. Neither renderer calls the other: both
 // draw with the shared steps below them (the prelude ReshapeOrClear, the primitives).
-#include "grid.h"
 #include "host_names.h"
 #include "vyr/EditMatrix.h"
 
@@ -31,13 +30,6 @@ void TEditMatrix::MakeCursor(bool Show) {
     } else {
         LiteralMakeCursor(Show);
     }
-}
-
-// The bar exists only in edit mode and only under a slot of the window: with the cursor slot
-// outside 0..TotalVisible-1 (a window of no cells) there is none.
-int TEditMatrix::CursorBarSlot() const {
-    const std::int64_t Slot = std::int64_t{FCursorPos} - FFirstVisible;
-    return FScroll || Slot < 0 || Slot >= FTotalVisible ? -1 : static_cast<int>(Slot);
 }
 
 }  // namespace vyr

@@ -215,6 +215,13 @@ void TEditMatrix::WriteText() {
     ClearSegments(Cell, FTotalVisible - 1);
 }
 
+// The bar exists only in edit mode and only under a slot of the window: with the cursor slot
+// outside 0..TotalVisible-1 (a window of no cells) there is none.
+int TEditMatrix::CursorBarSlot() const {
+    const std::int64_t Slot = std::int64_t{FCursorPos} - FFirstVisible;
+    return FScroll || Slot < 0 || Slot >= FTotalVisible ? -1 : static_cast<int>(Slot);
+}
+
 // The literal cursor bar: its five LEDs through the primitive.
 void TEditMatrix::LiteralMakeCursor(bool Show) {
     const int Slot = CursorBarSlot();

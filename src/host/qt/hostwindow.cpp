@@ -340,6 +340,9 @@ void QHostWindow::PaintPresented(QPainter& Painter) {
 bool QHostWindow::event(QEvent* Event) {
     if (Event->type() == QEvent::ParentChange || Event->type() == QEvent::WinIdChange) WatchWindow();
     if (Event->type() == QEvent::ScreenChangeInternal) FollowShownSize();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    if (Event->type() == QEvent::DevicePixelRatioChange) FollowShownSize();
+#endif
     return QWidget::event(Event);
 }
 
