@@ -293,7 +293,9 @@ void QHostWindow::ShowSurface(const QRect& Area) {
 void QHostWindow::setSurfacePresenter(QSurfacePresenter* Presenter) {
     FPresenter = Presenter;
     FDevice = QImage();
-    FollowShownSize();
+    FDeviceChanged = FSurface.rect();
+    if (FControl != nullptr && size() != ShownSize()) setFixedSize(ShownSize());
+    updateGeometry();
     update();
 }
 
