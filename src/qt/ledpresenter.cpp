@@ -40,7 +40,7 @@ QSize TLEDPresenter::logicalSize(QSize Surface, qreal Ratio) const {
             Logical(DeviceExtent(Device, DesignLEDs(Design, Surface.height())))};
 }
 
-void TLEDPresenter::present(const QImage& Surface, const QRect& Changed, QImage& Device, qreal Ratio, bool Full) {
+QRect TLEDPresenter::present(const QImage& Surface, const QRect& Changed, QImage& Device, qreal Ratio, bool Full) {
     const led::TGeometry Design = DesignGeometry(FMatrix);
     const led::TGeometry Geometry = DeviceGeometry(FMatrix, Ratio);
     const TDrawnWith Now{.Size = Geometry.Size,
@@ -49,6 +49,7 @@ void TLEDPresenter::present(const QImage& Surface, const QRect& Changed, QImage&
                          .Background = FMatrix.BackgroundColor(),
                          .Ratio = Ratio};
     QRect Area = Changed;
+    QRect Written;
     if (Full || Now != FDrawnWith) {
         // The gaps and the margin take the background; every LED is drawn below.
         const host::TColor B = Now.Background;
@@ -56,10 +57,11 @@ void TLEDPresenter::present(const QImage& Surface, const QRect& Changed, QImage&
             QColor(static_cast<int>(B & 0xFF), static_cast<int>((B >> 8) & 0xFF), static_cast<int>((B >> 16) & 0xFF)));
         FDrawnWith = Now;
         Area = Surface.rect();
+        Written = Device.rect();
     }
     const int Columns = DesignLEDs(Design, Surface.width());
     const int Rows = DesignLEDs(Design, Surface.height());
-    if (Area.isEmpty() || Columns <= 0 || Rows <= 0 || Design.Size < 1) return;
+    if (Area.isEmpty() || Columns <= 0 || Rows <= 0 || Design.Size < 1) return Written;
 
     // The LEDs whose design box meets the area.
     const int P = Design.Pitch();
@@ -69,7 +71,7 @@ void TLEDPresenter::present(const QImage& Surface, const QRect& Changed, QImage&
     const int C1 = Last(Area.right(), Columns);
     const int R0 = First(std::max(Area.top(), 0));
     const int R1 = Last(Area.bottom(), Rows);
-    if (C1 < C0 || R1 < R0) return;
+    if (C1 < C0 || R1 < R0) return Written;
 
     // Each LED's colour, read where the design's LED has it: the centre of its box, which every
     // square and disc covers.
@@ -106,6 +108,9 @@ void TLEDPresenter::present(const QImage& Surface, const QRect& Changed, QImage&
                              .Palette = FPalette.data(),
                              .PaletteSize = FPalette.size()};
     led::TLEDPainter(Geometry, FRuns).Paint(Out, Grid, false);
+    const int Pitch = Geometry.Pitch();
+    return Written | QRect(Geometry.Distance + Pitch * C0, Geometry.Distance + Pitch * R0,
+                           Pitch * W - Geometry.Distance, Pitch * (R1 - R0 + 1) - Geometry.Distance);
 }
 
 }  // namespace vyr::qt

@@ -29,7 +29,7 @@ public:
     explicit TLEDPresenter(const TEditMatrix& Matrix) : FMatrix(Matrix) {}
 
     [[nodiscard]] QSize logicalSize(QSize Surface, qreal Ratio) const override;
-    void present(const QImage& Surface, const QRect& Changed, QImage& Device, qreal Ratio, bool Full) override;
+    QRect present(const QImage& Surface, const QRect& Changed, QImage& Device, qreal Ratio, bool Full) override;
 
 private:
     const TEditMatrix& FMatrix;

@@ -122,8 +122,9 @@ public:
     [[nodiscard]] virtual QSize logicalSize(QSize Surface, qreal Ratio) const = 0;
     // Brings Device (the window's logical size times Ratio, in device pixels, in
     // QImage::Format_BGR888) up to date with the part Changed of Surface (design pixels). Full:
-    // Device was just made or resized, and every pixel of it is to be drawn.
-    virtual void present(const QImage& Surface, const QRect& Changed, QImage& Device, qreal Ratio, bool Full) = 0;
+    // Device was just made or resized, and every pixel of it is to be drawn. Returns the
+    // rectangle of Device it wrote.
+    virtual QRect present(const QImage& Surface, const QRect& Changed, QImage& Device, qreal Ratio, bool Full) = 0;
 };
 
 // A QWidget that shows one host window control: its surface is the control's window. A subclass
@@ -245,6 +246,7 @@ private:
     std::function<void()> FFrameObserver;
     QSurfacePresenter* FPresenter = nullptr;
     QImage FDevice;                             // the presenter's drawing, device pixels
+    QImage FDeviceShown;                        // the same in the backing store's format
     QRect FDeviceChanged;                       // surface pixels changed since the presenter last drew
     const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
     int FHeldX = 0;

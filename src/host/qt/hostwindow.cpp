@@ -6,6 +6,7 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPaintEvent>
 #include <QtGui/QPainter>
+#include <QtGui/QTransform>
 #include <QtGui/QWindow>
 #include <algorithm>
 #include <cmath>
@@ -327,14 +328,29 @@ void QHostWindow::PaintPresented(QPainter& Painter) {
     bool Full = false;
     if (FDevice.size() != DeviceSize || FDevice.devicePixelRatio() != Ratio) {
         FDevice = QImage(DeviceSize, QImage::Format_BGR888);
-        FDevice.setDevicePixelRatio(Ratio);
+        FDevice.setDevicePixelRatio(Ratio);  // what it was drawn for
+        FDeviceShown = QImage(DeviceSize, QImage::Format_RGB32);
         Full = true;
     }
     if (Full || !FDeviceChanged.isEmpty()) {
-        FPresenter->present(FSurface, Full ? FSurface.rect() : FDeviceChanged & FSurface.rect(), FDevice, Ratio, Full);
+        const QRect Written = FPresenter->present(FSurface, Full ? FSurface.rect() : FDeviceChanged & FSurface.rect(),
+                                                  FDevice, Ratio, Full) &
+                              FDevice.rect();
+        // Converted once, where the presenter wrote: showing it is then a plain copy.
+        for (int Y = Written.top(); Y <= Written.bottom(); ++Y) {
+            const std::uint8_t* From =
+                std::as_const(FDevice).constScanLine(Y) + 3 * static_cast<std::size_t>(Written.left());
+            QRgb* To = reinterpret_cast<QRgb*>(FDeviceShown.scanLine(Y));
+            for (int X = Written.left(); X <= Written.right(); ++X, From += 3) {
+                To[X] = qRgb(From[2], From[1], From[0]);
+            }
+        }
     }
     FDeviceChanged = QRect();
-    Painter.drawImage(QPointF(0, 0), FDevice);
+    // In device pixels: undoing the ratio's scale leaves Qt an unscaled copy, where an image
+    // of the ratio drawn at a fractional ratio would take its much slower scaling path.
+    Painter.setWorldTransform(QTransform::fromScale(1 / Ratio, 1 / Ratio));
+    Painter.drawImage(QPointF(0, 0), FDeviceShown);
 }
 
 // ---- Qt events -------------------------------------------------------------------------------
