@@ -34,6 +34,11 @@ namespace detail {
 struct TMatrixAccess;
 }  // namespace detail
 
+namespace led {
+/// The implementation's LED painter's geometry (not installed).
+struct TGeometry;
+}  // namespace led
+
 /// LED shape, one byte.
 enum class EShape : host::Byte { Square = 0, Circle = 1 };
 
@@ -421,6 +426,9 @@ private:
     void ClearSegments(int First, int Last);
     void WriteText();
     void MakeCursor(bool Show);
+    // The window slot under which the cursor bar stands: -1 when there is none (scroll mode,
+    // or the cursor outside the window).
+    [[nodiscard]] int CursorBarSlot() const;
     void HideCursor() { MakeCursor(false); }
     void ShowCursor() { MakeCursor(true); }
     void TotalRedraw(bool Resize, bool Clear);
@@ -494,9 +502,18 @@ private:
     // Draws one LED of the grid (column, row) in the current shape.
     void PutLED(int Column, int Row, host::TColor Color);
 
+    // The literal frames (render.cpp, scroll/frame.cpp): every LED through the primitives.
+    void LiteralTotalRedraw(bool Resize, bool Clear);
+    void LiteralTotalScrollRedraw(bool Recalc, bool Clear);
+    void LiteralMakeCursor(bool Show);
+
     // Fast renderer (fastframe.cpp). A frame decides the colour of every LED first (FFrameInk:
-    // an index into FFramePalette per LED, row by row) and then writes each pixel row once.
+    // an index into FFramePalette per LED, row by row) and then hands the grid to the LED
+    // painter, which writes each pixel row once. Whether it draws a frame is decided in
+    // frames.cpp, by FastRendererApplies.
     [[nodiscard]] bool FastRendererApplies() const;
+    // The LED geometry in the painter's terms.
+    [[nodiscard]] led::TGeometry LEDGeometry() const;
     void FastTotalRedraw(bool Resize, bool Clear);
     void FastTotalScrollRedraw(bool Recalc, bool Clear);
     void FastMakeCursor(bool Show);

@@ -216,18 +216,18 @@ void TEditMatrix::WriteText() {
 }
 
 // The bar exists only in edit mode and only under a slot of the window: with the cursor slot
-// outside 0..TotalVisible-1 (a window of no cells) nothing is drawn.
-void TEditMatrix::MakeCursor(bool Show) {
-    if (FastRendererApplies()) {
-        FastMakeCursor(Show);
-        return;
-    }
+// outside 0..TotalVisible-1 (a window of no cells) there is none.
+int TEditMatrix::CursorBarSlot() const {
     const std::int64_t Slot = std::int64_t{FCursorPos} - FFirstVisible;
-    if (FScroll || Slot < 0 || Slot >= FTotalVisible) {
-        return;
-    }
+    return FScroll || Slot < 0 || Slot >= FTotalVisible ? -1 : static_cast<int>(Slot);
+}
+
+// The literal cursor bar: its five LEDs through the primitive.
+void TEditMatrix::LiteralMakeCursor(bool Show) {
+    const int Slot = CursorBarSlot();
+    if (Slot < 0) return;
     for (int i = 0; i < GlyphColumns; ++i) {
-        PutLED(static_cast<int>(CellColumns * Slot) + i, CursorRow, Show ? FOnColor : FOffColor);
+        PutLED(CellColumns * Slot + i, CursorRow, Show ? FOnColor : FOffColor);
     }
 }
 
@@ -246,17 +246,11 @@ void TEditMatrix::PrepareFrame(bool Resize, bool Clear) {
     ClearSegments(0, FTotalVisible - 1);
 }
 
-void TEditMatrix::TotalRedraw(bool Resize, bool Clear) {
-    if (FastRendererApplies()) {
-        FastTotalRedraw(Resize, Clear);
-        return;
-    }
+void TEditMatrix::LiteralTotalRedraw(bool Resize, bool Clear) {
     BeginFrame();
     PrepareFrame(Resize, Clear);
     WriteText();
-    if (!FScroll) {
-        ShowCursor();
-    }
+    LiteralMakeCursor(true);
     FTotalRefresh = false;
 }
 

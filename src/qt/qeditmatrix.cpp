@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "accessible.h"
+#include "ledpresenter.h"
 #include "vyr/qt/QEditMatrix.h"
 
 namespace vyr {
@@ -119,12 +120,15 @@ private:
 QEditMatrix::QEditMatrix(QWidget* Parent) : qt::QHostWindow(Parent), FMatrix(std::make_unique<TEditMatrix>(nullptr)) {
     qt::InstallEditMatrixAccessibility();
     adoptControl(*FMatrix);
+    FPresenter = std::make_unique<qt::TLEDPresenter>(*FMatrix);
+    setSurfacePresenter(FPresenter.get());
     FSignalled = std::make_unique<TSignalled>(*this);
     FMatrix->OnPropertyChange = [this](TEditMatrix&, std::string_view Property) { ChangeNoted(Property); };
 }
 
 QEditMatrix::~QEditMatrix() {
     FMatrix->OnPropertyChange = nullptr;
+    setSurfacePresenter(nullptr);
     releaseControl();
     // Terminates, wakes and joins both workers; a step still queued is cancelled, not run.
     FMatrix.reset();

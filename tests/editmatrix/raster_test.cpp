@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "editmatrix/ledpainter.h"
 #include "fixtures.h"
 
 namespace vyr::test {
@@ -212,6 +213,66 @@ INSTANTIATE_TEST_SUITE_P(
                  181 * 28}),
     [](const ::testing::TestParamInfo<TClipRow>& Info) { return std::string(Info.param.Name); });
 // clang-format on
+
+}  // namespace
+}  // namespace vyr::test
+
+namespace vyr::test {
+namespace {
+
+// The painter's round LED of any size (what the Qt widgets draw at device resolution): for every
+// size, painted alone into a buffer with a margin, it is symmetric about both axes and the
+// diagonal, its rows widen to the middle and then narrow, the middle row is the whole box, and
+// from 3 pixels on the corners stay dark. Nothing outside its box is written.
+TEST(LEDPainterRound, EverySizeIsARoundSymmetricDiscInsideItsBox) {
+    for (int S = 1; S <= 64; ++S) {
+        SCOPED_TRACE("size " + std::to_string(S));
+        const int Side = S + 4;
+        std::vector<std::uint8_t> Pixels(static_cast<std::size_t>(3 * Side * Side), 0);
+        const led::TPixelRows Out{
+            .First = Pixels.data(), .Stride = static_cast<std::size_t>(3 * Side), .Width = Side, .Height = Side};
+        const std::uint16_t Ink = 0;
+        const std::uint32_t Palette = 0xFFFFFF;
+        const led::TInkGrid Grid{.FirstRow = 0,
+                                 .Rows = 1,
+                                 .FirstColumn = 0,
+                                 .Columns = 1,
+                                 .Ink = &Ink,
+                                 .Palette = &Palette,
+                                 .PaletteSize = 1};
+        std::vector<std::uint8_t> Runs;
+        led::TLEDPainter({.Size = S, .Distance = 2, .Shape = led::EShape::RoundAnySize}, Runs).Paint(Out, Grid, true);
+        const auto Lit = [&](int X, int Y) {
+            return Pixels[static_cast<std::size_t>(3 * (Y * Side + X))] != 0;  // (X, Y) of the whole buffer
+        };
+        const auto In = [&](int X, int Y) { return Lit(X + 2, Y + 2); };  // of the LED's box
+        int Outside = 0;
+        for (int Y = 0; Y < Side; ++Y) {
+            for (int X = 0; X < Side; ++X) {
+                if (Lit(X, Y) && (X < 2 || Y < 2 || X >= S + 2 || Y >= S + 2)) ++Outside;
+            }
+        }
+        EXPECT_EQ(Outside, 0);
+        int Previous = 0;
+        for (int Y = 0; Y < S; ++Y) {
+            int Width = 0;
+            for (int X = 0; X < S; ++X) {
+                Width += In(X, Y) ? 1 : 0;
+                ASSERT_EQ(In(X, Y), In(S - 1 - X, Y)) << X << "," << Y;
+                ASSERT_EQ(In(X, Y), In(X, S - 1 - Y)) << X << "," << Y;
+                ASSERT_EQ(In(X, Y), In(Y, X)) << X << "," << Y;
+            }
+            if (2 * Y < S) {
+                EXPECT_GE(Width, Previous) << "row " << Y;
+            }
+            Previous = Width;
+        }
+        EXPECT_TRUE(In(0, S / 2) && In(S - 1, S / 2));
+        if (S >= 3) {
+            EXPECT_FALSE(In(0, 0));
+        }
+    }
+}
 
 }  // namespace
 }  // namespace vyr::test

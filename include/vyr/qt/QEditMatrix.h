@@ -24,7 +24,10 @@
 /// changed and changed back gives none.
 ///
 /// Size: the control's (fixed size policy; sizeHint is the LED geometry: width d + p x 6 x
-/// totalVisible, height d + p x 9 in edit mode, d + p x 7 while scrolling, p = ledSize + d).
+/// totalVisible, height d + p x 9 in edit mode, d + p x 7 while scrolling, p = ledSize + d). At a
+/// devicePixelRatio other than 1 the LEDs are drawn at device resolution, with the LED size and
+/// the distance times the ratio rounded once, so that all LEDs and all gaps are even; the size is
+/// then that device geometry divided by the ratio, rounded up (docs/qt-backend.md).
 ///
 /// Accessibility: an interface with role QAccessible::EditableText, the text and the cursor
 /// through QAccessibleTextInterface, and text, cursor and value-changed events (installed with
@@ -44,6 +47,10 @@
 #include "vyr/qt/QtBackend.h"
 
 namespace vyr {
+
+namespace qt {
+class TLEDPresenter;
+}  // namespace qt
 
 /// The LED dot-matrix display as a Qt widget: a TEditMatrix with one Q_PROPERTY per published
 /// property (see the file's description). GUI thread only.
@@ -253,7 +260,8 @@ private:
     void FlushChanges();
 
     std::unique_ptr<TEditMatrix> FMatrix;
-    std::unique_ptr<TSignalled> FSignalled;  // the values last signalled, the changes reported
+    std::unique_ptr<TSignalled> FSignalled;         // the values last signalled, the changes reported
+    std::unique_ptr<qt::TLEDPresenter> FPresenter;  // the LEDs at device resolution
     int FDepth = 0;
     bool FChangesNoted = false;
     bool FFlushQueued = false;

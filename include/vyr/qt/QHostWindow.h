@@ -15,6 +15,7 @@
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Types.h"
 
+class QPainter;
 class QWindow;
 
 namespace vyr::qt {
@@ -24,6 +25,20 @@ namespace detail {
 struct THostWindowTally;
 class THostWindowProbe;
 }  // namespace detail
+
+/// Draws a window's surface at device resolution, for a widget that knows what its design pixels
+/// show. Used only at a devicePixelRatio other than 1; at 1 the window shows the surface itself.
+class QSurfacePresenter {
+public:
+    virtual ~QSurfacePresenter() = default;
+    /// The window's logical size for a surface of Surface design pixels at Ratio.
+    [[nodiscard]] virtual QSize logicalSize(QSize Surface, qreal Ratio) const = 0;
+    /// Brings Device (the window's logical size times Ratio, in device pixels, in
+    /// QImage::Format_BGR888) up to date with the part Changed of Surface (design pixels). Full:
+    /// Device was just made or resized, and every pixel of it is to be drawn. Returns the
+    /// rectangle of Device it wrote.
+    virtual QRect present(const QImage& Surface, const QRect& Changed, QImage& Device, qreal Ratio, bool Full) = 0;
+};
 
 /// A QWidget that shows one host window control: its surface is the control's window. A subclass
 /// makes the control and adopts it (adoptControl); the window then keeps a private, never shown
@@ -41,6 +56,7 @@ class THostWindowProbe;
 /// asks for a host repaint.
 ///
 /// Size: the widget's size is the control's (a fixed size, which layouts keep); sizeHint is it.
+/// With a presenter at a devicePixelRatio other than 1, the presenter's logical size instead.
 ///
 /// Keys, focus and mouse: see the backend's checklist in vyr/qt/QtBackend.h. Up and Down: the
 /// control's focus walk runs over the parent widget's children that are in Qt's tab chain (focus
@@ -73,6 +89,9 @@ public:
     [[nodiscard]] QSize minimumSizeHint() const override;
 
 protected:
+    /// Presenter draws the surface at device resolution from now on (null: the window shows the
+    /// surface itself again). Not owned; whoever sets one clears it before it is destroyed.
+    void setSurfacePresenter(QSurfacePresenter* Presenter);
     /// Shows Control here: it becomes the child of the host form and gets its window, whose
     /// peer is this widget. Once; the caller keeps ownership of Control.
     void adoptControl(host::TWinControl& Control);
@@ -125,6 +144,12 @@ private:
     void PeerFocusChanged(bool Focused);
 
     void ShowSurface(const QRect& Area);
+    // The presenter when it draws now (one is set and the ratio is not 1), else null.
+    [[nodiscard]] QSurfacePresenter* ActivePresenter() const;
+    // The size the window takes for the surface: the surface's, or the active presenter's.
+    [[nodiscard]] QSize ShownSize() const;
+    void FollowShownSize();
+    void PaintPresented(QPainter& Painter);
     void WatchWindow();
     void MirrorFocusSiblings();
     void ClearFocusSiblings();
@@ -135,6 +160,10 @@ private:
     QRect FHostPaintArea;                                    // what the control changed during a host repaint
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
+    QSurfacePresenter* FPresenter = nullptr;
+    QImage FDevice;        // the presenter's drawing, device pixels
+    QImage FDeviceShown;   // the same in the backing store's format
+    QRect FDeviceChanged;  // surface pixels changed since the presenter last drew
     const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
     int FHeldX = 0;
     int FHeldY = 0;

@@ -22,7 +22,8 @@
 /// [X] the control's Up/Down focus walk runs over the Qt parent's focusable children, in Qt's tab
 ///     order (QHostWindow)
 /// [X] sharp pixels at devicePixelRatio > 1: design pixels are logical pixels, scaled up without
-///     smoothing
+///     smoothing; a widget that knows what its surface shows may install a QSurfacePresenter,
+///     which draws it again at device resolution instead (QEditMatrix's even LEDs)
 /// [ ] a host TForm is not a Qt window: its peer draws nowhere, and a control is seen only when a
 ///     QHostWindow adopts it (host controls have no position, so a host form's layout means
 ///     nothing here: Qt's layouts place the QHostWindows)

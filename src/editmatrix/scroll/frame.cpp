@@ -152,11 +152,7 @@ void TEditMatrix::RunAlfaCode(_Pixel* Head) {
     }
 }
 
-void TEditMatrix::TotalScrollRedraw(bool Recalc, bool Clear) {
-    if (FastRendererApplies()) {
-        FastTotalScrollRedraw(Recalc, Clear);
-        return;
-    }
+void TEditMatrix::LiteralTotalScrollRedraw(bool Recalc, bool Clear) {
     BeginFrame();
     PrepareFrame(Recalc, Clear);
     WriteScrollText();
@@ -258,13 +254,7 @@ void TEditMatrix::WriteScrollText() {
 // LEDs keep what it drew.
 void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
     BeginFrame();
-    if (Recalc) {
-        CalculateShape();
-        SetupDisplay();
-        ClearDisplay();
-    } else if (Clear) {
-        ClearDisplay();
-    }
+    ReshapeOrClear(Recalc, Clear);
     _Pixel* const Left = FScrollPos != nullptr ? FScrollPos : FStreamHead;
     const int Width = static_cast<int>(FTotalVisible) * CellColumns;
     const unsigned FramesBefore = FFrameSerial;

@@ -6,8 +6,10 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPaintEvent>
 #include <QtGui/QPainter>
+#include <QtGui/QTransform>
 #include <QtGui/QWindow>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -151,7 +153,7 @@ void QHostWindow::releaseControl() {
 
 QSize QHostWindow::sizeHint() const {
     if (FControl == nullptr) return QWidget::sizeHint();
-    return {FControl->Width(), FControl->Height()};
+    return ShownSize();
 }
 
 QSize QHostWindow::minimumSizeHint() const { return sizeHint(); }
@@ -177,7 +179,8 @@ void QHostWindow::PeerSetSize(int Width, int Height) {
         FSurface = std::move(Resized);
     }
     // The control decides its size; Qt's layouts keep it.
-    setFixedSize(Width, Height);
+    FDeviceChanged = FSurface.rect();
+    setFixedSize(ActivePresenter() != nullptr ? ShownSize() : QSize(Width, Height));
 }
 
 void QHostWindow::holdFrames() { FFramesHeld = true; }
@@ -268,17 +271,90 @@ void QHostWindow::PeerFocusChanged(bool Focused) {
 // A frame or fill has changed Area of the surface: show that part with the next paint event,
 // which draws nothing new. Inside a host repaint the paint event in progress shows it.
 void QHostWindow::ShowSurface(const QRect& Area) {
+    // A presenter's LEDs do not sit at the surface's pixels: it draws what changed, and the
+    // widget is shown whole.
+    const bool Presented = ActivePresenter() != nullptr;
+    if (Presented) FDeviceChanged |= Area;
+    const QRect Shown = Presented ? rect() : Area;
     if (FInHostPaint) {
-        FHostPaintArea |= Area;
+        FHostPaintArea |= Shown;
     } else {
-        update(Area);
+        update(Shown);
     }
+}
+
+// ---- Device-pixel presentation ---------------------------------------------------------------
+
+void QHostWindow::setSurfacePresenter(QSurfacePresenter* Presenter) {
+    FPresenter = Presenter;
+    FDevice = QImage();
+    FDeviceChanged = FSurface.rect();
+    if (FControl != nullptr && size() != ShownSize()) setFixedSize(ShownSize());
+    updateGeometry();
+    update();
+}
+
+QSurfacePresenter* QHostWindow::ActivePresenter() const {
+    return FPresenter != nullptr && devicePixelRatioF() != 1.0 ? FPresenter : nullptr;
+}
+
+QSize QHostWindow::ShownSize() const {
+    if (const QSurfacePresenter* Presenter = ActivePresenter()) {
+        return Presenter->logicalSize(FSurface.size(), devicePixelRatioF());
+    }
+    if (FControl == nullptr) return FSurface.size();
+    return {FControl->Width(), FControl->Height()};
+}
+
+// The ratio is known once the widget is on a screen, and changes with the screen: a widget with
+// a presenter takes the size that goes with it.
+void QHostWindow::FollowShownSize() {
+    if (FPresenter == nullptr || FControl == nullptr) return;
+    FDeviceChanged = FSurface.rect();
+    if (size() != ShownSize()) setFixedSize(ShownSize());
+    updateGeometry();
+}
+
+// The presenter's drawing covers the whole widget, in device pixels, drawn one to one.
+void QHostWindow::PaintPresented(QPainter& Painter) {
+    const qreal Ratio = devicePixelRatioF();
+    const QSize DeviceSize(static_cast<int>(std::ceil(width() * Ratio)), static_cast<int>(std::ceil(height() * Ratio)));
+    bool Full = false;
+    if (FDevice.size() != DeviceSize || FDevice.devicePixelRatio() != Ratio) {
+        FDevice = QImage(DeviceSize, QImage::Format_BGR888);
+        FDevice.setDevicePixelRatio(Ratio);  // what it was drawn for
+        FDeviceShown = QImage(DeviceSize, QImage::Format_RGB32);
+        Full = true;
+    }
+    if (Full || !FDeviceChanged.isEmpty()) {
+        const QRect Written = FPresenter->present(FSurface, Full ? FSurface.rect() : FDeviceChanged & FSurface.rect(),
+                                                  FDevice, Ratio, Full) &
+                              FDevice.rect();
+        // Converted once, where the presenter wrote: showing it is then a plain copy.
+        for (int Y = Written.top(); Y <= Written.bottom(); ++Y) {
+            const std::uint8_t* From =
+                std::as_const(FDevice).constScanLine(Y) + 3 * static_cast<std::size_t>(Written.left());
+            QRgb* To = reinterpret_cast<QRgb*>(FDeviceShown.scanLine(Y));
+            for (int X = Written.left(); X <= Written.right(); ++X, From += 3) {
+                To[X] = qRgb(From[2], From[1], From[0]);
+            }
+        }
+    }
+    FDeviceChanged = QRect();
+    // In device pixels: undoing the ratio's scale leaves Qt an unscaled copy, where an image
+    // of the ratio drawn at a fractional ratio would take its much slower scaling path.
+    Painter.setWorldTransform(QTransform::fromScale(1 / Ratio, 1 / Ratio));
+    Painter.drawImage(QPointF(0, 0), FDeviceShown);
 }
 
 // ---- Qt events -------------------------------------------------------------------------------
 
 bool QHostWindow::event(QEvent* Event) {
     if (Event->type() == QEvent::ParentChange || Event->type() == QEvent::WinIdChange) WatchWindow();
+    if (Event->type() == QEvent::ScreenChangeInternal) FollowShownSize();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    if (Event->type() == QEvent::DevicePixelRatioChange) FollowShownSize();
+#endif
     return QWidget::event(Event);
 }
 
@@ -298,6 +374,10 @@ void QHostWindow::paintEvent(QPaintEvent* Event) {
         if (!Event->region().contains(Changed)) update(Changed);
     }
     QPainter Painter(this);
+    if (ActivePresenter() != nullptr) {
+        PaintPresented(Painter);
+        return;
+    }
     // Design pixels are logical pixels: at a devicePixelRatio above 1 each one becomes a block of
     // device pixels, never a blend of its neighbours.
     Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -362,13 +442,14 @@ void QHostWindow::mousePressEvent(QMouseEvent* Event) {
 void QHostWindow::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
     WatchWindow();
+    FollowShownSize();
     FHostPaintPending = true;
     update();
 }
 
 void QHostWindow::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
-    if (FControl != nullptr && (width() != FControl->Width() || height() != FControl->Height())) {
+    if (FControl != nullptr && size() != ShownSize()) {
         FHostPaintPending = true;
         update();
     }
