@@ -104,7 +104,10 @@ public:
     TThread& operator=(const TThread&) = delete;
 
     // Starts Execute the first time; later, lets a suspended thread go on. Resuming a running
-    // thread does nothing.
+    // thread does nothing. In clock mode the loop only becomes due: its first step runs at the
+    // next pass of the clock. A clock-mode loop is resumed, suspended and waited for on the GUI
+    // thread only (std::logic_error otherwise, for Resume and Suspend); Terminate from another
+    // thread only sets the flag, seen when the loop's pause is over.
     void Resume();
     // The thread stops at its next Pause or Synchronize until Resume (or Terminate).
     void Suspend();
@@ -114,6 +117,9 @@ public:
     // Terminate, then wait until Execute has returned and join the thread. On the GUI thread a
     // Synchronize of this thread that is still queued is cancelled (it returns without running),
     // so waiting can never deadlock. A thread that was never started ends at once. Idempotent.
+    // In clock mode the loop is dropped where it waits, without running again; called from the
+    // loop's own step, it lets the step finish and the loop unwinds right after it, touching
+    // this object no more.
     void WaitFor();
 
     [[nodiscard]] bool Terminated() const { return FTerminated.load(std::memory_order_acquire); }
