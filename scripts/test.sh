@@ -40,6 +40,7 @@ ctest --test-dir build-asan --output-on-failure -j "$(nproc)" --timeout 900
 step "build (ThreadSanitizer)"
 scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_SANITIZE=thread -DVYR_BUILD_BENCH=OFF -DVYR_WERROR=ON -DVYR_BUILD_TOOLS=OFF -DVYR_BUILD_PACKAGE=OFF -- test_threads test_qt_threads
 step "thread tests under TSan"
+# Both step modes; test_qt_threads holds the Qt Widgets and the Qt Quick marquee tests.
 build-tsan/bin/test_threads --gtest_brief=1
 # Debian's Qt is not instrumented: its own memory traffic is left out (each line has its reason).
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$TSAN_OPTIONS:suppressions=$PWD/tests/qt/threads/qt.tsan-suppressions" \

@@ -9,8 +9,13 @@
 //            (RGB32), every tick one column on and one drawImage of the visible part
 //
 // For each: CPU time of the process (user + system, getrusage) per frame shown, frames shown per
-// widget per second, the process's threads and its resident memory while they run.
-// Usage: qt_live_bench [--seconds S] [--counts 1,16,64,256]   (default 3 s a measurement)
+// widget per second, the process's threads and its resident memory while they run. Then, in the
+// same run, N Qt Quick EditMatrix items of the same geometry in one QQuickWindow (frames shown:
+// textures made from copied frames), beside the strip peer's figure of the same N.
+// Usage: qt_live_bench [--seconds S] [--counts 1,16,64,256] [--quick-counts 1,64,256]
+//   (default 3 s a measurement; an empty --quick-counts "" leaves the Qt Quick rows out). The
+//   marquees' step mode is the widget sets' default (the step clock); VYR_STEP_MODE=threads
+//   measures the OS-thread mode.
 #include <sys/resource.h>
 
 #include <QtCore/QEventLoop>
@@ -27,10 +32,16 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "QtProbe.h"
 #include "vyr/qt/QEditMatrix.h"
+#ifdef VYR_LIVE_BENCH_QUICK
+#include <QtQuick/QQuickWindow>
+
+#include "vyr/quick/QuickEditMatrix.h"
+#endif
 
 namespace {
 
@@ -206,6 +217,65 @@ TResult Measure(EKind Kind, int N, double RunSeconds) {
     return R;
 }
 
+#ifdef VYR_LIVE_BENCH_QUICK
+// N EditMatrix items laid out as the widgets are, in one Qt Quick window.
+TResult MeasureQuick(int N, double RunSeconds) {
+    auto Window = std::make_unique<QQuickWindow>();
+    const int PerRow = N >= 64 ? 8 : 4;
+    const int Width = LedDistance + Pitch * VisibleColumns + 2;
+    const int Height = LedDistance + Pitch * Rows + 2;
+    Window->resize(PerRow * Width, ((N + PerRow - 1) / PerRow) * Height);
+    std::vector<vyr::QuickEditMatrix*> Items;
+    for (int i = 0; i < N; ++i) {
+        auto* M = new vyr::QuickEditMatrix(Window->contentItem());
+        M->setTotalVisible(Cells);
+        M->setLedSize(LedSize);
+        M->setLedDistance(LedDistance);
+        M->setDelay(DelayMs);
+        M->setBlinkDelay(100);
+        M->setText(Text);
+        M->setPosition(QPointF((i % PerRow) * Width, (i / PerRow) * Height));
+        Items.push_back(M);
+    }
+    Window->show();
+    for (auto* M : Items) M->setScroll(true);
+    Run(0.5);  // warm up
+    auto Frames = [&] {
+        long Sum = 0;
+        for (auto* M : Items) Sum += M->textureCount();
+        return Sum;
+    };
+    for (auto* M : Items) M->resetCounters();
+    const long FramesBefore = Frames();
+    const double CpuBefore = CpuSeconds();
+    const auto Start = std::chrono::steady_clock::now();
+    TResult R;
+    QTimer::singleShot(static_cast<int>(RunSeconds * 500), qApp, [&R] {
+        R.Threads = Status("Threads:");
+        R.RssKiB = Status("VmRSS:");
+    });
+    Run(RunSeconds);
+    const double Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+    const double Cpu = CpuSeconds() - CpuBefore;
+    const long Shown = Frames() - FramesBefore;
+    R.CpuPerFrameUs = Shown > 0 ? 1e6 * Cpu / static_cast<double>(Shown) : 0;
+    R.FramesPerWidgetPerSecond = static_cast<double>(Shown) / N / Wall;
+    Window.reset();
+    QApplication::processEvents();
+    return R;
+}
+#endif
+
+std::vector<int> ParseCounts(const std::string& Csv) {
+    std::vector<int> Counts;
+    std::stringstream List(Csv);
+    std::string Item;
+    while (std::getline(List, Item, ',')) {
+        if (!Item.empty()) Counts.push_back(std::stoi(Item));
+    }
+    return Counts;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -213,17 +283,18 @@ int main(int argc, char** argv) {
     QApplication App(argc, argv);
     double RunSeconds = 3;
     std::vector<int> Counts{1, 16, 64, 256};
+    std::vector<int> QuickCounts{1, 64, 256};
     for (int i = 1; i + 1 < argc; ++i) {
         const std::string Arg = argv[i];
         if (Arg == "--seconds") {
             RunSeconds = std::stod(argv[i + 1]);
         } else if (Arg == "--counts") {
-            Counts.clear();
-            std::stringstream List(argv[i + 1]);
-            std::string Item;
-            while (std::getline(List, Item, ',')) Counts.push_back(std::stoi(Item));
+            Counts = ParseCounts(argv[i + 1]);
+        } else if (Arg == "--quick-counts") {
+            QuickCounts = ParseCounts(argv[i + 1]);
         }
     }
+    std::vector<std::pair<int, double>> StripUs;  // the strip peer's figure per N, for the Qt Quick rows
     std::printf(
         "| N | ours | per-LED | strip | ours / strip | frames/widget/s ours | per-LED | strip | threads ours | RSS "
         "ours |\n");
@@ -238,6 +309,27 @@ int main(int argc, char** argv) {
                     L.FramesPerWidgetPerSecond, S.FramesPerWidgetPerSecond, O.Threads,
                     static_cast<double>(O.RssKiB) / 1024.0);
         std::fflush(stdout);
+        StripUs.emplace_back(N, S.CpuPerFrameUs);
     }
+#ifdef VYR_LIVE_BENCH_QUICK
+    if (!QuickCounts.empty()) {
+        std::printf("\n| N | Qt Quick items | strip (same N) | quick / strip | frames/item/s | threads | RSS |\n");
+        std::printf("|---|---|---|---|---|---|---|\n");
+    }
+    for (const int N : QuickCounts) {
+        const TResult Q = MeasureQuick(N, RunSeconds);
+        double Strip = 0;
+        for (const auto& [Count, Us] : StripUs) {
+            if (Count == N) Strip = Us;
+        }
+        if (Strip == 0) Strip = Measure(EKind::Strip, N, RunSeconds).CpuPerFrameUs;
+        std::printf("| %d | %.1f us | %.1f us | %.2fx | %.0f | %ld | %.1f MiB |\n", N, Q.CpuPerFrameUs, Strip,
+                    Strip > 0 ? Q.CpuPerFrameUs / Strip : 0.0, Q.FramesPerWidgetPerSecond, Q.Threads,
+                    static_cast<double>(Q.RssKiB) / 1024.0);
+        std::fflush(stdout);
+    }
+#else
+    (void)QuickCounts;
+#endif
     return 0;
 }

@@ -90,7 +90,9 @@ inline constexpr std::string_view HexStrAlfa = "ABCDEF";
 
 /// The loop both marquee threads share: until terminated, hand one step of the control to the GUI
 /// thread (Synchronize, which waits for it), then pause for the control's delay as it is after the
-/// step (negative delays pause as 0). Outside the step the thread reads only that delay.
+/// step (negative delays pause as 0). Outside the step the thread reads only that delay. The loop
+/// runs in the host's step mode: on an OS thread of its own, or resumed by the step clock on the
+/// GUI thread (see vyr/host/Threads.h).
 class TMatrixTimer : public host::TThread {
 public:
     ~TMatrixTimer() override;  ///< terminates, wakes and joins the thread; FMatrix := null
@@ -101,7 +103,7 @@ protected:
     using TPeriod = std::int32_t (TEditMatrix::*)() const;           ///< milliseconds, read on the worker
     TMatrixTimer(TEditMatrix* AMatrix, TStep Step, TPeriod Period);  ///< created suspended
 
-    void Execute() override;
+    host::TStepLoop Loop() override;
 
 private:
     TEditMatrix* FMatrix;
@@ -461,6 +463,7 @@ private:
     // ---- Worker threads ------------------------------------------------------------------
     void StartScroll();
     void ScrollOnce();
+    void BlinkOnce();  // the blink toggle: phase flipped, both refresh flags, Paint
     void ShiftBlinkState() { FBlinkState = !FBlinkState; }
     void SleepVDelay() const;
     void SleepVBlinkDelay() const;

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/step_modes.h"
 #include "vyr/host/Controls.h"
 #include "vyr/host/Threads.h"
 
@@ -286,4 +287,152 @@ TEST(HostThread, AThrowingWakeHookStillLeavesTheCallQueued) {
     ASSERT_TRUE(WaitForQueuedCall());
     vyr::host::SetWakeMainThread(nullptr);
     ASSERT_TRUE(PumpUntil([&] { return T.Steps >= 2; }));
+}
+
+namespace {
+
+// The stepper's loop written once as a step loop, so that it runs in either step mode. OnStep
+// (outside the thread object) runs inside each step.
+class TLoopStepper : public TThread {
+public:
+    TLoopStepper(std::uint32_t PauseMs, std::function<void()>& OnStep)
+        : TThread(true), FPause(PauseMs), FOnStep(OnStep) {}
+    ~TLoopStepper() override { WaitFor(); }
+    int Steps = 0;  // GUI thread only
+
+protected:
+    vyr::host::TStepLoop Loop() override {
+        std::function<void()>& OnStep = FOnStep;
+        const std::function<void()> Step = [this, &OnStep] {
+            ++Steps;
+            if (OnStep) OnStep();
+        };
+        while (!Terminated()) {
+            co_await AwaitSynchronize(Step);
+            co_await AwaitPause(FPause);
+        }
+    }
+
+private:
+    std::uint32_t FPause;
+    std::function<void()>& FOnStep;
+};
+
+class HostStepLoop : public vyr::test::TStepModeTest {
+protected:
+    std::function<void()> OnStep;
+};
+VYR_INSTANTIATE_STEP_MODES(HostStepLoop);
+
+}  // namespace
+
+// Resume never runs a step inside itself; each pump runs at most one step of a loop pausing 0;
+// Suspend holds the loop, Resume lets it go on.
+TEST_P(HostStepLoop, StepsRunOnlyWhenPumpedOnePerPumpAndNotWhileSuspended) {
+    TLoopStepper T(0, OnStep);
+    EXPECT_EQ(T.Mode(), GetParam());
+    CheckSynchronize(10ms);
+    EXPECT_EQ(T.Steps, 0) << "nothing before Resume";
+    T.Resume();
+    EXPECT_EQ(T.Steps, 0) << "not inside Resume";
+    ASSERT_TRUE(PumpUntil([&] { return T.Steps >= 3; }));
+    for (int i = 0; i < 5; ++i) {
+        const int Before = T.Steps;
+        CheckSynchronize(5ms);
+        EXPECT_LE(T.Steps, Before + 1);
+    }
+    T.Suspend();
+    CheckSynchronize(20ms);
+    const int Held = T.Steps;
+    CheckSynchronize(30ms);
+    EXPECT_LE(T.Steps, Held + 1) << "at most a step already queued";
+    const int AfterHold = T.Steps;
+    T.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return T.Steps > AfterHold + 2; }));
+    T.WaitFor();
+    EXPECT_TRUE(T.Finished());
+    EXPECT_EQ(vyr::test::StepsWaiting(), 0U);
+}
+
+TEST_P(HostStepLoop, AFailedStepEndsTheLoopAndIsReportedOnceOnTheGuiThread) {
+    TReportLog Log;
+    OnStep = [] { throw std::logic_error("the step failed"); };
+    TLoopStepper T(0, OnStep);
+    T.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return !Log.Messages.empty(); }));
+    EXPECT_EQ(Log.Messages, std::vector<std::string>{"the step failed"});
+    EXPECT_EQ(Log.Threads.front(), std::this_thread::get_id());
+    EXPECT_EQ(T.Steps, 1);
+    EXPECT_TRUE(T.Finished());
+    EXPECT_TRUE(T.FatalException());
+    EXPECT_FALSE(CheckSynchronize(10ms)) << "reported once";
+}
+
+// A thread whose work is Execute only runs on an OS thread even when created in clock mode.
+TEST(HostStepClock, AThreadWithoutALoopRunsOnItsOwnThreadInClockMode) {
+    vyr::host::SetStepMode(vyr::host::TStepMode::Clock);
+    TStepper T(0);
+    vyr::host::SetStepMode(vyr::host::TStepMode::Default);
+    EXPECT_EQ(T.Mode(), vyr::host::TStepMode::Clock);
+    T.Resume();
+    EXPECT_EQ(T.Mode(), vyr::host::TStepMode::Threads);
+    ASSERT_TRUE(PumpUntil([&] { return T.Steps >= 2; }));
+}
+
+// The clock's wake hook hears of a loop that comes due (Resume) and of the end of every pass
+// that ran steps, and never during a pass; a loop paused for a long time sets NextStepDue.
+TEST(HostStepClock, TheWakeHookHearsOfResumeAndOfEachPassAndNextStepDueFollowsThePause) {
+    vyr::host::SetStepMode(vyr::host::TStepMode::Clock);
+    std::function<void()> OnStep;
+    TLoopStepper T(60'000, OnStep);
+    vyr::host::SetStepMode(vyr::host::TStepMode::Default);
+    int Wakes = 0;
+    bool WokenInStep = false;
+    bool InStep = false;
+    OnStep = [&] {
+        InStep = true;
+        vyr::host::CheckSynchronize();
+        InStep = false;
+    };
+    vyr::host::SetStepClockWake([&] {
+        ++Wakes;
+        WokenInStep = WokenInStep || InStep;
+    });
+    EXPECT_FALSE(vyr::host::NextStepDue());
+    T.Resume();
+    EXPECT_EQ(Wakes, 1);
+    ASSERT_TRUE(vyr::host::NextStepDue());
+    EXPECT_LE(*vyr::host::NextStepDue(), std::chrono::steady_clock::now());
+    EXPECT_TRUE(vyr::host::RunDueSteps());
+    EXPECT_EQ(T.Steps, 1) << "a step that pumps runs no other pass";
+    EXPECT_EQ(Wakes, 2);
+    EXPECT_FALSE(WokenInStep);
+    ASSERT_TRUE(vyr::host::NextStepDue());
+    EXPECT_GT(*vyr::host::NextStepDue(), std::chrono::steady_clock::now() + 50s);
+    EXPECT_FALSE(vyr::host::RunDueSteps());
+    vyr::host::SetStepClockWake(nullptr);
+    T.WaitFor();
+    EXPECT_FALSE(vyr::host::NextStepDue());
+}
+
+// A step may destroy its own thread object (an application's handler deleting the control that
+// scrolls): the loop ends there without touching the object again. (On an OS thread that would
+// wait for the step it runs in; the clock mode has no such wait.)
+TEST(HostStepClock, AStepThatDestroysItsOwnThreadEndsTheLoopCleanly) {
+    vyr::host::SetStepMode(vyr::host::TStepMode::Clock);
+    std::function<void()> OnStep;
+    auto* T = new TLoopStepper(0, OnStep);
+    TLoopStepper Other(0, OnStep);
+    vyr::host::SetStepMode(vyr::host::TStepMode::Default);
+    int Calls = 0;
+    OnStep = [&] {
+        if (++Calls == 2) {
+            delete T;
+            T = nullptr;
+        }
+    };
+    T->Resume();
+    Other.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return T == nullptr && Other.Steps >= 3; }));
+    EXPECT_EQ(vyr::host::DueStepCount(), 1U) << "only the other loop is left";
 }

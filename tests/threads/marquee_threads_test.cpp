@@ -1,18 +1,21 @@
 // The marquee's worker threads: steps reach the control only through the GUI queue, a delay set
 // by a step applies to the pause right after it, and destroying a control ends its threads
 // promptly whatever they are doing. Every wait here is bounded; nothing sleeps to wait for an
-// event.
+// event. Every test runs in both step modes (OS threads, and the step clock).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
+#include "support/step_modes.h"
 #include "support/test_support.h"
 #include "vyr/host/Threads.h"
 
 using namespace std::chrono_literals;
 using vyr::host::CheckSynchronize;
-using vyr::host::PendingSynchronizeCount;
 
 namespace vyr::test {
 namespace {
@@ -30,10 +33,10 @@ bool PumpUntil(F Condition) {
     return true;
 }
 
-// Waits without pumping until at least Count calls are queued (bounded).
+// Waits without pumping until at least Count steps wait for the GUI thread (bounded).
 bool WaitForQueuedCalls(std::size_t Count) {
     const auto Deadline = Clock::now() + 10s;
-    while (PendingSynchronizeCount() < Count) {
+    while (StepsWaiting() < Count) {
         if (Clock::now() > Deadline) return false;
         std::this_thread::yield();
     }
@@ -50,7 +53,10 @@ int HeadIndex(const TEditMatrix& M) {
 
 double SecondsSince(Clock::time_point Start) { return std::chrono::duration<double>(Clock::now() - Start).count(); }
 
-TEST(MarqueeThreads, AControlThatNeverScrollsStartsNoThread) {
+class MarqueeThreads : public TStepModeTest {};
+VYR_INSTANTIATE_STEP_MODES(MarqueeThreads);
+
+TEST_P(MarqueeThreads, AControlThatNeverScrollsStartsNoThread) {
     TFormWithMatrix Form;
     Form.Matrix->FSetText("Hi");
     EXPECT_FALSE(Form.Matrix->DelayTimer()->Started());
@@ -58,7 +64,7 @@ TEST(MarqueeThreads, AControlThatNeverScrollsStartsNoThread) {
     EXPECT_FALSE(CheckSynchronize(20ms));
 }
 
-TEST(MarqueeThreads, EachStepArrivesThroughTheGuiQueueAndPaintsOnce) {
+TEST_P(MarqueeThreads, EachStepArrivesThroughTheGuiQueueAndPaintsOnce) {
     TFormWithMatrix Form;
     TCountingMatrix& M = *Form.Matrix;
     M.FSetDelay(0);
@@ -81,7 +87,7 @@ TEST(MarqueeThreads, EachStepArrivesThroughTheGuiQueueAndPaintsOnce) {
 
 // Code "D" runs inside a step; the worker reads the delay after the step, so the pause right
 // after it already lasts 10 s. The pause is interruptible: destroying the control returns at once.
-TEST(MarqueeThreads, ADelaySetByAStepAppliesToThePauseRightAfterIt) {
+TEST_P(MarqueeThreads, ADelaySetByAStepAppliesToThePauseRightAfterIt) {
     TFormWithMatrix Form;
     TCountingMatrix& M = *Form.Matrix;
     M.FSetDelay(0);
@@ -100,7 +106,7 @@ TEST(MarqueeThreads, ADelaySetByAStepAppliesToThePauseRightAfterIt) {
     EXPECT_LT(SecondsSince(Start), 2.0);
 }
 
-TEST(MarqueeThreads, DestroyingEndsThreadsWhateverTheyAreDoing) {
+TEST_P(MarqueeThreads, DestroyingEndsThreadsWhateverTheyAreDoing) {
     struct Case {
         const char* Name;
         int Delay;
@@ -128,14 +134,14 @@ TEST(MarqueeThreads, DestroyingEndsThreadsWhateverTheyAreDoing) {
         delete Form.Matrix;
         Form.Matrix = nullptr;
         EXPECT_LT(SecondsSince(Start), 2.0);
-        EXPECT_EQ(PendingSynchronizeCount(), 0U) << "steps still queued for the control are dropped";
+        EXPECT_EQ(StepsWaiting(), 0U) << "steps still queued for the control are dropped";
         EXPECT_FALSE(CheckSynchronize());
     }
 }
 
 // Leaving scroll mode keeps the threads running: their steps repaint the static frame. Switching
 // back shows the text from its start.
-TEST(MarqueeThreads, InEditModeTheStepsRepaintTheStaticFrame) {
+TEST_P(MarqueeThreads, InEditModeTheStepsRepaintTheStaticFrame) {
     TFormWithMatrix Form;
     TCountingMatrix& M = *Form.Matrix;
     M.FSetDelay(0);
@@ -151,7 +157,7 @@ TEST(MarqueeThreads, InEditModeTheStepsRepaintTheStaticFrame) {
     EXPECT_EQ(M.ScrollPos(), M.StreamHead());
 }
 
-TEST(MarqueeThreads, StopScrollQuietensBothThreadsUntilStartScroll) {
+TEST_P(MarqueeThreads, StopScrollQuietensBothThreadsUntilStartScroll) {
     TFormWithMatrix Form;
     TCountingMatrix& M = *Form.Matrix;
     M.FSetDelay(0);
@@ -172,7 +178,7 @@ TEST(MarqueeThreads, StopScrollQuietensBothThreadsUntilStartScroll) {
 // A control destroyed right after its marquee started: its workers may only just be entering
 // their loop, and must be joined before any part of them is destroyed (ThreadSanitizer saw the
 // destructor race with the first call of the loop).
-TEST(MarqueeThreads, DestroyingRightAfterScrollStartsDoesNotRaceTheStartingWorkers) {
+TEST_P(MarqueeThreads, DestroyingRightAfterScrollStartsDoesNotRaceTheStartingWorkers) {
     TFormWithMatrix Form;
     for (int Round = 0; Round < 200; ++Round) {
         auto* M = new TCountingMatrix(Form.Form.get());
@@ -183,13 +189,13 @@ TEST(MarqueeThreads, DestroyingRightAfterScrollStartsDoesNotRaceTheStartingWorke
         if (Round % 3 == 0) std::this_thread::yield();
         delete M;
     }
-    EXPECT_EQ(PendingSynchronizeCount(), 0U);
+    EXPECT_EQ(StepsWaiting(), 0U);
     EXPECT_FALSE(CheckSynchronize());
 }
 
 // A thousand controls, fifty at a time: most scroll with tiny delays, some never start; each
 // batch is destroyed while its threads run, in an order that mixes queued and pausing workers.
-TEST(MarqueeThreads, AThousandControlsScrollAndAreDestroyedWithoutHanging) {
+TEST_P(MarqueeThreads, AThousandControlsScrollAndAreDestroyedWithoutHanging) {
     const auto Start = Clock::now();
     for (int Round = 0; Round < 20; ++Round) {
         TFormWithMatrix Form;
@@ -211,8 +217,44 @@ TEST(MarqueeThreads, AThousandControlsScrollAndAreDestroyedWithoutHanging) {
         CheckSynchronize(1ms);
         Form.Matrix = nullptr;
     }  // the form frees the other half
-    EXPECT_EQ(PendingSynchronizeCount(), 0U);
+    EXPECT_EQ(StepsWaiting(), 0U);
     EXPECT_LT(SecondsSince(Start), 120.0);
+}
+
+// 64 marquees at delay 0 on one form all advance, and the GUI loop still answers another
+// thread's synchronised calls in between (a pump runs the steps due when it starts, then the calls).
+TEST_P(MarqueeThreads, SixtyFourControlsAtDelayZeroAllAdvanceAndTheLoopStillAnswers) {
+    TFormWithMatrix Form;
+    std::vector<TCountingMatrix*> Matrices{Form.Matrix};
+    for (int i = 1; i < 64; ++i) {
+        auto* M = new TCountingMatrix(Form.Form.get());
+        M->SetParent(Form.Form.get());
+        Matrices.push_back(M);
+    }
+    for (TCountingMatrix* M : Matrices) {
+        M->FSetDelay(0);
+        M->FSetBlinkDelay(0);
+        M->FSetText("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        M->FSetScroll(true);
+    }
+    class TCaller : public host::TThread {
+    public:
+        TCaller() : TThread(true) {}
+        ~TCaller() override { WaitFor(); }
+        std::atomic<int> Answered{0};
+
+    protected:
+        void Execute() override {
+            for (int i = 0; i < 3 && !Terminated(); ++i) Synchronize([this] { ++Answered; });
+        }
+    } Caller;
+    Caller.Resume();
+    const auto Advanced = [&] {
+        return std::all_of(Matrices.begin(), Matrices.end(),
+                           [](const TCountingMatrix* M) { return HeadIndex(*M) >= 3; });
+    };
+    ASSERT_TRUE(PumpUntil([&] { return Caller.Answered.load() == 3; }));
+    EXPECT_TRUE(PumpUntil(Advanced));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The two worker threads of the marquee and the steps they hand to the GUI thread.
 //
-// Each worker loops: hand one step to the GUI thread (Synchronize, which waits until it has run),
+// Each worker (an OS thread, or a loop the host's step clock resumes on the GUI thread: the
+// host's step mode decides, the loop is the same) loops: hand one step to the GUI thread (Synchronize, which waits until it has run),
 // then pause for the control's delay, read after the step so that a change made by the step (code
 // "D") applies to the pause right after it. Outside the synchronised step a worker reads only its
 // delay (an atomic) and its terminate flag. The pause is interruptible: Terminate wakes it, and
@@ -38,15 +39,18 @@ TMatrixTimer::~TMatrixTimer() {
     FMatrix = nullptr;
 }
 
-void TMatrixTimer::Execute() {
+// The four steps of the loop: test the terminate flag, hand the step over and wait for it, pause
+// for the delay read now, again. The step's call is made once, so that no step allocates.
+host::TStepLoop TMatrixTimer::Loop() {
     TEditMatrix* const Matrix = FMatrix;
-    if (Matrix == nullptr) return;
+    if (Matrix == nullptr) co_return;
     const TStep Step = FStep;
     const TPeriod Period = FPeriod;
+    const std::function<void()> StepCall = [Matrix, Step] { (Matrix->*Step)(); };
     while (!Terminated()) {
-        Synchronize([Matrix, Step] { (Matrix->*Step)(); });
+        co_await AwaitSynchronize(StepCall);
         if (Terminated()) break;
-        Pause(PauseLength((Matrix->*Period)()));
+        co_await AwaitPause(PauseLength((Matrix->*Period)()));
     }
 }
 
@@ -83,7 +87,11 @@ void TEditMatrix::ScrollOnce() {
 }
 
 void TEditMatrix::TryToBlink() {
-    if (FDestroying) return;
+    if (!FDestroying) BlinkOnce();
+}
+
+// The blink toggle the worker's step and the application's timer share.
+void TEditMatrix::BlinkOnce() {
     ShiftBlinkState();
     SetTotalRefresh();
     SetMiniRefresh();
@@ -101,11 +109,7 @@ void TEditMatrix::DelayTimerOnTimer(host::TComponent* /*Sender*/) {
 }
 
 void TEditMatrix::BlinkOnTimer(host::TComponent* /*Sender*/) {
-    if (FCreating) return;
-    ShiftBlinkState();
-    SetTotalRefresh();
-    SetMiniRefresh();
-    Paint();
+    if (!FCreating) BlinkOnce();
 }
 
 }  // namespace vyr

@@ -1,5 +1,5 @@
-// The Qt widget set: peers by factory, Qt's event loop as the GUI message loop, and the wake-up
-// of that loop for synchronised calls.
+// The Qt widget set: peers by factory, Qt's event loop as the GUI message loop, the wake-up of
+// that loop for synchronised calls, and the driver of the step clock (stepclock.h).
 //
 // Wake-up: the host calls the hook on the worker thread for every call it queues. The hook posts
 // one event to the widget set unless one is already on its way (FWakePosted); the event's handler
@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "QtProbe.h"
+#include "stepclock.h"
 #include "vyr/host/Threads.h"
 #include "vyr/qt/QtBackend.h"
 
@@ -49,6 +50,9 @@ TQtWidgetSet& TQtWidgetSet::Instance() {
 
 TQtWidgetSet::TQtWidgetSet(QObject* Parent) : QObject(Parent), FWakeType(QEvent::registerEventType()) {
     host::SetGuiThread();
+    // Marquee loops run on the step clock unless the application chose threads.
+    host::SetBackendStepMode(host::TStepMode::Clock);
+    qtclock::TStepClockDriver::For(*Parent);
     host::SetWakeMainThread([this] {
         if (!FWakePosted.exchange(true, std::memory_order_acq_rel)) {
             QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(FWakeType)));

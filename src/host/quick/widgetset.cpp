@@ -1,5 +1,5 @@
-// The Qt Quick widget set: peers by factory, Qt's event loop as the GUI message loop, and the
-// wake-up of that loop for synchronised calls.
+// The Qt Quick widget set: peers by factory, Qt's event loop as the GUI message loop, the
+// wake-up of that loop for synchronised calls, and the driver of the step clock (stepclock.h).
 //
 // Wake-up: the host calls the hook on the worker thread for every call it queues. The hook posts
 // one event to the widget set unless one is already on its way (FWakePosted); the event's handler
@@ -12,6 +12,7 @@
 #include <QtCore/QTimer>
 #include <stdexcept>
 
+#include "../qt/stepclock.h"
 #include "QuickProbe.h"
 #include "vyr/host/Threads.h"
 #include "vyr/quick/QuickBackend.h"
@@ -48,6 +49,9 @@ TQuickWidgetSet& TQuickWidgetSet::Instance() {
 
 TQuickWidgetSet::TQuickWidgetSet(QObject* Parent) : QObject(Parent), FWakeType(QEvent::registerEventType()) {
     host::SetGuiThread();
+    // Marquee loops run on the step clock unless the application chose threads.
+    host::SetBackendStepMode(host::TStepMode::Clock);
+    qtclock::TStepClockDriver::For(*Parent);
     host::SetWakeMainThread([this] {
         if (!FWakePosted.exchange(true, std::memory_order_acq_rel)) {
             QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(FWakeType)));

@@ -1,8 +1,10 @@
 // The marquee on the Qt backend: the workers' steps run on Qt's GUI thread through its event
 // loop (woken per step, never by a polling timer), each scroll step and each blink toggle draws
 // exactly one frame as on the headless backend, and destroying a scrolling widget ends its
-// workers promptly whatever they are doing. Also run under ThreadSanitizer (with the Qt-internal
-// suppressions of qt.tsan-suppressions beside this file).
+// workers promptly whatever they are doing. Every test runs in both step modes: workers on OS
+// threads woken through posted events, and loops on the step clock woken by its timer. Also run
+// under ThreadSanitizer (with the Qt-internal suppressions of qt.tsan-suppressions beside this
+// file).
 #include <gtest/gtest.h>
 
 #include <QtCore/QTimer>
@@ -14,7 +16,9 @@
 #include <vector>
 
 #include "QtProbe.h"
+#include "host/qt/stepclock.h"
 #include "support/qt_support.h"
+#include "support/step_modes.h"
 #include "support/test_support.h"
 #include "vyr/host/Threads.h"
 
@@ -62,7 +66,12 @@ struct TFrame {
     return ::testing::AssertionSuccess();
 }
 
-TEST(QtMarquee, DrawsOneFramePerScrollStepAndPerBlinkToggle) {
+class QtMarquee : public TStepModeTest {};
+VYR_INSTANTIATE_STEP_MODES(QtMarquee);
+class HeadlessMarquee : public TStepModeTest {};
+VYR_INSTANTIATE_STEP_MODES(HeadlessMarquee);
+
+TEST_P(QtMarquee, DrawsOneFramePerScrollStepAndPerBlinkToggle) {
     TQtWindow Window;
     QEditMatrix& W = *Window.Matrix;
     ASSERT_TRUE(Window.Show());
@@ -101,7 +110,7 @@ public:
     std::vector<TFrame> Frames;
 };
 
-TEST(HeadlessMarquee, DrawsOneFramePerScrollStepAndPerBlinkToggleToo) {
+TEST_P(HeadlessMarquee, DrawsOneFramePerScrollStepAndPerBlinkToggleToo) {
     headless::THeadlessWidgetSet WidgetSet;
     host::TForm Form(nullptr, WidgetSet);
     Form.Show();
@@ -125,14 +134,16 @@ TEST(HeadlessMarquee, DrawsOneFramePerScrollStepAndPerBlinkToggleToo) {
     EXPECT_GT(Toggles, 0);
 }
 
-TEST(QtMarquee, StepsAreWokenOnePerCallAndNothingWakesAnIdleLoop) {
+TEST_P(QtMarquee, StepsAreWokenOnePerCallAndNothingWakesAnIdleLoop) {
     TQtWindow Window;
     QEditMatrix& W = *Window.Matrix;
     ASSERT_TRUE(Window.Show());
     (void)qt::TQtWidgetSet::Instance();
-    const long Idle = qt::detail::WakeUpsHandled();
+    // Thread mode: the events posted for synchronised calls. Clock mode: the clock's timeouts.
+    const auto WakeUps = [] { return Clocked() ? qtclock::TStepClockDriver::Of(*qApp)->Passes() : qt::detail::WakeUpsHandled(); };
+    const long Idle = WakeUps();
     QTest::qWait(150);
-    EXPECT_EQ(qt::detail::WakeUpsHandled(), Idle) << "no timer wakes the loop while nothing scrolls";
+    EXPECT_EQ(WakeUps(), Idle) << "no timer wakes the loop while nothing scrolls";
 
     W.setDelay(10);
     W.setBlinkDelay(60'000);
@@ -140,13 +151,13 @@ TEST(QtMarquee, StepsAreWokenOnePerCallAndNothingWakesAnIdleLoop) {
     W.setScroll(true);
     const int Before = HeadIndex(W.control());
     ASSERT_TRUE(QTest::qWaitFor([&] { return HeadIndex(W.control()) >= Before + 10; }, 20'000));
-    const long Woken = qt::detail::WakeUpsHandled() - Idle;
+    const long Woken = WakeUps() - Idle;
     const int Steps = HeadIndex(W.control()) - Before + 1;  // and the one blink toggle
     EXPECT_GE(Woken, 1);
     EXPECT_LE(Woken, Steps + 1) << "at most one wake-up per synchronised call";
 }
 
-TEST(QtMarquee, DestroyingAScrollingWidgetWhileAStepWaitsEndsItsWorkersPromptly) {
+TEST_P(QtMarquee, DestroyingAScrollingWidgetWhileAStepWaitsEndsItsWorkersPromptly) {
     for (int Round = 0; Round < 5; ++Round) {
         auto Window = std::make_unique<TQtWindow>();
         ASSERT_TRUE(Window->Show());
@@ -156,21 +167,22 @@ TEST(QtMarquee, DestroyingAScrollingWidgetWhileAStepWaitsEndsItsWorkersPromptly)
         W.setText("@C00FF00fast");
         W.setScroll(true);
         QTest::qWait(5 * Round);  // steps run for a while
-        // Without pumping, until a worker is blocked in Synchronize with its step queued.
+        // Without pumping, until a worker is blocked in Synchronize with its step queued (or a loop
+        // is due on the clock).
         const auto Deadline = std::chrono::steady_clock::now() + 10s;
-        while (host::PendingSynchronizeCount() == 0 && std::chrono::steady_clock::now() < Deadline) {
+        while (StepsWaiting() == 0 && std::chrono::steady_clock::now() < Deadline) {
             std::this_thread::yield();
         }
-        ASSERT_GT(host::PendingSynchronizeCount(), 0U);
+        ASSERT_GT(StepsWaiting(), 0U);
         const auto Start = std::chrono::steady_clock::now();
         Window.reset();
         EXPECT_LT(std::chrono::steady_clock::now() - Start, 5s);
-        EXPECT_EQ(host::PendingSynchronizeCount(), 0U);
+        EXPECT_EQ(StepsWaiting(), 0U);
         QTest::qWait(10);  // wake-ups posted for the cancelled steps find nothing
     }
 }
 
-TEST(QtMarquee, ASlotMayDestroyTheWidgetWhenAFramesChangeIsSignalled) {
+TEST_P(QtMarquee, ASlotMayDestroyTheWidgetWhenAFramesChangeIsSignalled) {
     auto Window = std::make_unique<TQtWindow>();
     ASSERT_TRUE(Window->Show());
     QEditMatrix* W = Window->Matrix;
@@ -191,7 +203,7 @@ TEST(QtMarquee, ASlotMayDestroyTheWidgetWhenAFramesChangeIsSignalled) {
 
 // 64 marquees at delay 0 on one form: each advances, and the GUI loop still answers the other
 // events in between (the steps of one pump are those queued when it starts).
-TEST(QtMarquee, SixtyFourWidgetsAtDelayZeroAllAdvanceAndTheLoopStillAnswers) {
+TEST_P(QtMarquee, SixtyFourWidgetsAtDelayZeroAllAdvanceAndTheLoopStillAnswers) {
     TQtWindow Window;
     ASSERT_TRUE(Window.Show());
     std::vector<QEditMatrix*> Widgets{Window.Matrix};
@@ -217,7 +229,7 @@ TEST(QtMarquee, SixtyFourWidgetsAtDelayZeroAllAdvanceAndTheLoopStillAnswers) {
 // Churn: rounds of widgets scrolling as fast as they can, their change signals connected, half of
 // them destroyed while they scroll and the rest with their window. Every worker ends, nothing is
 // left queued, and ThreadSanitizer sees no race of ours.
-TEST(QtMarquee, ManyWidgetsCreatedAndDestroyedWhileScrollingEndCleanly) {
+TEST_P(QtMarquee, ManyWidgetsCreatedAndDestroyedWhileScrollingEndCleanly) {
     int Changes = 0;
     for (int Round = 0; Round < 6; ++Round) {
         auto Window = std::make_unique<TQtWindow>();
@@ -238,10 +250,10 @@ TEST(QtMarquee, ManyWidgetsCreatedAndDestroyedWhileScrollingEndCleanly) {
         for (std::size_t i = 1; i < Widgets.size(); i += 2) delete Widgets[i];
         QTest::qWait(Round);
         Window.reset();
-        EXPECT_EQ(host::PendingSynchronizeCount(), 0U);
+        EXPECT_EQ(StepsWaiting(), 0U);
     }
     QTest::qWait(10);
-    EXPECT_EQ(host::PendingSynchronizeCount(), 0U);
+    EXPECT_EQ(StepsWaiting(), 0U);
     EXPECT_GT(Changes, 0);
 }
 
