@@ -25,9 +25,15 @@
 // Size: the control's (fixed size policy; sizeHint is the LED geometry: width d + p x 6 x
 // totalVisible, height d + p x 9 in edit mode, d + p x 7 while scrolling, p = ledSize + d).
 //
-// Accessibility: an interface with role QAccessible::EditableText, the text and the cursor
-// through QAccessibleTextInterface, and text, cursor and value-changed events (installed with
-// QAccessible::installFactory when the first QEditMatrix is made).
+// Accessibility (installed with QAccessible::installFactory when the first QEditMatrix is made):
+// in edit mode an editable text (QAccessible::EditableText, QAccessibleTextInterface and
+// QAccessibleEditableTextInterface, whose edits go through the control's own editing); while
+// scrolling a read-only, animated static text (QAccessible::StaticText) holding the characters the
+// marquee shows, control codes removed and "@@" as "@". The name is accessibleName, else the text
+// of a QLabel whose buddy the widget is, else "LED display"; the description accessibleDescription,
+// else what the display is and whether it scrolls. Each change of the text goes out as a QLineEdit
+// sends it: one insertion, removal or replacement event with its position, and cursor moves as
+// caret events.
 //
 // Threads: GUI thread only. While scrolling, the control's two worker threads hand their steps
 // to the GUI thread through Qt's event loop; destroying the widget ends them first.
@@ -43,6 +49,10 @@
 #include "vyr/qt/QtBackend.h"
 
 namespace vyr {
+
+namespace qt {
+class TEditMatrixAccessible;
+}
 
 class QEditMatrix : public qt::QHostWindow {
     Q_OBJECT
@@ -197,8 +207,14 @@ protected:
 private:
     class TCall;
     struct TSignalled;
+    friend class qt::TEditMatrixAccessible;
+
+    // Replaces the characters [Start, End) by Text for assistive technology, through the
+    // control's editing (clamped; nothing while scrolling); the cursor ends after Text.
+    void accessibleEdit(int Start, int End, const QString& Text);
 
     void ChangeNoted(std::string_view Property);
+    void NotifySpokenText(bool ModeChanged);
     void ScheduleFlush();
     void FlushChanges();
 
