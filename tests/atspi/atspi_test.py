@@ -185,14 +185,27 @@ def describe(node):
 def run_checks(pyatspi, stderr_path):
     app = wait_for(lambda: find_app(pyatspi), "the window program on the accessibility bus")
 
-    def displays():
-        nodes = [n for _, n in walk(app)
-                 if n.getRoleName() in ("text", "label", "static") and "Text" in n.get_interfaces()]
+    def top(name):
+        return next((child for child in app if child is not None and child.name == name), None)
+
+    def displays(window):
+        nodes = [n for _, n in walk(window) if "Text" in n.get_interfaces()]
         edited = [n for n in nodes if n.description.endswith("editable")]
         marquee = [n for n in nodes if n.description.endswith("scrolling")]
         return (edited[0], marquee[0]) if edited and marquee else None
 
-    edited, marquee = wait_for(displays, "both LED displays in the tree")
+    # Listening to value changes as Orca does: Qt reports a value-changed event of an object
+    # without a value interface only then (its warning on standard error).
+    values = []
+
+    def value_listener(event):
+        values.append((event.type, event.source.name if event.source else None))
+
+    value_events = ("object:value-changed", "object:property-change:accessible-value")
+    pyatspi.Registry.registerEventListener(value_listener, *value_events)
+
+    widgets = wait_for(lambda: top("Vyr AT-SPI window"), "the widget window in the tree")
+    edited, marquee = wait_for(lambda: displays(widgets), "both LED displays in the tree")
     print("The tree as a reader sees it:")
     for depth, node in walk(app):
         print("  " * (depth + 1) + describe(node))
@@ -244,7 +257,9 @@ def run_checks(pyatspi, stderr_path):
     late.run()
     pyatspi.Registry.deregisterEventListener(listener, "object:text-changed", "object:text-caret-moved")
 
+    pyatspi.Registry.deregisterEventListener(value_listener, *value_events)
     print("Events while typing:", events)
+    check(not [v for v in values if v[1] == edited.name], f"no value change of the edited display (got {values})")
     inserts = [e for e in events if e[0].startswith("object:text-changed:insert")]
     deletes = [e for e in events if e[0].startswith("object:text-changed:delete")]
     carets = [e for e in events if e[0].startswith("object:text-caret-moved")]
@@ -261,8 +276,31 @@ def run_checks(pyatspi, stderr_path):
     got = wait_for(lambda: edited.queryText().getText(0, -1) == "-YR" and "-YR", "the edits through EditableText")
     check(got == "-YR", "EditableText inserts and deletes through the display")
 
+    # The Qt Quick window's EditMatrix items (when the module is built): the same as the widgets.
+    board = top("Vyr AT-SPI board")
+    if board is not None:
+        quick = displays(board)
+        check(quick is not None, "both EditMatrix items are in the Qt Quick window's tree")
+        if quick is not None:
+            platform, running = quick
+            check(platform.name == "Platform 3", f"the item takes its Accessible.name (got {platform.name!r})")
+            check(platform.getRoleName() == "text" and "EditableText" in platform.get_interfaces(),
+                  "the edited item is an editable text with EditableText")
+            platform.queryEditableText().insertText(0, "NOW ", 4)
+            got = wait_for(lambda: platform.queryText().getText(0, -1) == "NOW ON TIME" and "ok",
+                           "the edit of the Qt Quick item through EditableText")
+            check(got == "ok", "EditableText edits the Qt Quick item")
+            check(running.name == "LED display", f"the scrolling item's default name (got {running.name!r})")
+            check(running.getRoleName() == "label" and running.getState().contains(pyatspi.STATE_READ_ONLY)
+                  and "EditableText" not in running.get_interfaces(), "the scrolling item is a read-only label")
+            running_text = running.queryText().getText(0, -1)
+            check(running_text == "Platform @3", f"the scrolling item reads without codes (got {running_text!r})")
+
     with open(stderr_path) as stderr:
-        warnings = [line.rstrip() for line in stderr if "qt.accessibility" in line or "ValueChanged" in line]
+        lines = [line.rstrip() for line in stderr]
+    print("The window program's standard error:" + "".join("\n  " + line for line in lines))
+    warnings = [line for line in lines if "qt.accessibility" in line or "ValueChanged" in line
+                or "QObject::connect" in line]
     check(not warnings, "no Qt accessibility warning on standard error" + "".join("\n       " + w for w in warnings))
 
     print(f"atspi_test: {len(failures)} failure(s)")
