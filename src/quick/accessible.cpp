@@ -137,6 +137,10 @@ void QuickEditMatrix::NotifySpokenText(bool ModeChanged) {
         Changed.animated = true;
         QAccessibleStateChangeEvent State(this, Changed);
         QAccessible::updateAccessibility(&State);
+        if (FAccessibleAttached.isNull() || FAccessibleAttached->property("description").toString().isEmpty()) {
+            QAccessibleEvent Description(this, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&Description);
+        }
     }
     QString Now = qt::AccessibleText(*FMatrix);
     if (Now == FSpoken) return;
