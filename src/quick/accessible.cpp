@@ -74,7 +74,7 @@ public:
 
     QAccessible::State state() const override {
         QAccessible::State State;
-        State.focusable = Item()->activeFocusOnTab() || Item()->isEnabled();
+        State.focusable = Item()->activeFocusOnTab();
         State.focused = Item()->hasActiveFocus();
         State.invisible = !Item()->isVisible();
         State.disabled = !Item()->isEnabled();
