@@ -11,6 +11,8 @@ PACKAGES=(
   # The Qt backend, the Designer plugin and their tests (offscreen platform, Xvfb screenshots).
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev designer-qt6 qt6-tools-dev-tools libgl-dev
   xvfb xauth
+  # The screen reader test: a private D-Bus session bus, the AT-SPI bus and pyatspi (tests/atspi).
+  dbus at-spi2-core python3-pyatspi
   # The Qt Quick backend, the QML module Vyr.Components and its Qt Quick tests (qmllint).
   qt6-declarative-dev qt6-declarative-dev-tools qml6-module-qtquick qml6-module-qttest
   qml6-module-qtquick-window qml6-module-qtqml-workerscript libqt6quicktest6

@@ -1,89 +1,85 @@
-// QEditMatrix for assistive technology: an editable text with a cursor and no selection. Offsets
-// are character indices of the text; a character has a rectangle while its cell is in view.
+// QEditMatrix for assistive technology: in edit mode an editable text line with a cursor and no
+// selection; while scrolling a read-only static text holding what the marquee shows. Offsets are
+// character indices of that text; a character has a rectangle while its cell is in view.
+#include "accessible.h"
+
 #include <QtGui/QAccessible>
 #include <QtWidgets/QAccessibleWidget>
-#include <algorithm>
+#include <QtWidgets/QLabel>
 
-#include "accessible.h"
+#include "accessible_text.h"
 #include "vyr/qt/QEditMatrix.h"
 
 namespace vyr::qt {
 
-namespace {
-
-class TEditMatrixAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
+class TEditMatrixAccessible final : public QAccessibleWidget, public TMatrixTextInterfaces<TEditMatrixAccessible> {
 public:
     explicit TEditMatrixAccessible(QEditMatrix* Widget) : QAccessibleWidget(Widget, QAccessible::EditableText) {}
 
     void* interface_cast(QAccessible::InterfaceType Type) override {
         if (Type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        if (Type == QAccessible::EditableTextInterface && !Control().Scroll()) {
+            return static_cast<QAccessibleEditableTextInterface*>(this);
+        }
         return QAccessibleWidget::interface_cast(Type);
     }
 
+    QAccessible::Role role() const override { return AccessibleRole(Control()); }
+
+    // The name: the widget's accessibleName, else the text of a label whose buddy it is, else
+    // "LED display". Not the title of the group box around it (Qt's default for a widget without
+    // a label), which names the group and would give the same name to everything in it.
     QString text(QAccessible::Text Kind) const override {
-        if (Kind == QAccessible::Value) return Matrix()->text();
-        return QAccessibleWidget::text(Kind);
+        switch (Kind) {
+            case QAccessible::Name: {
+                if (!widget()->accessibleName().isEmpty()) return widget()->accessibleName();
+                const QString Label = BuddyLabelText();
+                return Label.isEmpty() ? DefaultAccessibleName() : Label;
+            }
+            case QAccessible::Description:
+                if (!widget()->accessibleDescription().isEmpty()) return widget()->accessibleDescription();
+                return DefaultAccessibleDescription(Control().Scroll());
+            case QAccessible::Value:
+                return AccessibleText(Control());
+            default:
+                return QAccessibleWidget::text(Kind);
+        }
     }
 
     QAccessible::State state() const override {
         QAccessible::State State = QAccessibleWidget::state();
-        State.editable = true;
+        AddAccessibleState(Control(), State);
         return State;
     }
 
-    // No selection: the control has none.
-    void selection(int /*SelectionIndex*/, int* StartOffset, int* EndOffset) const override {
-        *StartOffset = 0;
-        *EndOffset = 0;
-    }
-    int selectionCount() const override { return 0; }
-    void addSelection(int /*StartOffset*/, int /*EndOffset*/) override {}
-    void removeSelection(int /*SelectionIndex*/) override {}
-    void setSelection(int /*SelectionIndex*/, int /*StartOffset*/, int /*EndOffset*/) override {}
-
-    int cursorPosition() const override { return Matrix()->cursorPosition(); }
-    void setCursorPosition(int Position) override { Matrix()->setCursorPosition(Position); }
-
-    QString text(int StartOffset, int EndOffset) const override {
-        const QString Text = Matrix()->text();
-        const auto Start = std::clamp<qsizetype>(StartOffset, 0, Text.size());
-        const auto End = std::clamp<qsizetype>(EndOffset, Start, Text.size());
-        return Text.mid(Start, End - Start);
-    }
-    int characterCount() const override { return static_cast<int>(Matrix()->text().size()); }
-
-    // The five lit columns and seven rows of the character's cell, in screen coordinates.
-    QRect characterRect(int Offset) const override {
-        const TEditMatrix& M = Matrix()->control();
-        const int Cell = Offset - M.FirstVisible();
-        if (Offset < 0 || Offset > M.TextLength() || Cell < 0 || Cell >= M.TotalVisible()) return {};
-        const int D = M.LEDDistance();
-        const int P = M.LEDSize() + D;
-        const QRect Local(D + P * 6 * Cell, D, 5 * P - D, 7 * P - D);
-        return QRect(Matrix()->mapToGlobal(Local.topLeft()), Local.size());
-    }
-    int offsetAtPoint(const QPoint& Point) const override {
-        const TEditMatrix& M = Matrix()->control();
-        const QPoint Local = Matrix()->mapFromGlobal(Point);
-        const int D = M.LEDDistance();
-        const int CellWidth = 6 * (M.LEDSize() + D);
-        if (CellWidth <= 0 || Local.x() < D || Local.y() < 0 || Local.y() >= Matrix()->height()) return -1;
-        const int Cell = (Local.x() - D) / CellWidth;
-        if (Cell >= M.TotalVisible()) return -1;
-        const int Offset = M.FirstVisible() + Cell;
-        return Offset < M.TextLength() ? Offset : -1;
-    }
-    // Moving the cursor there brings the start into view.
-    void scrollToSubstring(int StartIndex, int /*EndIndex*/) override { Matrix()->setCursorPosition(StartIndex); }
-    QString attributes(int /*Offset*/, int* StartOffset, int* EndOffset) const override {
-        *StartOffset = 0;
-        *EndOffset = characterCount();
-        return {};
-    }
+    // For TMatrixTextInterfaces.
+    [[nodiscard]] TEditMatrix& Control() const { return Matrix()->control(); }
+    [[nodiscard]] QPoint ToScreen(QPoint Local) const { return Matrix()->mapToGlobal(Local); }
+    [[nodiscard]] QPoint FromScreen(QPoint Global) const { return Matrix()->mapFromGlobal(Global); }
+    void MoveCursor(int Position) { Matrix()->setCursorPosition(Position); }
+    void Edit(int Start, int End, const QString& Text) { Matrix()->accessibleEdit(Start, End, Text); }
 
 private:
     [[nodiscard]] QEditMatrix* Matrix() const { return static_cast<QEditMatrix*>(widget()); }
+
+    // The text of a label in the same window whose buddy is the widget, its mnemonic marks
+    // removed ("&&" stays one "&").
+    [[nodiscard]] QString BuddyLabelText() const {
+        for (const QLabel* Label : widget()->window()->findChildren<QLabel*>()) {
+            if (Label->buddy() != widget()) continue;
+            QString Text;
+            const QString Raw = Label->text();
+            for (qsizetype i = 0; i < Raw.size(); ++i) {
+                if (Raw[i] == u'&' && i + 1 < Raw.size()) ++i;
+                Text.append(Raw[i]);
+            }
+            return Text;
+        }
+        return {};
+    }
 };
+
+namespace {
 
 QAccessibleInterface* Factory(const QString& ClassName, QObject* Object) {
     if (ClassName != QLatin1String("vyr::QEditMatrix") || Object == nullptr || !Object->isWidgetType()) {
@@ -103,6 +99,10 @@ std::function<void(const QAccessibleEvent&)>& AccessibilityTap() {
 void NotifyAccessibility(QAccessibleEvent& Event) {
     if (AccessibilityTap()) AccessibilityTap()(Event);
     QAccessible::updateAccessibility(&Event);
+}
+
+void NotifyTextChange(QObject* Object, const QString& Old, const QString& Now, int Cursor) {
+    SendTextChange(Object, Old, Now, Cursor, [](QAccessibleEvent& Event) { NotifyAccessibility(Event); });
 }
 
 void InstallEditMatrixAccessibility() {

@@ -1,9 +1,12 @@
-// The accessibility interface of QEditMatrix, and the way its events go out.
+// The accessibility interface of QEditMatrix, and the way its events go out. Private to the
+// widgets library (never installed): the tap is a test hook.
 #pragma once
 
+#include <QtCore/QString>
 #include <functional>
 
 class QAccessibleEvent;
+class QObject;
 
 namespace vyr::qt {
 
@@ -16,5 +19,9 @@ void InstallEditMatrixAccessibility();
 // itself active there.
 void NotifyAccessibility(QAccessibleEvent& Event);
 std::function<void(const QAccessibleEvent&)>& AccessibilityTap();
+
+// Tells assistive technology how the spoken text of Object went from Old to Now (Cursor: the
+// cursor after the change), as a QLineEdit does: one insertion, removal or replacement event.
+void NotifyTextChange(QObject* Object, const QString& Old, const QString& Now, int Cursor);
 
 }  // namespace vyr::qt

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "accessible.h"
+#include "accessible_text.h"
 #include "ledpresenter.h"
 #include "vyr/qt/QEditMatrix.h"
 
@@ -81,6 +82,7 @@ struct QEditMatrix::TSignalled {
     };
     std::vector<TProperty> Properties;  // QEditMatrix's own Qt properties with a signal, in order
     int Cursor = 0;
+    QString Spoken;  // the text assistive technology was last told of
 
     explicit TSignalled(const QEditMatrix& W) {
         const QMetaObject& Meta = QEditMatrix::staticMetaObject;
@@ -90,6 +92,7 @@ struct QEditMatrix::TSignalled {
             Properties.push_back({P, Folded(P.name()), P.read(&W), false});
         }
         Cursor = W.cursorPosition();
+        Spoken = qt::AccessibleText(W.control());
     }
 
     // Marks the Qt property of the control's property Name; false for a name without one.
@@ -175,19 +178,23 @@ void QEditMatrix::FlushChanges() {
     do {
         FFlushAgain = false;
         FChangesNoted = false;
+        // Assistive technology hears of the change first, as from a QLineEdit (and no value
+        // change: a text has no value interface).
+        bool ModeChanged = false;
+        bool TextMayChange = false;
+        for (const TSignalled::TProperty& P : FSignalled->Properties) {
+            if (!P.Reported) continue;
+            if (P.Name == "scroll" && P.Meta.read(this) != P.Shown) ModeChanged = true;
+            if (P.Name == "text" || P.Name == "scroll") TextMayChange = true;
+        }
+        if (TextMayChange) NotifySpokenText(ModeChanged);
         // Each signal may run slots that change more (or destroy the widget).
         for (TSignalled::TProperty& P : FSignalled->Properties) {
             if (!P.Reported) continue;
             P.Reported = false;
             QVariant Now = P.Meta.read(this);
             if (Now == P.Shown) continue;
-            const QVariant Old = std::exchange(P.Shown, Now);
-            if (P.Name == "text") {
-                QAccessibleTextUpdateEvent Update(this, 0, Old.toString(), Now.toString());
-                qt::NotifyAccessibility(Update);
-                QAccessibleValueChangeEvent Value(this, Now);
-                qt::NotifyAccessibility(Value);
-            }
+            P.Shown = Now;
             // The signal's one argument has the property's type, which Now holds.
             P.Meta.notifySignal().invoke(this, Qt::DirectConnection, QGenericArgument(Now.typeName(), Now.constData()));
             if (Self.isNull()) return;
@@ -195,13 +202,48 @@ void QEditMatrix::FlushChanges() {
         const int Cursor = cursorPosition();
         if (Cursor != FSignalled->Cursor) {
             FSignalled->Cursor = Cursor;
-            QAccessibleTextCursorEvent Event(this, Cursor);
-            qt::NotifyAccessibility(Event);
+            // While scrolling the spoken text has no cursor.
+            if (!scroll()) {
+                QAccessibleTextCursorEvent Event(this, Cursor);
+                qt::NotifyAccessibility(Event);
+            }
             emit cursorPositionChanged(Cursor);
             if (Self.isNull()) return;
         }
     } while (FFlushAgain);
     FFlushing = false;
+}
+
+// The spoken text (and, after a switch of mode, the role's state and the description) as
+// assistive technology is to hear of it.
+void QEditMatrix::NotifySpokenText(bool ModeChanged) {
+    if (ModeChanged) {
+        QAccessible::State Changed;
+        Changed.editable = true;
+        Changed.readOnly = true;
+        Changed.animated = true;
+        QAccessibleStateChangeEvent State(this, Changed);
+        qt::NotifyAccessibility(State);
+        if (accessibleDescription().isEmpty()) {
+            QAccessibleEvent Description(this, QAccessible::DescriptionChanged);
+            qt::NotifyAccessibility(Description);
+        }
+    }
+    QString Now = qt::AccessibleText(*FMatrix);
+    if (Now == FSignalled->Spoken) return;
+    const QString Old = std::exchange(FSignalled->Spoken, Now);
+    qt::NotifyTextChange(this, Old, Now, scroll() ? static_cast<int>(Now.size()) : cursorPosition());
+}
+
+void QEditMatrix::accessibleEdit(int Start, int End, const QString& Text) {
+    if (FMatrix->Scroll()) return;
+    TCall Call(*this);
+    const int Length = static_cast<int>(FMatrix->TextLength());
+    const int From = std::clamp(Start, 0, Length);
+    // The surface gets the last frame only.
+    holdFrames();
+    qt::EditControlText(*FMatrix, From, std::clamp(End, From, Length), Text);
+    releaseFrames();
 }
 
 // ---- Properties ------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <QtCore/QPointer>
 #include <algorithm>
 
+#include "../qt/accessible_text.h"
 #include "vyr/quick/QuickEditMatrix.h"
 
 namespace vyr {
@@ -121,6 +122,9 @@ QuickEditMatrix::QuickEditMatrix(QQuickItem* Parent)
     FMatrix->OnPropertyChange = [this](TEditMatrix&, std::string_view) { ChangeNoted(); };
     adoptControl(*FMatrix);
     FShown->Take(*FMatrix);
+    FSpoken = qt::AccessibleText(*FMatrix);
+    InstallAccessibility();
+    MakeAccessible();
 }
 
 QuickEditMatrix::~QuickEditMatrix() {
@@ -138,6 +142,7 @@ void QuickEditMatrix::classBegin() {
 void QuickEditMatrix::componentComplete() {
     QQuickHostItem::componentComplete();
     FLoading = false;
+    MakeAccessible();
     TCall Call(*this);
     for (int P = 0; P < PropertyCount; ++P) {
         QVariant Value = std::exchange(FPending[static_cast<std::size_t>(P)], QVariant());
@@ -189,7 +194,10 @@ void QuickEditMatrix::FlushChanges() {
         TSnapshot Now;
         Now.Take(*FMatrix);
         TSnapshot& Shown = *FShown;
-        // Each signal may run handlers that change more (or destroy the item).
+        // Assistive technology hears of the text and the cursor first, as from a text input.
+        if (Now.Scroll != Shown.Scroll || Now.Text != Shown.Text) NotifySpokenText(Now.Scroll != Shown.Scroll);
+        if (Now.CursorPosition != Shown.CursorPosition) NotifyCursor();
+            // Each signal may run handlers that change more (or destroy the item).
 #define VYR_SIGNAL(Field, Signal, Value) \
     if (Now.Field != Shown.Field) {      \
         Shown.Field = Now.Field;         \
@@ -219,6 +227,14 @@ void QuickEditMatrix::FlushChanges() {
 #undef VYR_SIGNAL
     } while (FFlushAgain);
     FFlushing = false;
+}
+
+void QuickEditMatrix::accessibleEdit(int Start, int End, const QString& Text) {
+    if (FLoading || FMatrix->Scroll()) return;
+    TCall Call(*this);
+    const int Length = static_cast<int>(FMatrix->TextLength());
+    const int From = std::clamp(Start, 0, Length);
+    qt::EditControlText(*FMatrix, From, std::clamp(End, From, Length), Text);
 }
 
 // ---- Writing ---------------------------------------------------------------------------------

@@ -20,11 +20,26 @@ std::ostream& operator<<(std::ostream& Out, const ParseCase& Case) { return Out 
 
 class StreamParse : public ::testing::TestWithParam<ParseCase> {};
 
+// The characters of a description, its "{code}" columns left out: what a reader is told.
+std::string ShownCharacters(std::string_view Description) {
+    std::string Out;
+    for (std::size_t i = 0; i < Description.size(); ++i) {
+        if (Description[i] == '{') {
+            i = Description.find('}', i);
+        } else {
+            Out.push_back(Description[i]);
+        }
+    }
+    return Out;
+}
+
+// The stream and the text given to screen readers (MarqueeText) read the text alike.
 TEST_P(StreamParse, ShowsTheExpectedColumns) {
     TFormWithMatrix Form;
     Form.Matrix->FSetText(GetParam().Text);
     EXPECT_EQ(StreamTokens(*Form.Matrix), ExpectedTokens(*Form.Matrix, GetParam().Shown));
     EXPECT_EQ(Form.Matrix->ScrollPos(), Form.Matrix->StreamHead());
+    EXPECT_EQ(TEditMatrix::MarqueeText(GetParam().Text), ShownCharacters(GetParam().Shown));
 }
 
 // clang-format off
@@ -76,6 +91,7 @@ TEST_P(StreamEmpty, LeavesNoStream) {
     EXPECT_EQ(Form.Matrix->StreamHead(), nullptr);
     EXPECT_EQ(Form.Matrix->StreamTail(), nullptr);
     EXPECT_EQ(Form.Matrix->ScrollPos(), nullptr);
+    EXPECT_EQ(TEditMatrix::MarqueeText(GetParam()), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StreamEmpty,

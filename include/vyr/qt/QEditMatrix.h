@@ -29,9 +29,15 @@
 /// the distance times the ratio rounded once, so that all LEDs and all gaps are even; the size is
 /// then that device geometry divided by the ratio, rounded up (docs/qt-backend.md).
 ///
-/// Accessibility: an interface with role QAccessible::EditableText, the text and the cursor
-/// through QAccessibleTextInterface, and text, cursor and value-changed events (installed with
-/// QAccessible::installFactory when the first QEditMatrix is made).
+/// Accessibility (installed with QAccessible::installFactory when the first QEditMatrix is made):
+/// in edit mode an editable text (QAccessible::EditableText, QAccessibleTextInterface and
+/// QAccessibleEditableTextInterface, whose edits go through the control's own editing); while
+/// scrolling a read-only, animated static text (QAccessible::StaticText) holding the characters the
+/// marquee shows, control codes removed and "@@" as "@". The name is accessibleName, else the text
+/// of a QLabel whose buddy the widget is, else "LED display"; the description accessibleDescription,
+/// else what the display is and whether it scrolls. Each change of the text goes out as a QLineEdit
+/// sends it: one insertion, removal or replacement event with its position, and cursor moves as
+/// caret events.
 ///
 /// Threads: GUI thread only. While scrolling, the control's two worker threads hand their steps
 /// to the GUI thread through Qt's event loop; destroying the widget ends them first.
@@ -50,6 +56,7 @@ namespace vyr {
 
 namespace qt {
 class TLEDPresenter;
+class TEditMatrixAccessible;
 }  // namespace qt
 
 /// The LED dot-matrix display as a Qt widget: a TEditMatrix with one Q_PROPERTY per published
@@ -254,8 +261,14 @@ protected:
 private:
     class TCall;
     struct TSignalled;
+    friend class qt::TEditMatrixAccessible;
+
+    // Replaces the characters [Start, End) by Text for assistive technology, through the
+    // control's editing (clamped; nothing while scrolling); the cursor ends after Text.
+    void accessibleEdit(int Start, int End, const QString& Text);
 
     void ChangeNoted(std::string_view Property);
+    void NotifySpokenText(bool ModeChanged);
     void ScheduleFlush();
     void FlushChanges();
 

@@ -28,10 +28,15 @@
 /// Size: implicitWidth and implicitHeight are the LED geometry: width d + p x 6 x totalVisible,
 /// height d + p x 9 in edit mode, d + p x 7 while scrolling (p = ledSize + d, d = ledDistance).
 ///
+/// Accessibility: as vyr::QEditMatrix (vyr/qt/QEditMatrix.h): in edit mode an editable text, in
+/// scroll mode a read-only static text of what the marquee shows; each edit sent as what changed.
+/// The item is in the accessibility tree without an Accessible line in the QML; its name is
+/// Accessible.name, else "LED display"; its description Accessible.description, else what it is.
 /// Threads: GUI thread only. While scrolling, the control's two worker threads hand their steps
 /// to the GUI thread through Qt's event loop; destroying the item ends them first.
 #pragma once
 
+#include <QtCore/QPointer>
 #include <QtCore/QVariant>
 #include <QtGui/QColor>
 #include <QtQml/qqmlregistration.h>
@@ -45,6 +50,8 @@
 namespace vyr {
 
 namespace quick {
+class TQuickEditMatrixAccessible;
+
 /// The backend's item, EditMatrix's base, known to QML as a type without a name of its own (so
 /// that QML tools know an EditMatrix is an Item).
 struct QQuickHostItemForeign {
@@ -224,6 +231,16 @@ public:
 private:
     class TCall;
     struct TSnapshot;
+    friend class quick::TQuickEditMatrixAccessible;
+
+    // Accessibility (accessible.cpp): the interface factory, the item's Accessible attached
+    // object (which lists it in the tree), the events, and edits asked for by assistive
+    // technology (through the control's editing; nothing while scrolling or loading).
+    static void InstallAccessibility();
+    void MakeAccessible();
+    void NotifySpokenText(bool ModeChanged);
+    void NotifyCursor();
+    void accessibleEdit(int Start, int End, const QString& Text);
 
     // Applies Value to property P now, or keeps it for componentComplete while loading.
     void Write(EProperty P, QVariant Value);
@@ -244,6 +261,8 @@ private:
     bool FFlushQueued = false;
     bool FFlushing = false;
     bool FFlushAgain = false;
+    QPointer<QObject> FAccessibleAttached;
+    QString FSpoken;  // the text assistive technology was last told of
 };
 
 /// The QML type CharSet: the non-visual TCharSet. Its name is the name a matrix's charset property

@@ -243,19 +243,109 @@ void TEditMatrix::AttachCharacterColumns(Byte Character) {
     FStreamTail = Run + GlyphRows * (CellColumns - 1);
 }
 
-// Rebuilds the stream from the character list. The scan reads the text once, with the states:
+namespace {
+
+// The reading of the text that the marquee shows, in one pass, with the states:
 //   Plain   "@" starts a code; anything else is rendered.
 //   At      "@" renders one "@"; anything else is held as the code character.
 //   Held    "@" drops the held character and renders "@"; a held code character collects this
 //           character as the first digit; otherwise the held character is dropped and this one
 //           rendered.
-//   Digits  collects characters ("@" too) until the code text is 7 long, then attaches the code
-//           if its six digits are uppercase hexadecimal (else drops it) and looks at the same
-//           character again in Plain. At the end of the text the missing digits are 0
-//           characters, so a code cut short is always concluded, and dropped.
-// A pending "@" or held character at the end is dropped. When no character was rendered the
-// stream is left empty. If a cell cannot be allocated the stream is left empty and the
-// allocation failure is passed on.
+//   Digits  collects characters ("@" too) until the code text is 7 long, then concludes it
+//           (Conclude attaches it if its six digits are uppercase hexadecimal, else drops it)
+//           and looks at the same character again in Plain. At the end of the text the missing
+//           digits are the end's character (0), so a code cut short is always concluded, and
+//           dropped.
+// A held character starts a code when IsCodeStart(Code) says so (CheckAlfaAndAttachSimple).
+// A pending "@" or held character at the end is dropped. Source walks the characters:
+// AtEnd(), Peek() (the end's character once at the end) and Next(). The stream and
+// MarqueeText() both read the text through this one walk, so what a reader is told the marquee
+// says is what it shows.
+template <typename TSource, typename TIsCodeStart, typename TRender, typename TConclude>
+void ReadMarquee(TSource& Source, TIsCodeStart&& IsCodeStart, TRender&& Render, TConclude&& Conclude) {
+    enum class TScan { Plain, At, Held, Digits };
+    TScan State = TScan::Plain;
+    AnsiString Code;
+    Code.reserve(8);
+    while (!Source.AtEnd() || State == TScan::Digits) {
+        const char Ch = Source.Peek();
+        bool Advance = true;
+        switch (State) {
+            case TScan::Plain:
+                if (Ch == '@') {
+                    Code.clear();
+                    State = TScan::At;
+                } else {
+                    Render(static_cast<Byte>(Ch));
+                }
+                break;
+            case TScan::At:
+                if (Ch == '@') {
+                    Render('@');
+                    State = TScan::Plain;
+                } else {
+                    Code.assign(1, Ch);
+                    State = TScan::Held;
+                }
+                break;
+            case TScan::Held:
+                if (Ch == '@') {
+                    Render('@');
+                    State = TScan::Plain;
+                } else if (IsCodeStart(Code)) {
+                    Code.push_back(Ch);
+                    State = TScan::Digits;
+                } else {
+                    Render(static_cast<Byte>(Ch));
+                    State = TScan::Plain;
+                }
+                break;
+            case TScan::Digits:
+                if (Code.size() < 7) {
+                    Code.push_back(Ch);
+                } else {
+                    Conclude(Code);
+                    State = TScan::Plain;
+                    Advance = false;
+                }
+                break;
+        }
+        if (Advance && !Source.AtEnd()) Source.Next();
+    }
+}
+
+// The control's character list up to its end sentinel.
+class TNodeSource {
+public:
+    TNodeSource(const Node* First, const Node* End) : FCurrent(First), FEnd(End) {}
+    [[nodiscard]] bool AtEnd() const { return FCurrent == FEnd || FCurrent == nullptr; }
+    [[nodiscard]] char Peek() const { return static_cast<char>(FCurrent == nullptr ? 0 : FCurrent->Character); }
+    void Next() { FCurrent = FCurrent->NextNode; }
+
+private:
+    const Node* FCurrent;
+    const Node* FEnd;
+};
+
+// A text in memory; its end reads as 0, as the sentinel of the character list does.
+class TStringSource {
+public:
+    explicit TStringSource(std::string_view Text) : FText(Text) {}
+    [[nodiscard]] bool AtEnd() const { return FAt >= FText.size(); }
+    [[nodiscard]] char Peek() const { return AtEnd() ? '\0' : FText[FAt]; }
+    void Next() { ++FAt; }
+
+private:
+    std::string_view FText;
+    std::size_t FAt = 0;
+};
+
+}  // namespace
+
+// Rebuilds the stream from the character list, read as ReadMarquee reads it: rendered characters
+// become LED columns, concluded codes code columns. When no character was rendered the stream is
+// left empty. If a cell cannot be allocated the stream is left empty and the allocation failure
+// is passed on.
 void TEditMatrix::InitScroll() {
     // The old stream is freed whole; its slabs are kept for the new one (no page of it has to
     // be faulted in again) and those the new stream does not need are freed after the build.
@@ -265,65 +355,16 @@ void TEditMatrix::InitScroll() {
     FStreamTail = nullptr;
     FScrollPos = nullptr;
 
-    const auto Render = [this](Byte Character) { AttachCharacterColumns(Character); };
-
-    enum class TScan { Plain, At, Held, Digits };
-    TScan State = TScan::Plain;
-    AnsiString Code;
-    Code.reserve(8);
     bool Rendered = false;
-
     try {
-        const Node* Current = FFirstNode;
-        while (Current != nullptr && (Current != FEndNode || State == TScan::Digits)) {
-            const auto Ch = static_cast<char>(Current->Character);
-            bool Advance = true;
-            switch (State) {
-                case TScan::Plain:
-                    if (Ch == '@') {
-                        Code.clear();
-                        State = TScan::At;
-                    } else {
-                        Render(static_cast<Byte>(Ch));
-                        Rendered = true;
-                    }
-                    break;
-                case TScan::At:
-                    if (Ch == '@') {
-                        Render('@');
-                        Rendered = true;
-                        State = TScan::Plain;
-                    } else {
-                        Code.assign(1, Ch);
-                        State = TScan::Held;
-                    }
-                    break;
-                case TScan::Held:
-                    if (Ch == '@') {
-                        Render('@');
-                        Rendered = true;
-                        State = TScan::Plain;
-                    } else if (CheckAlfaAndAttachSimple(Code)) {
-                        Code.push_back(Ch);
-                        State = TScan::Digits;
-                    } else {
-                        Render(static_cast<Byte>(Ch));
-                        Rendered = true;
-                        State = TScan::Plain;
-                    }
-                    break;
-                case TScan::Digits:
-                    if (Code.size() < 7) {
-                        Code.push_back(Ch);
-                    } else {
-                        CheckAlfaAndAttachExtended(Code);
-                        State = TScan::Plain;
-                        Advance = false;
-                    }
-                    break;
-            }
-            if (Advance && Current != FEndNode) Current = Current->NextNode;
-        }
+        TNodeSource Source(FFirstNode, FEndNode);
+        ReadMarquee(
+            Source, CheckAlfaAndAttachSimple,
+            [&](Byte Character) {
+                AttachCharacterColumns(Character);
+                Rendered = true;
+            },
+            [this](const AnsiString& Code) { CheckAlfaAndAttachExtended(Code); });
         if (Rendered) {
             FPixelPool.Trim();
         } else {
@@ -334,6 +375,16 @@ void TEditMatrix::InitScroll() {
         throw;
     }
     FScrollPos = FStreamHead;
+}
+
+AnsiString TEditMatrix::MarqueeText(std::string_view Text) {
+    AnsiString Shown;
+    Shown.reserve(Text.size());
+    TStringSource Source(Text);
+    ReadMarquee(
+        Source, CheckAlfaAndAttachSimple, [&](Byte Character) { Shown.push_back(static_cast<char>(Character)); },
+        [](const AnsiString&) {});
+    return Shown;
 }
 
 }  // namespace vyr

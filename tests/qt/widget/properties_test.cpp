@@ -1,9 +1,8 @@
 // vyr::QEditMatrix's properties: order, defaults and clamping through the control's setters,
-// change signals from every source, the size, accessibility and high-DPI drawing.
+// change signals from every source, the size and high-DPI drawing.
 #include <gtest/gtest.h>
 
 #include <QtCore/QMetaProperty>
-#include <QtGui/QAccessible>
 #include <QtTest/QSignalSpy>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
@@ -13,7 +12,6 @@
 #include <vector>
 
 #include "QtProbe.h"
-#include "accessible.h"
 #include "support/qt_support.h"
 
 namespace vyr::test {
@@ -315,42 +313,6 @@ TEST(QEditMatrixCharset, NamesASharedComponentAndForgetsItWhenItGoes) {
     EXPECT_EQ(A.charsetComponent(), nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Changed.count() == 1; }, 5000));
     EXPECT_EQ(Changed.takeFirst().at(0).toString(), QString());
-}
-
-TEST(QEditMatrixAccessibility, IsAnEditableTextWithItsCursorAndReportsEdits) {
-    std::vector<QAccessible::Event> Events;
-    qt::AccessibilityTap() = [&](const QAccessibleEvent& E) { Events.push_back(E.type()); };
-
-    TQtWindow Window;
-    ASSERT_TRUE(Window.Show());
-    QEditMatrix& W = *Window.Matrix;
-    W.setText("Hello");
-    W.setFocus();
-    QAccessibleInterface* Iface = QAccessible::queryAccessibleInterface(&W);
-    ASSERT_NE(Iface, nullptr);
-    EXPECT_EQ(Iface->role(), QAccessible::EditableText);
-    EXPECT_TRUE(Iface->state().editable);
-    EXPECT_EQ(Iface->text(QAccessible::Value), "Hello");
-    QAccessibleTextInterface* Text = Iface->textInterface();
-    ASSERT_NE(Text, nullptr);
-    EXPECT_EQ(Text->characterCount(), 5);
-    EXPECT_EQ(Text->text(1, 3), "el");
-    EXPECT_EQ(Text->cursorPosition(), 5);
-    Text->setCursorPosition(2);
-    EXPECT_EQ(W.cursorPosition(), 2);
-    // Cell 0 of the window holds 'H': its rectangle is inside the widget, at the left.
-    const QRect Cell = Text->characterRect(0);
-    EXPECT_EQ(W.mapFromGlobal(Cell.topLeft()), QPoint(1, 1));
-    EXPECT_EQ(Text->offsetAtPoint(Cell.center()), 0);
-
-    Events.clear();
-    QTest::keyClicks(&W, "x");
-    auto Has = [&](QAccessible::Event E) { return std::find(Events.begin(), Events.end(), E) != Events.end(); };
-    EXPECT_TRUE(Has(QAccessible::TextUpdated));
-    EXPECT_TRUE(Has(QAccessible::ValueChanged));
-    EXPECT_TRUE(Has(QAccessible::TextCaretMoved));
-
-    qt::AccessibilityTap() = nullptr;
 }
 
 TEST(QEditMatrixHighDpi, EveryLogicalPixelBecomesAnUnblendedBlockOfDevicePixels) {
