@@ -153,7 +153,8 @@ too.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libvyrcomponents-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libvyrhost1 (= ${VYR_DEB_VERSION})")
+# vyr::fonts is a static library over FreeType and zlib: a program linking it needs both.
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libvyrhost1 (= ${VYR_DEB_VERSION}), libfreetype-dev, zlib1g-dev")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_RECOMMENDS "qt6-base-dev, vyrcomponents (= ${VYR_DEB_VERSION})")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION "development files for the TEditMatrix LED display control
 The headers, the static libraries of the control, TCharSet, the

@@ -10,6 +10,7 @@
 #include <QtCore/QMetaObject>
 #include <QtCore/QPointer>
 #include <algorithm>
+#include <utility>
 
 #include "vyr/quick/QuickEditMatrix.h"
 
@@ -73,12 +74,14 @@ struct QuickEditMatrix::TSnapshot {
     int LedDistance = 0;
     bool StepActive = false;
     int StepToOutside = 0;
-    host::AnsiString Text;
+    QString Text;
     int TotalVisible = 0;
     bool Overwrite = false;
+    QString FontSource;
+    QString CodePage;
     int CursorPosition = 0;
 
-    void Take(const TEditMatrix& M) {
+    void Take(const TEditMatrix& M, const qt::TFontSetting& Fonts) {
         Scroll = M.Scroll();
         Delay = M.Delay();
         BlinkOffColor = Rgb(M.BlinkOffColor());
@@ -95,9 +98,11 @@ struct QuickEditMatrix::TSnapshot {
         LedDistance = M.LEDDistance();
         StepActive = M.StepActive();
         StepToOutside = M.StepToOutside();
-        Text = M.FReadText();
+        Text = Fonts.decode(M.FReadText());
         TotalVisible = M.TotalVisible();
         Overwrite = M.Overwrite();
+        FontSource = Fonts.fontSource();
+        CodePage = Fonts.codePage();
         CursorPosition = M.CursorPos();
     }
 };
@@ -117,10 +122,11 @@ private:
 QuickEditMatrix::QuickEditMatrix(QQuickItem* Parent)
     : quick::QQuickHostItem(Parent),
       FMatrix(std::make_unique<TEditMatrix>(nullptr)),
+      FFonts(std::make_unique<qt::TFontSetting>(*FMatrix)),
       FShown(std::make_unique<TSnapshot>()) {
     FMatrix->OnPropertyChange = [this](TEditMatrix&, std::string_view) { ChangeNoted(); };
     adoptControl(*FMatrix);
-    FShown->Take(*FMatrix);
+    FShown->Take(*FMatrix, *FFonts);
 }
 
 QuickEditMatrix::~QuickEditMatrix() {
@@ -138,11 +144,14 @@ void QuickEditMatrix::classBegin() {
 void QuickEditMatrix::componentComplete() {
     QQuickHostItem::componentComplete();
     FLoading = false;
-    TCall Call(*this);
-    for (int P = 0; P < PropertyCount; ++P) {
-        QVariant Value = std::exchange(FPending[static_cast<std::size_t>(P)], QVariant());
-        if (Value.isValid()) Apply(static_cast<EProperty>(P), Value);
+    {
+        TCall Call(*this);
+        for (int P = 0; P < PropertyCount; ++P) {
+            QVariant Value = std::exchange(FPending[static_cast<std::size_t>(P)], QVariant());
+            if (Value.isValid()) Apply(static_cast<EProperty>(P), Value);
+        }
     }
+    EmitFontErrors();
 }
 
 void QuickEditMatrix::hostCallBegin() { ++FDepth; }
@@ -187,7 +196,7 @@ void QuickEditMatrix::FlushChanges() {
         FFlushAgain = false;
         FChangesNoted = false;
         TSnapshot Now;
-        Now.Take(*FMatrix);
+        Now.Take(*FMatrix, *FFonts);
         TSnapshot& Shown = *FShown;
         // Each signal may run handlers that change more (or destroy the item).
 #define VYR_SIGNAL(Field, Signal, Value) \
@@ -212,9 +221,11 @@ void QuickEditMatrix::FlushChanges() {
         VYR_SIGNAL(LedDistance, ledDistanceChanged, Now.LedDistance)
         VYR_SIGNAL(StepActive, stepActiveChanged, Now.StepActive)
         VYR_SIGNAL(StepToOutside, stepToOutsideChanged, Now.StepToOutside)
-        VYR_SIGNAL(Text, textChanged, qt::FromAnsi(Now.Text))
+        VYR_SIGNAL(Text, textChanged, Now.Text)
         VYR_SIGNAL(TotalVisible, totalVisibleChanged, Now.TotalVisible)
         VYR_SIGNAL(Overwrite, overwriteChanged, Now.Overwrite)
+        VYR_SIGNAL(FontSource, fontSourceChanged, Now.FontSource)
+        VYR_SIGNAL(CodePage, codePageChanged, Now.CodePage)
         VYR_SIGNAL(CursorPosition, cursorPositionChanged, Now.CursorPosition)
 #undef VYR_SIGNAL
     } while (FFlushAgain);
@@ -228,8 +239,11 @@ void QuickEditMatrix::Write(EProperty P, QVariant Value) {
         FPending[static_cast<std::size_t>(P)] = std::move(Value);
         return;
     }
-    TCall Call(*this);
-    Apply(P, Value);
+    {
+        TCall Call(*this);
+        Apply(P, Value);
+    }
+    EmitFontErrors();
 }
 
 const QVariant* QuickEditMatrix::Pending(EProperty P) const {
@@ -290,13 +304,19 @@ void QuickEditMatrix::Apply(EProperty P, const QVariant& Value) {
             M.FSetStep(ClampByte(Value.toInt()));
             break;
         case PText:
-            M.FSetText(qt::ToAnsi(Value.toString()));
+            FFonts->setText(Value.toString());
             break;
         case PTotalVisible:
             M.FSetTotalVisible(ClampByte(Value.toInt()));
             break;
         case POverwrite:
             M.FSetOverwrite(Value.toBool());
+            break;
+        case PFontSource:
+            if (Value.toString() != FFonts->fontSource()) ReportFontError(FFonts->setFontSource(Value.toString()));
+            break;
+        case PCodePage:
+            ReportFontError(FFonts->setCodePage(Value.toString()));
             break;
         case PCursorPosition: {
             const int Target = std::clamp(Value.toInt(), 0, static_cast<int>(M.TextLength()));
@@ -386,7 +406,7 @@ void QuickEditMatrix::setStepActive(bool StepActive) { Write(PStepActive, StepAc
 int QuickEditMatrix::stepToOutside() const { VYR_READ(PStepToOutside, int, FMatrix->StepToOutside()) }
 void QuickEditMatrix::setStepToOutside(int Step) { Write(PStepToOutside, Step); }
 
-QString QuickEditMatrix::text() const { VYR_READ(PText, QString, qt::FromAnsi(FMatrix->FReadText())) }
+QString QuickEditMatrix::text() const { VYR_READ(PText, QString, FFonts->decode(FMatrix->FReadText())) }
 void QuickEditMatrix::setText(const QString& Text) { Write(PText, Text); }
 
 int QuickEditMatrix::totalVisible() const { VYR_READ(PTotalVisible, int, FMatrix->TotalVisible()) }
@@ -394,6 +414,29 @@ void QuickEditMatrix::setTotalVisible(int Cells) { Write(PTotalVisible, Cells); 
 
 bool QuickEditMatrix::overwrite() const { VYR_READ(POverwrite, bool, FMatrix->Overwrite()) }
 void QuickEditMatrix::setOverwrite(bool Overwrite) { Write(POverwrite, Overwrite); }
+
+QString QuickEditMatrix::fontSource() const { VYR_READ(PFontSource, QString, FFonts->fontSource()) }
+void QuickEditMatrix::setFontSource(const QString& Source) { Write(PFontSource, Source); }
+
+QString QuickEditMatrix::codePage() const { VYR_READ(PCodePage, QString, FFonts->codePage()) }
+void QuickEditMatrix::setCodePage(const QString& Name) { Write(PCodePage, Name); }
+
+host::AnsiString QuickEditMatrix::typedText(const QString& Text) const { return FFonts->encode(Text); }
+
+// Noted while Apply runs; EmitFontErrors signals them once the call around it has ended.
+void QuickEditMatrix::ReportFontError(const std::optional<QString>& Message) {
+    if (!Message) return;
+    qWarning("EditMatrix: %s", qUtf8Printable(*Message));
+    FFontErrors.push_back(*Message);
+}
+
+void QuickEditMatrix::EmitFontErrors() {
+    const QPointer<QuickEditMatrix> Self(this);
+    for (const QString& Message : std::exchange(FFontErrors, {})) {
+        emit fontError(Message);
+        if (Self.isNull()) return;
+    }
+}
 
 int QuickEditMatrix::cursorPosition() const { VYR_READ(PCursorPosition, int, FMatrix->CursorPos()) }
 void QuickEditMatrix::setCursorPosition(int Position) { Write(PCursorPosition, Position); }

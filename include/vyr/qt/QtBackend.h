@@ -184,6 +184,9 @@ protected:
     // a paintEvent. Calls nest; the default does nothing.
     virtual void hostCallBegin() {}
     virtual void hostCallEnd(bool InPaint) { (void)InPaint; }
+    // The 8-bit codes a typed text reaches the control as; the default is Latin-1 (characters
+    // outside it become '?').
+    [[nodiscard]] virtual host::AnsiString typedText(const QString& Text) const { return qt::ToAnsi(Text); }
 
     bool event(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;

@@ -155,6 +155,9 @@ protected:
     // InPaint tells that the call came from a host repaint. Calls nest; the default does nothing.
     virtual void hostCallBegin() {}
     virtual void hostCallEnd(bool InPaint) { (void)InPaint; }
+    // The 8-bit codes a typed text reaches the control as; the default is Latin-1 (characters
+    // outside it become '?').
+    [[nodiscard]] virtual host::AnsiString typedText(const QString& Text) const { return qt::ToAnsi(Text); }
 
     QSGNode* updatePaintNode(QSGNode* OldNode, UpdatePaintNodeData* Data) override;
     void updatePolish() override;

@@ -403,7 +403,7 @@ TEST(DesignerPluginChild, InDesigner) {
             Untranslated << Reader.attributes().value("name").toString();
         }
     }
-    EXPECT_EQ(Untranslated.join(' ').toStdString(), "text charset");
+    EXPECT_EQ(Untranslated.join(' ').toStdString(), "text charset fontSource codePage");
     const QString Codes = QStringLiteral("@2FF0000Hot @D@@");
     const QString UiFile = qEnvironmentVariable("VYR_SCRATCH") + "/form.ui";
     QFile Out(UiFile);
