@@ -97,9 +97,9 @@ std::optional<QString> TFontSetting::Import() {
             if (File.size() > static_cast<qint64>(fonts::MaxFontFileBytes))
                 return FSource + QStringLiteral(": larger than a font file may be");
             const QByteArray Data = File.readAll();
-            Font = fonts::ReadFont(
-                std::span(reinterpret_cast<const std::uint8_t*>(Data.constData()), static_cast<std::size_t>(Data.size())),
-                FSource.toStdString(), FPage);
+            Font = fonts::ReadFont(std::span(reinterpret_cast<const std::uint8_t*>(Data.constData()),
+                                             static_cast<std::size_t>(Data.size())),
+                                   FSource.toStdString(), FPage);
         } else {
             Font = fonts::ReadFontFile(QFile::encodeName(Path).toStdString(), FPage);
         }

@@ -68,8 +68,8 @@ private:
     bool FLatin1 = true;  // FPage is Latin-1 (QString's own fast conversion)
     QString FPageName = QString::fromLatin1(DefaultCodePage);
     QString FSource;
-    bool FFontUnicode = false;  // the font in force maps through the code page
-    QString FTextAsked;         // what the text property was last set to
+    bool FFontUnicode = false;    // the font in force maps through the code page
+    QString FTextAsked;           // what the text property was last set to
     host::AnsiString FTextGiven;  // and the codes it gave
 };
 

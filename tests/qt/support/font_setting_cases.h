@@ -34,7 +34,7 @@ inline fonts::TGlyph GlyphOf(const TRows& Rows) {
     return Glyph;
 }
 
-inline const TRows Pe = {"XXXXX", "X...X", "X...X", "X...X", "X...X", "X...X", "....."};  // U+041F
+inline const TRows Pe = {"XXXXX", "X...X", "X...X", "X...X", "X...X", "X...X", "....."};   // U+041F
 inline const TRows Zhe = {".....", ".....", "X.X.X", ".XXX.", ".XXX.", "X.X.X", "....."};  // U+0436
 
 // A Unicode BDF (ISO 10646) holding the two Cyrillic letters, ascent 6 and descent 1.
@@ -144,8 +144,8 @@ void RunAll(const std::function<std::unique_ptr<T>()>& Make, const QString& Dir)
              EXPECT_EQ(SourceChanged.count(), 1);
              EXPECT_EQ(GlyphAt(W.control(), 0xBF), GlyphOf(Pe));
              EXPECT_EQ(GlyphAt(W.control(), 0xD6), GlyphOf(Zhe));
-             EXPECT_EQ(GlyphAt(W.control(), 'A'), (fonts::TGlyph{BuiltIn[325], BuiltIn[326], BuiltIn[327],
-                                                                 BuiltIn[328], BuiltIn[329]}));
+             EXPECT_EQ(GlyphAt(W.control(), 'A'),
+                       (fonts::TGlyph{BuiltIn[325], BuiltIn[326], BuiltIn[327], BuiltIn[328], BuiltIn[329]}));
              W.setCodePage("KOI8-R");
              EXPECT_EQ(GlyphAt(W.control(), 0xF0), GlyphOf(Pe));
              EXPECT_EQ(GlyphAt(W.control(), 0xD6), GlyphOf(Zhe));
