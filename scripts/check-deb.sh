@@ -3,7 +3,8 @@
 # to which package), the control fields, stripped binaries with their debug symbols in -dbgsym
 # packages, each package's copyright file and Debian changelog, no CPack warning, lintian with no
 # error or warning left (overrides ship with their reasons), and, unpacked into a scratch folder,
-# that the Qt Designer plugin loads from there with QUiLoader and offers the matrix.
+# that the Qt Designer plugin loads from there with QUiLoader and offers the matrix, and that a
+# QML program outside the project imports the QML module Vyr.Components from there.
 #   check-deb.sh BUILD_DIR      (the build needs VYR_BUILD_QT and CMAKE_INSTALL_PREFIX=/usr)
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
@@ -96,6 +97,19 @@ for pc in "$ROOT/usr/lib/$MULTIARCH/pkgconfig/"vyrcomponents-*.pc; do
 done
 QT_QPA_PLATFORM=offscreen "$BUILD/bin/uiloader_probe" "$ROOT$QT_PLUGINS/designer"
 "$ROOT/usr/bin/vyrmatrix" --version | grep -qF "$VERSION" || fail "vyrmatrix --version does not show $VERSION"
+
+# The QML module (with VYR_BUILD_QUICK): in the component package with its type description,
+# depending on the QML module it imports, and usable from the unpacked package alone.
+QT_QML=$(qtpaths6 --query QT_INSTALL_QML 2>/dev/null || echo "/usr/lib/$MULTIARCH/qt6/qml")
+if dpkg-deb -c "$(deb_of vyrcomponents)" | grep -q "Vyr/Components/qmldir$"; then
+    has vyrcomponents ".$QT_QML/Vyr/Components/qmldir" ".$QT_QML/Vyr/Components/vyr_quick.qmltypes" \
+        ".$QT_QML/Vyr/Components/libvyrquickplugin.so"
+    depends_on vyrcomponents qml6-module-qtquick libqt6quick6 libqt6qml6
+    QT_BINS=$(qtpaths6 --query QT_INSTALL_BINS 2>/dev/null || echo /usr/lib/qt6/bin)
+    QT_QPA_PLATFORM=offscreen QML_IMPORT_PATH="" "$QT_BINS/qmltestrunner" -import "$ROOT$QT_QML" \
+        -input "$(dirname "$0")/../tests/deb/tst_module.qml" >"$OUT/qml.log" 2>&1 ||
+        { cat "$OUT/qml.log"; fail "the QML program does not run against the unpacked QML module"; }
+fi
 
 # Every ELF file is stripped, and its debug symbols are in the -dbgsym package by its build id.
 DEBUG_FILES=$(for ddeb in "$OUT"/*-dbgsym_*.ddeb; do dpkg-deb -c "$ddeb"; done | awk '{print $6}')
