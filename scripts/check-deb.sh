@@ -55,7 +55,7 @@ depends_on vyrcomponents libvyrhost1 libc6 libstdc++6
 depends_on vyrcomponents-tools vyrcomponents libvyrhost1 libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libgif7 \
     libc6 libstdc++6
 depends_on vyrcomponents-designer vyrcomponents libvyrhost1 libqt6widgets6 libqt6designer6 libc6 libstdc++6
-depends_on libvyrcomponents-dev libvyrhost1
+depends_on libvyrcomponents-dev libvyrhost1 libfreetype-dev zlib1g-dev
 grep -qF "libvyrhost1 (= $DEB_VERSION)" <<<"$(dpkg-deb -f "$(deb_of vyrcomponents-tools)" Depends)" ||
     fail "vyrcomponents-tools does not depend on libvyrhost1 of exactly its version"
 
@@ -79,7 +79,8 @@ has libvyrcomponents-dev "./usr/lib/$MULTIARCH/libvyrhost.so" \
     "./usr/lib/$MULTIARCH/cmake/VyrComponents/VyrComponentsQtTargets.cmake" \
     "./usr/lib/$MULTIARCH/pkgconfig/vyrcomponents-headless.pc" \
     "./usr/lib/$MULTIARCH/pkgconfig/vyrcomponents-qt.pc" \
-    ./usr/include/vyr/EditMatrix.h ./usr/include/vyr/qt/QEditMatrix.h
+    "./usr/lib/$MULTIARCH/pkgconfig/vyrcomponents-fonts.pc" "./usr/lib/$MULTIARCH/libvyr_fonts.a" \
+    ./usr/include/vyr/EditMatrix.h ./usr/include/vyr/qt/QEditMatrix.h ./usr/include/vyr/fonts/Fonts.h
 PLUGIN_DIR=.$QT_PLUGINS/designer
 DESIGNER_CONTENTS=$(dpkg-deb -c "$(deb_of vyrcomponents-designer)" | awk '{print $6}')
 grep -qE "^${PLUGIN_DIR//./\\.}/[^/]+\.so$" <<<"$DESIGNER_CONTENTS" || fail "no Designer plugin in $PLUGIN_DIR"
