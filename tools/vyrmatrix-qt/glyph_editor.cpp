@@ -2,10 +2,12 @@
 
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
+#include <QtWidgets/QComboBox>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QGridLayout>
 #include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QSpinBox>
 #include <QtWidgets/QVBoxLayout>
@@ -71,9 +73,22 @@ QGlyphEditor::QGlyphEditor(std::vector<QEditMatrix*> Matrices, QWidget* Parent)
     FCode->setPrefix("code ");
     FCharacter = new QLabel(this);
     FCharacter->setObjectName("glyphCharacter");
+    FTyped = new QLineEdit(this);
+    FTyped->setObjectName("glyphTyped");
+    FTyped->setPlaceholderText("or type it");
+    FTyped->setMaxLength(1);
+    FTyped->setMaximumWidth(80);
     CodeRow->addWidget(FCode);
+    CodeRow->addWidget(FTyped);
     CodeRow->addWidget(FCharacter, 1);
     Side->addLayout(CodeRow);
+    FPages = new QComboBox(this);
+    FPages->setObjectName("codePage");
+    FPages->setEditable(true);
+    FPages->addItems(
+        {"ISO-8859-1", "WINDOWS-1252", "ISO-8859-2", "ISO-8859-5", "ISO-8859-7", "ISO-8859-15", "KOI8-R", "CP437"});
+    FPages->setCurrentText(FMatrices.front()->codePage());
+    Side->addWidget(FPages);
     auto* Import = new QPushButton("Import font...", this);
     Import->setObjectName("importFont");
     auto* Export = new QPushButton("Export BDF...", this);
@@ -88,6 +103,8 @@ QGlyphEditor::QGlyphEditor(std::vector<QEditMatrix*> Matrices, QWidget* Parent)
     Layout->addLayout(Side, 1);
 
     connect(FCode, &QSpinBox::valueChanged, this, [this] { Refresh(); });
+    connect(FTyped, &QLineEdit::textEdited, this, [this](const QString& Text) { pickCharacter(Text); });
+    connect(FPages, &QComboBox::textActivated, this, &QGlyphEditor::setCodePage);
     connect(FGrid, &QGlyphGrid::toggled, this, &QGlyphEditor::toggle);
     connect(Import, &QPushButton::clicked, this, [this] {
         const QString Path = QFileDialog::getOpenFileName(this, "Import a bitmap font", "/usr/share/fonts/X11/misc",
@@ -101,6 +118,7 @@ QGlyphEditor::QGlyphEditor(std::vector<QEditMatrix*> Matrices, QWidget* Parent)
     for (QEditMatrix* Matrix : FMatrices) {
         connect(Matrix, &QEditMatrix::fontError, this, [this](const QString& Message) { FError = Message; });
         connect(Matrix, &QEditMatrix::codePageChanged, this, [this] { Refresh(); });
+        connect(Matrix, &QEditMatrix::fontSourceChanged, this, [this] { Refresh(); });
     }
     Refresh();
 }
@@ -108,6 +126,27 @@ QGlyphEditor::QGlyphEditor(std::vector<QEditMatrix*> Matrices, QWidget* Parent)
 int QGlyphEditor::code() const { return FCode->value(); }
 void QGlyphEditor::setCode(int Code) { FCode->setValue(Code); }
 QString QGlyphEditor::message() const { return FMessage->text(); }
+
+bool QGlyphEditor::pickCharacter(const QString& Text) {
+    const QList<uint> Chars = Text.toUcs4();
+    if (Chars.isEmpty()) return false;
+    Refresh();  // the code page in force
+    const auto Code = FPage ? FPage->CodeOf(static_cast<char32_t>(Chars.front())) : std::nullopt;
+    if (!Code) {
+        Show("'" + Text.left(2) + "' is not in " + FPageName);
+        return false;
+    }
+    setCode(*Code);
+    return true;
+}
+
+void QGlyphEditor::setCodePage(const QString& Name) {
+    FError.clear();
+    for (QEditMatrix* Matrix : FMatrices) Matrix->setCodePage(Name);
+    if (!FError.isEmpty()) Show(FError);
+    if (FPages->currentText() != FMatrices.front()->codePage()) FPages->setCurrentText(FMatrices.front()->codePage());
+    Refresh();
+}
 
 void QGlyphEditor::toggle(int Column, int Row) {
     if (Column < 0 || Column > 4 || Row < 0 || Row > 6) return;

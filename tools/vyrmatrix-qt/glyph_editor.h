@@ -1,4 +1,5 @@
-// The glyph editor of vyrmatrix-qt: a character picked by its code, its 35 LEDs on an enlarged
+// The glyph editor of vyrmatrix-qt: a character picked by its code or typed (through the code
+// page, which the editor sets on every matrix), its 35 LEDs on an enlarged
 // grid that a click toggles, written at once into every matrix of the window through
 // SetCharColumn (so both matrices show the change), a font imported from a file (each matrix's
 // fontSource) and the edit matrix's glyph table exported as BDF.
@@ -11,7 +12,9 @@
 #include "vyr/fonts/Fonts.h"
 #include "vyr/qt/QEditMatrix.h"
 
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QSpinBox;
 
 namespace vyr::demo {
@@ -47,6 +50,11 @@ public:
 
     [[nodiscard]] int code() const;
     void setCode(int Code);
+    // Picks the code of the first character of Text in the code page; false when the page
+    // cannot hold it.
+    bool pickCharacter(const QString& Text);
+    // Sets every matrix's codePage.
+    void setCodePage(const QString& Name);
     [[nodiscard]] QGlyphGrid* grid() const { return FGrid; }
     // Toggles LED (Column, Row) of the current code in every matrix.
     void toggle(int Column, int Row);
@@ -64,6 +72,8 @@ private:
 
     std::vector<QEditMatrix*> FMatrices;
     QSpinBox* FCode = nullptr;
+    QLineEdit* FTyped = nullptr;
+    QComboBox* FPages = nullptr;
     QLabel* FCharacter = nullptr;
     QGlyphGrid* FGrid = nullptr;
     QLabel* FMessage = nullptr;

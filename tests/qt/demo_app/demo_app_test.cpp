@@ -324,6 +324,15 @@ TEST_F(DemoWindow, TheGlyphEditorTogglesAnLedInBothMatricesAndExportsWhatItImpor
     EXPECT_EQ(fonts::TableOf(Fresh.marquee()->control()), Edited);
     EXPECT_FALSE(Fresh.glyphEditor()->importFont(Dir.path() + "/missing.bdf"));
     EXPECT_TRUE(Fresh.glyphEditor()->message().contains("missing.bdf"));
+
+    // A typed character is picked through the code page the editor sets on both matrices.
+    Fresh.glyphEditor()->setCodePage("ISO-8859-5");
+    EXPECT_EQ(Fresh.editMatrix()->codePage(), "ISO-8859-5");
+    EXPECT_EQ(Fresh.marquee()->codePage(), "ISO-8859-5");
+    EXPECT_TRUE(Fresh.glyphEditor()->pickCharacter(QString::fromUtf8("\xd0\x96")));  // Ж
+    EXPECT_EQ(Fresh.glyphEditor()->code(), 0xB6);
+    EXPECT_FALSE(Fresh.glyphEditor()->pickCharacter(QString::fromUtf8("\xe2\x82\xac")));  // no euro sign
+    EXPECT_EQ(Fresh.glyphEditor()->code(), 0xB6);
 }
 
 // ---- Command line and screenshot -------------------------------------------------------------
