@@ -70,7 +70,17 @@ TestCase {
         onFontError: message => test.lastError = message
     }
 
+    // Declared values are applied in the control's order, text before codePage: the text keeps
+    // its characters all the same.
+    EditMatrix {
+        id: greek
+        text: "\u03a9 \u03b1"
+        codePage: "ISO-8859-7"
+    }
+
     function test_the_module_works() {
+        compare(greek.text, "\u03a9 \u03b1");
+        compare(greek.codePage, "ISO-8859-7");
         compare(matrix.text, "Hi");
         compare(matrix.totalVisible, 4);
         compare(matrix.stepToOutside, 2);
