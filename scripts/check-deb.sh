@@ -102,7 +102,8 @@ QT_QPA_PLATFORM=offscreen "$BUILD/bin/uiloader_probe" "$ROOT$QT_PLUGINS/designer
 # The QML module (with VYR_BUILD_QUICK): in the component package with its type description,
 # depending on the QML module it imports, and usable from the unpacked package alone.
 QT_QML=$(qtpaths6 --query QT_INSTALL_QML 2>/dev/null || echo "/usr/lib/$MULTIARCH/qt6/qml")
-if dpkg-deb -c "$(deb_of vyrcomponents)" | grep -q "Vyr/Components/qmldir$"; then
+RUNTIME_CONTENTS=$(dpkg-deb -c "$(deb_of vyrcomponents)")
+if grep -q "Vyr/Components/qmldir$" <<<"$RUNTIME_CONTENTS"; then
     has vyrcomponents ".$QT_QML/Vyr/Components/qmldir" ".$QT_QML/Vyr/Components/vyr_quick.qmltypes" \
         ".$QT_QML/Vyr/Components/libvyrquickplugin.so"
     depends_on vyrcomponents qml6-module-qtquick libqt6quick6 libqt6qml6
