@@ -125,6 +125,11 @@ This package holds the shared library libvyrhost.so.1.")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME vyrcomponents)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libvyrhost1 (= ${VYR_DEB_VERSION})")
+if(VYR_BUILD_QUICK)
+  # The QML module Vyr.Components imports QtQuick: its QML module package, which no library
+  # dependency brings.
+  string(APPEND CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS ", qml6-module-qtquick")
+endif()
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "LED dot-matrix display control TEditMatrix, as a component package
 TEditMatrix shows a line of 8-bit text as 5 x 7 LED characters (square
 or round LEDs, any colours, sizes and spacing), edits it from the
@@ -170,7 +175,8 @@ which Qt Assistant and Qt Creator open.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libvyrcomponents-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libvyrhost1 (= ${VYR_DEB_VERSION})")
+# vyr::fonts is a static library over FreeType and zlib: a program linking it needs both.
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libvyrhost1 (= ${VYR_DEB_VERSION}), libfreetype-dev, zlib1g-dev")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_RECOMMENDS "qt6-base-dev, vyrcomponents (= ${VYR_DEB_VERSION})")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION "development files for the TEditMatrix LED display control
 The headers, the static libraries of the control, TCharSet, the

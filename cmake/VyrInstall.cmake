@@ -28,17 +28,17 @@ set_target_properties(vyr_host PROPERTIES
 set_target_properties(vyr_charset PROPERTIES EXPORT_NAME charset)
 set_target_properties(vyr_editmatrix PROPERTIES EXPORT_NAME editmatrix)
 set_target_properties(vyr_headless PROPERTIES EXPORT_NAME headless)
+set_target_properties(vyr_fonts PROPERTIES EXPORT_NAME fonts)
 
-# include/vyr/fonts belongs to the font library, which the tools link and which is not installed.
+# include/vyr/fonts goes with the font library (vyr::fonts, always installed).
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   COMPONENT Development
   PATTERN "qt" EXCLUDE
-  PATTERN "fonts" EXCLUDE
   PATTERN "quick" EXCLUDE)
 
 install(TARGETS vyr_host EXPORT VyrComponentsTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Library NAMELINK_COMPONENT Development)
-install(TARGETS vyr_charset vyr_editmatrix EXPORT VyrComponentsTargets
+install(TARGETS vyr_charset vyr_editmatrix vyr_fonts EXPORT VyrComponentsTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
 install(TARGETS vyr_headless EXPORT VyrComponentsHeadlessTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
@@ -53,9 +53,10 @@ if(VYR_BUILD_QT)
   # component Qt of the CMake package, found with Qt's own package (Qt6 Widgets) by the config.
   set_target_properties(vyr_qt_backend PROPERTIES EXPORT_NAME qt_backend)
   set_target_properties(vyr_qt PROPERTIES EXPORT_NAME qt)
+  set_target_properties(vyr_qt_fonts PROPERTIES EXPORT_NAME qt_fonts)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr/qt DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vyr
     COMPONENT Development)
-  install(TARGETS vyr_qt_backend vyr_qt EXPORT VyrComponentsQtTargets
+  install(TARGETS vyr_qt_backend vyr_qt_fonts vyr_qt EXPORT VyrComponentsQtTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
   install(EXPORT VyrComponentsQtTargets NAMESPACE vyr:: DESTINATION ${VYR_CMAKE_INSTALL_DIR}
     COMPONENT Development)
@@ -111,6 +112,7 @@ function(vyr_pkg_config NAME)
   install(FILES ${_file} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
 endfunction()
 vyr_pkg_config(vyrcomponents-headless)
+vyr_pkg_config(vyrcomponents-fonts)
 if(VYR_BUILD_QT)
   vyr_pkg_config(vyrcomponents-qt)
 endif()

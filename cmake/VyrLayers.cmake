@@ -2,7 +2,9 @@
 #   - a component (TEditMatrix, TCharSet) sees only the host interface: it links no backend and no
 #     GUI library;
 #   - a backend (the headless one, the Qt Widgets one, ...) implements the host's widget set and
-#     window peers: it links no component and includes no component header.
+#     window peers: it links no component and no other backend, and includes no component
+#     header; vyr_backend(TARGET FORBIDS REGEX) names libraries it must not reach either (the
+#     Qt Quick backend: Qt Widgets).
 # Folders mark their targets with vyr_component() and vyr_backend(); every library defined in a
 # folder of its own under src/host/ (src/host/qt, ...) is a backend as well, marked or not.
 # vyr_check_layers() runs once all folders are read and stops the configuration on the first
@@ -21,7 +23,11 @@ function(vyr_component)
 endfunction()
 
 function(vyr_backend)
-  set_property(GLOBAL APPEND PROPERTY VYR_BACKEND_TARGETS ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 0 _vb "" "FORBIDS" "")
+  set_property(GLOBAL APPEND PROPERTY VYR_BACKEND_TARGETS ${_vb_UNPARSED_ARGUMENTS})
+  if(_vb_FORBIDS)
+    set_property(TARGET ${_vb_UNPARSED_ARGUMENTS} PROPERTY VYR_LAYER_FORBIDS "${_vb_FORBIDS}")
+  endif()
 endfunction()
 
 # The real name of a target (through an alias), or the item unchanged.
@@ -118,9 +124,16 @@ function(vyr_check_layers)
   endforeach()
   foreach(_target IN LISTS _backends)
     _vyr_link_closure(${_target} _reached)
+    get_target_property(_forbids ${_target} VYR_LAYER_FORBIDS)
     foreach(_lib IN LISTS _reached)
       if(_lib IN_LIST _components)
         message(FATAL_ERROR "backend ${_target} must not link a component (${_lib})")
+      endif()
+      if(_lib IN_LIST _backends)
+        message(FATAL_ERROR "backend ${_target} must not link another backend (${_lib})")
+      endif()
+      if(_forbids AND _lib MATCHES "${_forbids}")
+        message(FATAL_ERROR "backend ${_target} must not link ${_lib}")
       endif()
     endforeach()
     get_target_property(_sources ${_target} SOURCES)

@@ -3,7 +3,8 @@
 # to which package), the control fields, stripped binaries with their debug symbols in -dbgsym
 # packages, each package's copyright file and Debian changelog, no CPack warning, lintian with no
 # error or warning left (overrides ship with their reasons), and, unpacked into a scratch folder,
-# that the Qt Designer plugin loads from there with QUiLoader and offers the matrix.
+# that the Qt Designer plugin loads from there with QUiLoader and offers the matrix, and that a
+# QML program outside the project imports the QML module Vyr.Components from there.
 #   check-deb.sh BUILD_DIR      (the build needs VYR_BUILD_QT and CMAKE_INSTALL_PREFIX=/usr)
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
@@ -59,7 +60,7 @@ depends_on vyrcomponents libvyrhost1 libc6 libstdc++6
 depends_on vyrcomponents-tools vyrcomponents libvyrhost1 libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libgif7 \
     libc6 libstdc++6
 depends_on vyrcomponents-designer vyrcomponents libvyrhost1 libqt6widgets6 libqt6designer6 libc6 libstdc++6
-depends_on libvyrcomponents-dev libvyrhost1
+depends_on libvyrcomponents-dev libvyrhost1 libfreetype-dev zlib1g-dev
 grep -qF "libvyrhost1 (= $DEB_VERSION)" <<<"$(dpkg-deb -f "$(deb_of vyrcomponents-tools)" Depends)" ||
     fail "vyrcomponents-tools does not depend on libvyrhost1 of exactly its version"
 
@@ -86,7 +87,8 @@ has libvyrcomponents-dev "./usr/lib/$MULTIARCH/libvyrhost.so" \
     "./usr/lib/$MULTIARCH/cmake/VyrComponents/VyrComponentsQtTargets.cmake" \
     "./usr/lib/$MULTIARCH/pkgconfig/vyrcomponents-headless.pc" \
     "./usr/lib/$MULTIARCH/pkgconfig/vyrcomponents-qt.pc" \
-    ./usr/include/vyr/EditMatrix.h ./usr/include/vyr/qt/QEditMatrix.h
+    "./usr/lib/$MULTIARCH/pkgconfig/vyrcomponents-fonts.pc" "./usr/lib/$MULTIARCH/libvyr_fonts.a" \
+    ./usr/include/vyr/EditMatrix.h ./usr/include/vyr/qt/QEditMatrix.h ./usr/include/vyr/fonts/Fonts.h
 PLUGIN_DIR=.$QT_PLUGINS/designer
 DESIGNER_CONTENTS=$(dpkg-deb -c "$(deb_of vyrcomponents-designer)" | awk '{print $6}')
 grep -qE "^${PLUGIN_DIR//./\\.}/[^/]+\.so$" <<<"$DESIGNER_CONTENTS" || fail "no Designer plugin in $PLUGIN_DIR"
@@ -104,6 +106,20 @@ for pc in "$ROOT/usr/lib/$MULTIARCH/pkgconfig/"vyrcomponents-*.pc; do
 done
 QT_QPA_PLATFORM=offscreen "$BUILD/bin/uiloader_probe" "$ROOT$QT_PLUGINS/designer"
 "$ROOT/usr/bin/vyrmatrix" --version | grep -qF "$VERSION" || fail "vyrmatrix --version does not show $VERSION"
+
+# The QML module (with VYR_BUILD_QUICK): in the component package with its type description,
+# depending on the QML module it imports, and usable from the unpacked package alone.
+QT_QML=$(qtpaths6 --query QT_INSTALL_QML 2>/dev/null || echo "/usr/lib/$MULTIARCH/qt6/qml")
+RUNTIME_CONTENTS=$(dpkg-deb -c "$(deb_of vyrcomponents)")
+if grep -q "Vyr/Components/qmldir$" <<<"$RUNTIME_CONTENTS"; then
+    has vyrcomponents ".$QT_QML/Vyr/Components/qmldir" ".$QT_QML/Vyr/Components/vyr_quick.qmltypes" \
+        ".$QT_QML/Vyr/Components/libvyrquickplugin.so"
+    depends_on vyrcomponents qml6-module-qtquick libqt6quick6 libqt6qml6
+    QT_BINS=$(qtpaths6 --query QT_INSTALL_BINS 2>/dev/null || echo /usr/lib/qt6/bin)
+    QT_QPA_PLATFORM=offscreen QML_IMPORT_PATH="" "$QT_BINS/qmltestrunner" -import "$ROOT$QT_QML" \
+        -input "$(dirname "$0")/../tests/deb/tst_module.qml" >"$OUT/qml.log" 2>&1 ||
+        { cat "$OUT/qml.log"; fail "the QML program does not run against the unpacked QML module"; }
+fi
 
 # Every ELF file is stripped, and its debug symbols are in the -dbgsym package by its build id.
 DEBUG_FILES=$(for ddeb in "$OUT"/*-dbgsym_*.ddeb; do dpkg-deb -c "$ddeb"; done | awk '{print $6}')

@@ -158,8 +158,8 @@ QList<TWidgetKind> Kinds() {
         "  <property name=\"geometry\"><rect><x>0</x><y>0</y><width>181</width><height>28</height></rect>"
         "</property>\n"
         " </widget>\n"
-        // text is a string of control codes and charset the name of a charset on the form:
-        // neither is words to translate, so Designer stores them with notr="true" and uic does
+        // text is a string of control codes, charset the name of a charset on the form, fontSource
+        // a file or resource and codePage the name of a code page: none is words to translate, so Designer stores them with notr="true" and uic does
         // not pass them through QCoreApplication::translate.
         " <customwidgets>\n"
         "  <customwidget>\n"
@@ -167,6 +167,8 @@ QList<TWidgetKind> Kinds() {
         "   <propertyspecifications>\n"
         "    <stringpropertyspecification name=\"text\" notr=\"true\" type=\"singleline\"/>\n"
         "    <stringpropertyspecification name=\"charset\" notr=\"true\" type=\"singleline\"/>\n"
+        "    <stringpropertyspecification name=\"fontSource\" notr=\"true\" type=\"url\"/>\n"
+        "    <stringpropertyspecification name=\"codePage\" notr=\"true\" type=\"singleline\"/>\n"
         "   </propertyspecifications>\n"
         "  </customwidget>\n"
         " </customwidgets>\n"

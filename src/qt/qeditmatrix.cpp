@@ -8,7 +8,9 @@
 // ran a control code, or a change made through control()), so nothing runs inside the frame
 // that made it. Only a marked property is read again, and signalled if its value differs from
 // the one last signalled (a change undone before the signals go out gives none). The cursor is
-// no property of the control: its position is compared after every call.
+// no property of the control: its position is compared after every call. fontSource and
+// codePage are the widget's own: their setters mark them (and text, whose characters a code page
+// change may change).
 #include <QtCore/QCoreApplication>
 #include <QtCore/QMetaObject>
 #include <QtCore/QMetaProperty>
@@ -16,6 +18,7 @@
 #include <QtGui/QAccessible>
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -125,6 +128,7 @@ QEditMatrix::QEditMatrix(QWidget* Parent) : qt::QHostWindow(Parent), FMatrix(std
     adoptControl(*FMatrix);
     FPresenter = std::make_unique<qt::TLEDPresenter>(*FMatrix);
     setSurfacePresenter(FPresenter.get());
+    FFonts = std::make_unique<qt::TFontSetting>(*FMatrix);
     FSignalled = std::make_unique<TSignalled>(*this);
     FMatrix->OnPropertyChange = [this](TEditMatrix&, std::string_view Property) { ChangeNoted(Property); };
 }
@@ -363,10 +367,10 @@ void QEditMatrix::setStepToOutside(int Step) {
     FMatrix->FSetStep(ClampByte(Step));
 }
 
-QString QEditMatrix::text() const { return qt::FromAnsi(FMatrix->FReadText()); }
+QString QEditMatrix::text() const { return FFonts->decode(FMatrix->FReadText()); }
 void QEditMatrix::setText(const QString& Text) {
     TCall Call(*this);
-    FMatrix->FSetText(qt::ToAnsi(Text));
+    FFonts->setText(Text);
 }
 
 int QEditMatrix::totalVisible() const { return FMatrix->TotalVisible(); }
@@ -380,6 +384,38 @@ void QEditMatrix::setOverwrite(bool Overwrite) {
     TCall Call(*this);
     FMatrix->FSetOverwrite(Overwrite);
 }
+
+QString QEditMatrix::fontSource() const { return FFonts->fontSource(); }
+void QEditMatrix::setFontSource(const QString& Source) {
+    if (Source == fontSource()) return;
+    std::optional<QString> Error;
+    {
+        TCall Call(*this);
+        Error = FFonts->setFontSource(Source);
+        FSignalled->Report("fontSource");
+    }
+    if (Error) FontFailed(*Error);
+}
+
+QString QEditMatrix::codePage() const { return FFonts->codePage(); }
+void QEditMatrix::setCodePage(const QString& Name) {
+    if (Name == codePage()) return;
+    std::optional<QString> Error;
+    {
+        TCall Call(*this);
+        Error = FFonts->setCodePage(Name);
+        FSignalled->Report("codePage");
+        FSignalled->Report("text");  // the same codes may read as other characters
+    }
+    if (Error) FontFailed(*Error);
+}
+
+void QEditMatrix::FontFailed(const QString& Message) {
+    qWarning("vyr::QEditMatrix: %s", qUtf8Printable(Message));
+    emit fontError(Message);
+}
+
+host::AnsiString QEditMatrix::typedText(const QString& Text) const { return FFonts->encode(Text); }
 
 int QEditMatrix::cursorPosition() const { return FMatrix->CursorPos(); }
 void QEditMatrix::setCursorPosition(int Position) {

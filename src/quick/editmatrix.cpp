@@ -10,6 +10,7 @@
 #include <QtCore/QMetaObject>
 #include <QtCore/QPointer>
 #include <algorithm>
+#include <utility>
 
 #include "../qt/accessible_text.h"
 #include "vyr/quick/QuickEditMatrix.h"
@@ -74,12 +75,14 @@ struct QuickEditMatrix::TSnapshot {
     int LedDistance = 0;
     bool StepActive = false;
     int StepToOutside = 0;
-    host::AnsiString Text;
+    QString Text;
     int TotalVisible = 0;
     bool Overwrite = false;
+    QString FontSource;
+    QString CodePage;
     int CursorPosition = 0;
 
-    void Take(const TEditMatrix& M) {
+    void Take(const TEditMatrix& M, const qt::TFontSetting& Fonts) {
         Scroll = M.Scroll();
         Delay = M.Delay();
         BlinkOffColor = Rgb(M.BlinkOffColor());
@@ -96,9 +99,11 @@ struct QuickEditMatrix::TSnapshot {
         LedDistance = M.LEDDistance();
         StepActive = M.StepActive();
         StepToOutside = M.StepToOutside();
-        Text = M.FReadText();
+        Text = Fonts.decode(M.FReadText());
         TotalVisible = M.TotalVisible();
         Overwrite = M.Overwrite();
+        FontSource = Fonts.fontSource();
+        CodePage = Fonts.codePage();
         CursorPosition = M.CursorPos();
     }
 };
@@ -118,10 +123,11 @@ private:
 QuickEditMatrix::QuickEditMatrix(QQuickItem* Parent)
     : quick::QQuickHostItem(Parent),
       FMatrix(std::make_unique<TEditMatrix>(nullptr)),
+      FFonts(std::make_unique<qt::TFontSetting>(*FMatrix)),
       FShown(std::make_unique<TSnapshot>()) {
     FMatrix->OnPropertyChange = [this](TEditMatrix&, std::string_view) { ChangeNoted(); };
     adoptControl(*FMatrix);
-    FShown->Take(*FMatrix);
+    FShown->Take(*FMatrix, *FFonts);
     FSpoken = qt::AccessibleText(*FMatrix);
     InstallAccessibility();
     MakeAccessible();
@@ -143,11 +149,14 @@ void QuickEditMatrix::componentComplete() {
     QQuickHostItem::componentComplete();
     FLoading = false;
     MakeAccessible();
-    TCall Call(*this);
-    for (int P = 0; P < PropertyCount; ++P) {
-        QVariant Value = std::exchange(FPending[static_cast<std::size_t>(P)], QVariant());
-        if (Value.isValid()) Apply(static_cast<EProperty>(P), Value);
+    {
+        TCall Call(*this);
+        for (int P = 0; P < PropertyCount; ++P) {
+            QVariant Value = std::exchange(FPending[static_cast<std::size_t>(P)], QVariant());
+            if (Value.isValid()) Apply(static_cast<EProperty>(P), Value);
+        }
     }
+    EmitFontErrors();
 }
 
 void QuickEditMatrix::hostCallBegin() { ++FDepth; }
@@ -192,7 +201,7 @@ void QuickEditMatrix::FlushChanges() {
         FFlushAgain = false;
         FChangesNoted = false;
         TSnapshot Now;
-        Now.Take(*FMatrix);
+        Now.Take(*FMatrix, *FFonts);
         TSnapshot& Shown = *FShown;
         // Assistive technology hears of the text and the cursor first, as from a text input.
         if (Now.Scroll != Shown.Scroll || Now.Text != Shown.Text) NotifySpokenText(Now.Scroll != Shown.Scroll);
@@ -220,9 +229,11 @@ void QuickEditMatrix::FlushChanges() {
         VYR_SIGNAL(LedDistance, ledDistanceChanged, Now.LedDistance)
         VYR_SIGNAL(StepActive, stepActiveChanged, Now.StepActive)
         VYR_SIGNAL(StepToOutside, stepToOutsideChanged, Now.StepToOutside)
-        VYR_SIGNAL(Text, textChanged, qt::FromAnsi(Now.Text))
+        VYR_SIGNAL(Text, textChanged, Now.Text)
         VYR_SIGNAL(TotalVisible, totalVisibleChanged, Now.TotalVisible)
         VYR_SIGNAL(Overwrite, overwriteChanged, Now.Overwrite)
+        VYR_SIGNAL(FontSource, fontSourceChanged, Now.FontSource)
+        VYR_SIGNAL(CodePage, codePageChanged, Now.CodePage)
         VYR_SIGNAL(CursorPosition, cursorPositionChanged, Now.CursorPosition)
 #undef VYR_SIGNAL
     } while (FFlushAgain);
@@ -244,8 +255,11 @@ void QuickEditMatrix::Write(EProperty P, QVariant Value) {
         FPending[static_cast<std::size_t>(P)] = std::move(Value);
         return;
     }
-    TCall Call(*this);
-    Apply(P, Value);
+    {
+        TCall Call(*this);
+        Apply(P, Value);
+    }
+    EmitFontErrors();
 }
 
 const QVariant* QuickEditMatrix::Pending(EProperty P) const {
@@ -306,13 +320,19 @@ void QuickEditMatrix::Apply(EProperty P, const QVariant& Value) {
             M.FSetStep(ClampByte(Value.toInt()));
             break;
         case PText:
-            M.FSetText(qt::ToAnsi(Value.toString()));
+            FFonts->setText(Value.toString());
             break;
         case PTotalVisible:
             M.FSetTotalVisible(ClampByte(Value.toInt()));
             break;
         case POverwrite:
             M.FSetOverwrite(Value.toBool());
+            break;
+        case PFontSource:
+            if (Value.toString() != FFonts->fontSource()) ReportFontError(FFonts->setFontSource(Value.toString()));
+            break;
+        case PCodePage:
+            ReportFontError(FFonts->setCodePage(Value.toString()));
             break;
         case PCursorPosition: {
             const int Target = std::clamp(Value.toInt(), 0, static_cast<int>(M.TextLength()));
@@ -402,7 +422,7 @@ void QuickEditMatrix::setStepActive(bool StepActive) { Write(PStepActive, StepAc
 int QuickEditMatrix::stepToOutside() const { VYR_READ(PStepToOutside, int, FMatrix->StepToOutside()) }
 void QuickEditMatrix::setStepToOutside(int Step) { Write(PStepToOutside, Step); }
 
-QString QuickEditMatrix::text() const { VYR_READ(PText, QString, qt::FromAnsi(FMatrix->FReadText())) }
+QString QuickEditMatrix::text() const { VYR_READ(PText, QString, FFonts->decode(FMatrix->FReadText())) }
 void QuickEditMatrix::setText(const QString& Text) { Write(PText, Text); }
 
 int QuickEditMatrix::totalVisible() const { VYR_READ(PTotalVisible, int, FMatrix->TotalVisible()) }
@@ -410,6 +430,29 @@ void QuickEditMatrix::setTotalVisible(int Cells) { Write(PTotalVisible, Cells); 
 
 bool QuickEditMatrix::overwrite() const { VYR_READ(POverwrite, bool, FMatrix->Overwrite()) }
 void QuickEditMatrix::setOverwrite(bool Overwrite) { Write(POverwrite, Overwrite); }
+
+QString QuickEditMatrix::fontSource() const { VYR_READ(PFontSource, QString, FFonts->fontSource()) }
+void QuickEditMatrix::setFontSource(const QString& Source) { Write(PFontSource, Source); }
+
+QString QuickEditMatrix::codePage() const { VYR_READ(PCodePage, QString, FFonts->codePage()) }
+void QuickEditMatrix::setCodePage(const QString& Name) { Write(PCodePage, Name); }
+
+host::AnsiString QuickEditMatrix::typedText(const QString& Text) const { return FFonts->encode(Text); }
+
+// Noted while Apply runs; EmitFontErrors signals them once the call around it has ended.
+void QuickEditMatrix::ReportFontError(const std::optional<QString>& Message) {
+    if (!Message) return;
+    qWarning("EditMatrix: %s", qUtf8Printable(*Message));
+    FFontErrors.push_back(*Message);
+}
+
+void QuickEditMatrix::EmitFontErrors() {
+    const QPointer<QuickEditMatrix> Self(this);
+    for (const QString& Message : std::exchange(FFontErrors, {})) {
+        emit fontError(Message);
+        if (Self.isNull()) return;
+    }
+}
 
 int QuickEditMatrix::cursorPosition() const { VYR_READ(PCursorPosition, int, FMatrix->CursorPos()) }
 void QuickEditMatrix::setCursorPosition(int Position) { Write(PCursorPosition, Position); }

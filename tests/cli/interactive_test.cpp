@@ -23,6 +23,7 @@ struct TEditCase {
     std::string Initial;
     std::string Keys;
     std::string Final;  // UTF-8
+    std::vector<std::string> Options = {};
 };
 
 std::ostream& operator<<(std::ostream& Os, const TEditCase& C) { return Os << C.Name; }
@@ -32,6 +33,7 @@ class EditFromPipe : public ::testing::TestWithParam<TEditCase> {};
 TEST_P(EditFromPipe, PrintsTheFinalText) {
     const auto& C = GetParam();
     std::vector<std::string> Args = {"edit"};
+    Args.insert(Args.end(), C.Options.begin(), C.Options.end());
     if (!C.Initial.empty()) Args.push_back(C.Initial);
     const TRunResult R = RunTool(Args, C.Keys, "", 20000);
     ASSERT_FALSE(R.TimedOut);
@@ -50,6 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
         TEditCase{"InsertTogglesOverwrite", "abc", "\x1b[1~\x1b[2~XY", "XYc"},
         TEditCase{"PageKeysMove", "0123456789abcdef", "\x1b[5~<\x1b[6~>", "012345<6789abcdef>"},
         TEditCase{"Utf8TypedAsLatin1", "", "\xC3\xA6\xC3\xB8\xC3\xA5\xE2\x82\xAC", "\xC3\xA6\xC3\xB8\xC3\xA5?"},
+        // Typed keys go through --codepage as the text arguments do ("Пр", then "ж€" typed).
+        TEditCase{"Utf8TypedThroughTheCodePage", "\xD0\x9F\xD1\x80", "\xD0\xB6\xE2\x82\xAC",
+                  "\xD0\x9F\xD1\x80\xD0\xB6?", {"--codepage", "KOI8-R"}},
         TEditCase{"CtrlCLeavesAtOnce", "ab", "c\x03" "d", "abc"},
         TEditCase{"LoneEscapeLeaves", "ab", "c\x1b", "abc"},
         TEditCase{"TabSendsKeysToTheOtherControl", "ab", "\tzz\x1b[Zc", "abc"},

@@ -41,7 +41,7 @@ PC_DIR=$(dirname "$(find "$PREFIX" -name vyrcomponents-headless.pc | head -1)")
 export PKG_CONFIG_PATH=$PC_DIR
 # shellcheck disable=SC2046
 g++ -std=c++20 -o "$SCRATCH/consumer_headless_pc" "$SRC/tests/consumer/headless/main.cpp" \
-    $(pkg-config --cflags --libs vyrcomponents-headless) -lpthread
+    $(pkg-config --cflags --libs vyrcomponents-fonts vyrcomponents-headless) -lpthread
 "$SCRATCH/consumer_headless_pc"
 
 if [ "$WITH_QT" = qt ]; then

@@ -9,6 +9,8 @@ set(_cases
   "backend_includes_component|backend backend must not include a component header"
   "backend_includes_umbrella|backend backend must not include a component header"
   "backend_includes_widget|backend backend must not include a component header"
+  "backend_links_backend|backend backend must not link another backend (other_backend)"
+  "backend_links_forbidden_library|backend backend must not link Qt6::Widgets"
   "component_links_gui_library|must not link a backend or GUI library (Qt6::Widgets)"
   "component_links_backend|editmatrix must not link a backend or GUI library (backend)"
   "unmarked_backend_links_component|backend extra_backend must not link a component (charset)"

@@ -109,6 +109,9 @@ QDemoWindow::QDemoWindow(QWidget* Parent) : QWidget(Parent) {
              "halt. \"@@\" shows \"@\".",
              MarqueeBox));
     LeftLayout->addWidget(MarqueeBox);
+    FGlyphs = new QGlyphEditor({FEdit, FMarquee}, Left);
+    FGlyphs->setObjectName("glyphEditor");
+    LeftLayout->addWidget(FGlyphs);
     LeftLayout->addStretch(1);
     Scroll->setWidget(Left);
     Columns->addWidget(Scroll, 1);

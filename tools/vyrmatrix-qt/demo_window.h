@@ -1,6 +1,6 @@
 // The window of vyrmatrix-qt: an edit-mode QEditMatrix beside a QLineEdit, a marquee whose text
-// runs its "@" control codes, and the property panel acting on the selected matrix (chosen in
-// the panel's combo box, or the matrix that takes the focus).
+// runs its "@" control codes, the glyph editor acting on both, and the property panel acting on
+// the selected matrix (chosen in the panel's combo box, or the matrix that takes the focus).
 //
 // Focus: Tab and Backtab follow Qt's chain (edit matrix, line edit, marquee, panel); Up and Down
 // in the edit matrix run its own focus walk over its siblings (the line edit), and Up and Down
@@ -9,6 +9,7 @@
 
 #include <QtWidgets/QWidget>
 
+#include "glyph_editor.h"
 #include "options.h"
 #include "property_panel.h"
 #include "vyr/qt/QEditMatrix.h"
@@ -35,6 +36,7 @@ public:
     [[nodiscard]] QEditMatrix* marquee() const { return FMarquee; }
     [[nodiscard]] QComboBox* target() const { return FTarget; }
     [[nodiscard]] QPropertyPanel* panel() const { return FPanel; }
+    [[nodiscard]] QGlyphEditor* glyphEditor() const { return FGlyphs; }
 
     // The marquee's text, from UTF-8 (characters outside Latin-1 show as '?').
     void setMarqueeText(const std::string& Utf8);
@@ -52,6 +54,7 @@ private:
     QEditMatrix* FMarquee = nullptr;
     QComboBox* FTarget = nullptr;
     QPropertyPanel* FPanel = nullptr;
+    QGlyphEditor* FGlyphs = nullptr;
     QMetaObject::Connection FFocusConnection;
 };
 

@@ -86,7 +86,7 @@ int RunEditCommand(const std::vector<std::string>& Args) {
         const bool Show = StdoutIsTerminal();
         TTerminalSession Terminal(true, Show);
         TLiveView View;
-        TKeyDecoder Decoder;
+        TKeyDecoder Decoder(KeyCodes(Fonts));
         int CopiesSeen = -1;
         const host::TWinControl* FocusSeen = nullptr;
         std::uint8_t Buffer[256];

@@ -123,6 +123,13 @@ void ApplyFontOptions(const TFontOptions& Options, TEditMatrix& Matrix) {
     if (Options.Font) fonts::ApplyFont(*Options.Font, Matrix);
 }
 
+std::function<char(std::uint32_t)> KeyCodes(const TFontOptions& Options) {
+    return [Page = Options.Page](std::uint32_t CodePoint) {
+        const auto Code = Page.CodeOf(static_cast<char32_t>(CodePoint));
+        return static_cast<char>(Code ? *Code : static_cast<std::uint8_t>('?'));
+    };
+}
+
 std::string TextOut(const TFontOptions& Options, std::string_view Codes) {
     return Options.PageGiven ? Options.Page.Decode(Codes) : Encode8BitToUtf8(Codes);
 }

@@ -4,6 +4,8 @@
 // arguments are re-spelled so that the usual Latin-1 reading gives the code page's codes.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +36,10 @@ TFontOptions TakeFontOptions(std::vector<std::string>& Args, TArgumentStyle Styl
 
 // Imports the font, if one was given, into Matrix through ChangeChar.
 void ApplyFontOptions(const TFontOptions& Options, TEditMatrix& Matrix);
+
+// The code of a typed character through the options' code page ('?' where it has none), for
+// the live commands' key decoders.
+std::function<char(std::uint32_t)> KeyCodes(const TFontOptions& Options);
 
 // 8-bit codes as UTF-8 through the options' code page.
 std::string TextOut(const TFontOptions& Options, std::string_view Codes);

@@ -3,7 +3,7 @@
 // Escape sequences (CSI "ESC [" and SS3 "ESC O") for the arrows, Home, End, Page Up/Down,
 // Insert and Delete become key-down events with the virtual-key codes of those keys (modifier
 // parameters such as "ESC [ 1 ; 5 C" give the shift state); printable characters, decoded from
-// UTF-8 to 8-bit codes, become key-press events only; Backspace (0x7f or 0x08) becomes a
+// UTF-8 to 8-bit codes (Latin-1, or the code page given), become key-press events only; Backspace (0x7f or 0x08) becomes a
 // key-down of 8 followed by a key-press of 8, Enter (CR or LF) the same with 13; Tab and
 // "ESC [ Z" ask to move the focus forward or back; Ctrl-C and a lone Escape ask to quit.
 //
@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "utf8.h"
@@ -38,6 +39,10 @@ struct TKeyEvent {
 
 class TKeyDecoder {
 public:
+    TKeyDecoder() = default;
+    // Typed characters become the codes CodeOf gives (a code page).
+    explicit TKeyDecoder(TUtf8Decoder::TCodeOf CodeOf) : FUtf8(std::move(CodeOf)) {}
+
     // Feeds one byte; appends the events it completes.
     void Feed(std::uint8_t Byte, std::vector<TKeyEvent>& Events);
     // No byte came for a while: a pending lone Escape is a Quit, an unfinished sequence is

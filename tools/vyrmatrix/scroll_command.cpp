@@ -73,7 +73,7 @@ int RunScrollCommand(const std::vector<std::string>& Args) {
 
         TTerminalSession Terminal(Keys, Show);
         TLiveView View;
-        TKeyDecoder Decoder;
+        TKeyDecoder Decoder(KeyCodes(Fonts));
         const auto Start = std::chrono::steady_clock::now();
         const auto Deadline = Seconds ? Start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                     std::chrono::duration<double>(*Seconds))

@@ -97,7 +97,8 @@ std::string CommandUsage(const std::string& Command) {
                "stop (TSTP) gives the terminal back until the process continues.\n"
                "\n"
                "--font FILE and --codepage NAME as for render: a bitmap font for the glyph\n"
-               "table, and the code page of TEXT and --set Text=.\n";
+               "table, and the code page of TEXT, --set Text=, the typed characters and the\n"
+               "text printed at the end.\n";
     }
     if (Command == "gif") {
         return "Usage: vyrmatrix gif TEXT -o FILE.gif [--frames N] [--set NAME=VALUE]...\n"

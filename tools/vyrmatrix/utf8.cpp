@@ -33,6 +33,8 @@ char CodeOf(std::uint32_t CodePoint) { return CodePoint <= 0xFF ? static_cast<ch
 
 }  // namespace
 
+char TUtf8Decoder::Code(std::uint32_t CodePoint) const { return FCodeOf ? FCodeOf(CodePoint) : CodeOf(CodePoint); }
+
 void TUtf8Decoder::EmitPendingBytes(std::string& Out) {
     for (int i = 0; i < FCount; ++i) Out.push_back(static_cast<char>(FBytes[i]));
     FCount = 0;
@@ -48,7 +50,7 @@ void TUtf8Decoder::Feed(std::uint8_t Byte, std::string& Out) {
             FBytes[FCount++] = Byte;
             FCodePoint = (FCodePoint << 6) | (Byte & 0x3Fu);
             if (FCount == FNeeded) {
-                Out.push_back(CodeOf(FCodePoint));
+                Out.push_back(Code(FCodePoint));
                 FCount = 0;
                 FNeeded = 0;
                 FCodePoint = 0;
@@ -60,8 +62,9 @@ void TUtf8Decoder::Feed(std::uint8_t Byte, std::string& Out) {
     }
     const int Length = SequenceLength(Byte);
     if (Length == 1) {
-        // ASCII, a stray continuation byte, or a byte that never starts a sequence.
-        Out.push_back(static_cast<char>(Byte));
+        // ASCII (a character), a stray continuation byte, or a byte that never starts a
+        // sequence (these stand for themselves).
+        Out.push_back(Byte < 0x80 ? Code(Byte) : static_cast<char>(Byte));
         return;
     }
     FBytes[0] = Byte;

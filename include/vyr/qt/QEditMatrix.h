@@ -8,7 +8,8 @@
 /// before totalVisible, so stepToOutside 8 with totalVisible 20 loads as 5). Integers outside the
 /// range of the control's byte properties (ledSize, ledDistance, stepToOutside, totalVisible) are
 /// clamped to 0..255 before the setter; colours keep red, green and blue (alpha is ignored, an
-/// invalid colour is black); text is 8-bit Latin-1 (other characters become '?').
+/// invalid colour is black); text goes through the code page (codePage, Latin-1 by default; other
+/// characters become '?').
 ///
 /// Focus: the control is a tab stop, so the focus policy starts as Qt::StrongFocus; Qt's own
 /// focusPolicy and tab order stand for the control's TabStop and TabOrder.
@@ -50,6 +51,7 @@
 
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
+#include "vyr/qt/FontSetting.h"
 #include "vyr/qt/QtBackend.h"
 
 namespace vyr {
@@ -88,6 +90,9 @@ class QEditMatrix : public qt::QHostWindow {
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged DESIGNABLE true)
     Q_PROPERTY(int totalVisible READ totalVisible WRITE setTotalVisible NOTIFY totalVisibleChanged DESIGNABLE true)
     Q_PROPERTY(bool overwrite READ overwrite WRITE setOverwrite NOTIFY overwriteChanged DESIGNABLE true)
+    // The widget's own, after the control's: stored in forms after them.
+    Q_PROPERTY(QString fontSource READ fontSource WRITE setFontSource NOTIFY fontSourceChanged DESIGNABLE true)
+    Q_PROPERTY(QString codePage READ codePage WRITE setCodePage NOTIFY codePageChanged DESIGNABLE true)
 
 public:
     /// The LED shape. Circle keeps ledSize odd and at least 3. The underlying type is fixed, so
@@ -190,8 +195,8 @@ public:
     void setStepToOutside(int Step);
     /** @} */
     /** @{ */
-    /// The text, Latin-1 (other characters become '?'; control characters become spaces).
-    /// Setting it puts the cursor at the end. Default empty.
+    /// The text, through codePage (characters it cannot hold become '?'; control characters
+    /// become spaces). Setting it puts the cursor at the end. Default empty.
     [[nodiscard]] QString text() const;
     void setText(const QString& Text);
     /** @} */
@@ -205,6 +210,26 @@ public:
     /// Typing replaces the character under the cursor; Insert toggles it. Default false.
     [[nodiscard]] bool overwrite() const;
     void setOverwrite(bool Overwrite);
+    /** @} */
+
+    /** @{ */
+    /// The font drawn from: a file path, a "file:" URL or a Qt resource (":/fonts/x.bdf",
+    /// "qrc:/fonts/x.bdf"); BDF, PCF or PSF, gzip-compressed or not. Empty (the default): the
+    /// built-in glyphs. The glyphs are the built-in ones with the font's on top (codes the font
+    /// lacks keep the built-in glyph); glyphs changed through control() are replaced whenever the
+    /// font is imported. A font that cannot be read leaves the glyphs as they were, keeps the
+    /// source as set, and is reported through fontError and qWarning.
+    [[nodiscard]] QString fontSource() const;
+    void setFontSource(const QString& Source);
+    /** @} */
+    /** @{ */
+    /// How text and typed keys become the control's 8-bit codes and back: any single-byte code
+    /// page iconv knows ("ISO-8859-5", "WINDOWS-1252", "KOI8-R", "CP437", ...). Default
+    /// "ISO-8859-1". Changing it keeps the text's characters (the codes are encoded again) and
+    /// imports a Unicode font again through the new page. A name that cannot be used leaves the
+    /// page as it was and is reported through fontError and qWarning.
+    [[nodiscard]] QString codePage() const;
+    void setCodePage(const QString& Name);
     /** @} */
 
     /// The cursor: 0 (before the first character) to the text's length.
@@ -250,13 +275,18 @@ signals:
     void textChanged(const QString& text);
     void totalVisibleChanged(int totalVisible);
     void overwriteChanged(bool overwrite);
+    void fontSourceChanged(const QString& fontSource);
+    void codePageChanged(const QString& codePage);
     /** @} */
     /// The cursor moved (keys, text, setCursorPosition).
     void cursorPositionChanged(int position);
+    /// A font or a code page could not be used: the message names it and says why.
+    void fontError(const QString& message);
 
 protected:
     void hostCallBegin() override;
     void hostCallEnd(bool InPaint) override;
+    [[nodiscard]] host::AnsiString typedText(const QString& Text) const override;
 
 private:
     class TCall;
@@ -271,8 +301,10 @@ private:
     void NotifySpokenText(bool ModeChanged);
     void ScheduleFlush();
     void FlushChanges();
+    void FontFailed(const QString& Message);
 
     std::unique_ptr<TEditMatrix> FMatrix;
+    std::unique_ptr<qt::TFontSetting> FFonts;
     std::unique_ptr<TSignalled> FSignalled;         // the values last signalled, the changes reported
     std::unique_ptr<qt::TLEDPresenter> FPresenter;  // the LEDs at device resolution
     int FDepth = 0;

@@ -14,6 +14,7 @@
 #include "vyr/host/Controls.h"
 #include "vyr/host/Graphics.h"
 #include "vyr/host/Types.h"
+#include "vyr/qt/QtInput.h"
 
 class QPainter;
 class QWindow;
@@ -114,6 +115,9 @@ protected:
     /// a paintEvent. Calls nest; the default does nothing.
     virtual void hostCallBegin() {}
     virtual void hostCallEnd(bool InPaint) { (void)InPaint; }
+    /// The 8-bit codes a typed text reaches the control as; the default is Latin-1 (characters
+    /// outside it become '?').
+    [[nodiscard]] virtual host::AnsiString typedText(const QString& Text) const { return qt::ToAnsi(Text); }
     /** @} */
 
     /** @{ */

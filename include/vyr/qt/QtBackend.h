@@ -12,8 +12,9 @@
 ///     widget set, whose handler runs CheckSynchronize (no polling timer); RunFor, ProcessMessages
 /// [X] keys: named keys reach the host's key-down as virtual-key codes (VirtualKey); the text of
 ///     keys that type (character keys, Space, and Backspace, Tab, Return and Escape with their
-///     control characters) reaches its key-press as 8-bit (Latin-1) characters. The Qt event is
-///     accepted when the control took the key; Return, Escape and keys it neither handles nor
+///     control characters) reaches its key-press as 8-bit characters (typedText: Latin-1, or the
+///     code page a subclass converts through). The Qt event is accepted when the control took the
+///     key; Return, Escape and keys it neither handles nor
 ///     types reach the control and then go on to the parent widgets (a dialog's buttons)
 /// [X] WM_GETDLGCODE decides the arrow keys: the control gets them (and Qt's event is accepted)
 ///     only when its answer has DLGC_WANTARROWS, as a dialog asks

@@ -116,8 +116,11 @@ struct TKeyRoute {
 /// answer to WM_GETDLGCODE has DLGC_WANTARROWS, as a dialog asks. Return, Escape and keys the
 /// control neither handles nor types reach the control and then go on to the parents (a dialog's
 /// default and cancel buttons).
+/// Encode turns the typed text into the control's 8-bit codes (Latin-1 in the overload without it:
+/// a window whose control reads another code page passes its own).
+template <class TEncode>
 [[nodiscard]] inline TKeyRoute RouteKey(host::TWinControl& Control, int QtKey, Qt::KeyboardModifiers Modifiers,
-                                        const QString& Text) {
+                                        const QString& Text, const TEncode& Encode) {
     namespace vk = host::vk;
     TKeyRoute Route;
     Route.Key = VirtualKey(QtKey);
@@ -127,7 +130,7 @@ struct TKeyRoute {
     /// Delete carries on X11, is not a typed character).
     const bool Types =
         Key == 0 || Key == vk::Back || Key == vk::Tab || Key == vk::Return || Key == vk::Escape || Key == 32;
-    if (Types) Route.Chars = ToAnsi(Text);
+    if (Types) Route.Chars = Encode(Text);
     const bool Arrow = Key == vk::Left || Key == vk::Right || Key == vk::Up || Key == vk::Down;
     bool WantsArrows = false;
     if (Arrow) {
@@ -140,6 +143,11 @@ struct TKeyRoute {
         std::any_of(Route.Chars.begin(), Route.Chars.end(), [](char Ch) { return static_cast<host::Byte>(Ch) >= 32; });
     Route.Taken = Route.Delivered && Key != vk::Return && Key != vk::Escape && (Key != 0 || Typed);
     return Route;
+}
+
+[[nodiscard]] inline TKeyRoute RouteKey(host::TWinControl& Control, int QtKey, Qt::KeyboardModifiers Modifiers,
+                                        const QString& Text) {
+    return RouteKey(Control, QtKey, Modifiers, Text, [](const QString& Typed) { return ToAnsi(Typed); });
 }
 
 }  // namespace vyr::qt

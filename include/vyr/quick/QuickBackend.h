@@ -13,8 +13,9 @@
 /// [X] GUI message loop: Qt's; every queued synchronised call posts one wake-up event to the
 ///     widget set, whose handler runs CheckSynchronize (no polling timer); RunFor, ProcessMessages
 /// [X] keys: the Widgets backend's mapping (vyr/qt/QtInput.h): named keys as virtual-key codes,
-///     typed text as Latin-1 key-presses ('!' is a key-press, never Page Up), the arrows only when
-///     the control's WM_GETDLGCODE answer has DLGC_WANTARROWS
+///     typed text as 8-bit key-presses (typedText: Latin-1, or the subclass's code page; '!' is a
+///     key-press, never Page Up), the arrows only when the control's WM_GETDLGCODE answer has
+///     DLGC_WANTARROWS
 /// [X] focus: activeFocus in/out -> the host focus (DoEnter/DoExit); the host's SetFocus ->
 ///     forceActiveFocus
 /// [X] mouse: a left-button press -> Click
@@ -156,6 +157,9 @@ protected:
     virtual void hostCallBegin() {}
     virtual void hostCallEnd(bool InPaint) { (void)InPaint; }
     /** @} */
+    /// The 8-bit codes a typed text reaches the control as; the default is Latin-1 (characters
+    /// outside it become '?').
+    [[nodiscard]] virtual host::AnsiString typedText(const QString& Text) const { return qt::ToAnsi(Text); }
 
     /** @{ */
     /// Qt Quick's handlers: the host repaint on polish (GUI thread), the texture node for the

@@ -8,7 +8,8 @@
 /// effects of the control hold unchanged. Integers outside the range of the control's byte
 /// properties (ledSize, ledDistance, stepToOutside, totalVisible) are clamped to 0..255 before the
 /// setter; colours keep red, green and blue (alpha is ignored, an invalid colour is black); text
-/// is 8-bit Latin-1 (other characters become '?').
+/// goes through codePage (Latin-1 by default; other characters become '?'). fontSource and
+/// codePage behave as vyr::QEditMatrix's (the same plumbing, vyr/qt/FontSetting.h).
 ///
 /// Loading. The values a QML declaration writes are kept until the component completes and then
 /// applied in the control's declared order, whatever order the declaration wrote them in, as a
@@ -32,6 +33,7 @@
 /// scroll mode a read-only static text of what the marquee shows; each edit sent as what changed.
 /// The item is in the accessibility tree without an Accessible line in the QML; its name is
 /// Accessible.name, else "LED display"; its description Accessible.description, else what it is.
+///
 /// Threads: GUI thread only. While scrolling, the control's two worker threads hand their steps
 /// to the GUI thread through Qt's event loop; destroying the item ends them first.
 #pragma once
@@ -42,9 +44,12 @@
 #include <QtQml/qqmlregistration.h>
 #include <array>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "vyr/CharSet.h"
 #include "vyr/EditMatrix.h"
+#include "vyr/qt/FontSetting.h"
 #include "vyr/quick/QuickBackend.h"
 
 namespace vyr {
@@ -88,6 +93,8 @@ class QuickEditMatrix : public vyr::quick::QQuickHostItem {
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)
     Q_PROPERTY(int totalVisible READ totalVisible WRITE setTotalVisible NOTIFY totalVisibleChanged)
     Q_PROPERTY(bool overwrite READ overwrite WRITE setOverwrite NOTIFY overwriteChanged)
+    Q_PROPERTY(QString fontSource READ fontSource WRITE setFontSource NOTIFY fontSourceChanged)
+    Q_PROPERTY(QString codePage READ codePage WRITE setCodePage NOTIFY codePageChanged)
     Q_PROPERTY(int cursorPosition READ cursorPosition WRITE setCursorPosition NOTIFY cursorPositionChanged)
 
 public:
@@ -150,6 +157,15 @@ public:
     void setOverwrite(bool Overwrite);
     /** @} */
     /** @{ */
+    /// The font (a path, a "file:" URL or a Qt resource; empty for the built-in glyphs) and the
+    /// code page of text and keys (default "ISO-8859-1"), as on vyr::QEditMatrix. Applied after
+    /// the control's properties when loading.
+    [[nodiscard]] QString fontSource() const;
+    void setFontSource(const QString& Source);
+    [[nodiscard]] QString codePage() const;
+    void setCodePage(const QString& Name);
+    /** @} */
+    /** @{ */
     /// The cursor: 0 (before the first character) to the text's length. Setting it moves the
     /// cursor as Left and Right keys would, clamped to 0..length; it is applied last when loading.
     [[nodiscard]] int cursorPosition() const;
@@ -189,8 +205,12 @@ signals:
     void textChanged(const QString& text);
     void totalVisibleChanged(int totalVisible);
     void overwriteChanged(bool overwrite);
+    void fontSourceChanged(const QString& fontSource);
+    void codePageChanged(const QString& codePage);
     void cursorPositionChanged(int cursorPosition);
     /** @} */
+    /// A font or a code page could not be used: the message names it and says why (also qWarning).
+    void fontError(const QString& message);
 
 protected:
     /// A QML engine starts making the item: values written from now on are kept until
@@ -201,9 +221,10 @@ protected:
     void componentComplete() override;
     void hostCallBegin() override;
     void hostCallEnd(bool InPaint) override;
+    [[nodiscard]] host::AnsiString typedText(const QString& Text) const override;
 
 public:
-    /// The properties in the control's declared order (cursorPosition last).
+    /// The properties in the control's declared order, then the item's own (cursorPosition last).
     enum EProperty : int {
         PScroll,
         PDelay,
@@ -224,6 +245,8 @@ public:
         PText,
         PTotalVisible,
         POverwrite,
+        PFontSource,
+        PCodePage,
         PCursorPosition,
         PropertyCount
     };
@@ -249,12 +272,16 @@ private:
     [[nodiscard]] const QVariant* Pending(EProperty P) const;
 
     void ChangeNoted();
+    void ReportFontError(const std::optional<QString>& Message);
+    void EmitFontErrors();
     void ScheduleFlush();
     void FlushChanges();
 
     std::unique_ptr<TEditMatrix> FMatrix;
+    std::unique_ptr<qt::TFontSetting> FFonts;
     std::unique_ptr<TSnapshot> FShown;  // the values last signalled
     std::array<QVariant, PropertyCount> FPending;
+    std::vector<QString> FFontErrors;  // noted during a call, signalled after it
     bool FLoading = false;
     int FDepth = 0;
     bool FChangesNoted = false;

@@ -399,7 +399,8 @@ void QHostWindow::keyPressEvent(QKeyEvent* Event) {
         QWidget::keyPressEvent(Event);
         return;
     }
-    const TKeyRoute Route = RouteKey(*FControl, Event->key(), Event->modifiers(), Event->text());
+    const TKeyRoute Route = RouteKey(*FControl, Event->key(), Event->modifiers(), Event->text(),
+                                     [this](const QString& Typed) { return typedText(Typed); });
     Event->setAccepted(Route.Taken);
     if (!Route.Delivered) return;
     THostCall Call(*this, false);

@@ -263,7 +263,8 @@ void QQuickHostItem::keyPressEvent(QKeyEvent* Event) {
         QQuickItem::keyPressEvent(Event);
         return;
     }
-    const qt::TKeyRoute Route = qt::RouteKey(*FControl, Event->key(), Event->modifiers(), Event->text());
+    const qt::TKeyRoute Route = qt::RouteKey(*FControl, Event->key(), Event->modifiers(), Event->text(),
+                                             [this](const QString& Typed) { return typedText(Typed); });
     Event->setAccepted(Route.Taken);
     if (!Route.Delivered) return;
     THostCall Call(*this, false);

@@ -1,11 +1,14 @@
 // A program written against the installed headers and libraries: builds a matrix on a shown
-// headless form, types into it and checks the picture it shows. Exit 0 when all is as expected.
+// headless form, types into it and checks the picture it shows, and writes its glyph table as a
+// BDF font and reads it back through the font library. Exit 0 when all is as expected.
 #include <cstdint>
 #include <cstdio>
 #include <set>
+#include <span>
 #include <string>
 
 #include <vyr/Vyr.h>
+#include <vyr/fonts/Fonts.h>
 #include <vyr/headless/Headless.h>
 
 namespace {
@@ -44,6 +47,13 @@ int main() {
         }
     }
     Expect(Colours.size() >= 3, "the picture shows background, unlit and lit LEDs");
+    // The font library: the table as BDF, read back through FreeType, gives the same glyphs.
+    const vyr::fonts::TGlyphTable Table = vyr::fonts::TableOf(*Matrix);
+    const std::string Bdf = vyr::fonts::WriteBdf(Table, "ISO-8859-1");
+    const vyr::fonts::TFont Font =
+        vyr::fonts::ReadFont(std::span(reinterpret_cast<const std::uint8_t*>(Bdf.data()), Bdf.size()), "table.bdf",
+                             vyr::fonts::TCodePage::Latin1());
+    Expect(Font.Glyphs['A'] && (*Font.Glyphs['A'])[0] == Table[5 * 'A'], "a BDF round trip keeps the glyphs");
     std::printf("consumer_headless: %d x %d, %s\n", Shown.Width(), Shown.Height(), Failures ? "FAILED" : "ok");
     return Failures == 0 ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // Shows the form of form.ui (compiled by uic), grabs the matrix and checks what a user of the
-// installed library relies on: the properties of the form in file order, the widget's size
-// from its LED geometry, and lit LEDs in the form's colour.
+// installed library relies on: the properties of the form in file order (the widget's own
+// codePage after the control's), the widget's size from its LED geometry, and lit LEDs in the
+// form's colour.
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QWidget>
 #include <cstdio>
@@ -29,7 +30,10 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
 
     vyr::QEditMatrix* Matrix = Form.matrix;
-    Check(Matrix->text() == "Qt consumer", "text from the form");
+    // The text comes before its code page in the form, and still keeps its Greek letter.
+    Check(Matrix->text() == QString::fromUtf8("Qt consumer \u03a9"), "text from the form");
+    Check(Matrix->codePage() == "ISO-8859-7", "codePage from the form");
+    Check(Matrix->control().Text() == "Qt consumer \xd9", "the text's codes in the form's code page");
     Check(Matrix->ledShape() == vyr::QEditMatrix::Circle, "ledShape from the form");
     Check(Matrix->ledSize() == 5, "an even ledSize on a Circle becomes one less: 6 loads as 5");
     // uic sets the properties in file order: stepToOutside 8 meets the default totalVisible 10

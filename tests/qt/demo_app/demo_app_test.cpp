@@ -23,6 +23,7 @@
 #include "options.h"
 #include "property_panel.h"
 #include "vyr/CharSet.h"
+#include "vyr/fonts/Fonts.h"
 
 namespace vyr::demo {
 namespace {
@@ -279,6 +280,61 @@ TEST_F(DemoWindow, TabUpAndDownWalkBetweenTheEditMatrixAndTheLineEdit) {
     QTest::keyClick(&Line, Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(W.marquee()->hasFocus()) << "then Tab goes on to the marquee";
+}
+
+// ---- Glyph editor ----------------------------------------------------------------------------
+
+// A click on the enlarged grid toggles one LED of the picked code in both matrices, through the
+// glyph table (the matrices show it at once); the table exported as BDF and imported again into
+// fresh matrices gives the same 1,280 bytes.
+TEST_F(DemoWindow, TheGlyphEditorTogglesAnLedInBothMatricesAndExportsWhatItImports) {
+    QGlyphEditor& G = *W.glyphEditor();
+    QEditMatrix& Edit = *W.editMatrix();
+    QEditMatrix& Marquee = *W.marquee();
+    Marquee.setScroll(false);
+    Edit.setText("AAA");
+    Marquee.setText("AAA");
+    G.setCode('A');
+    const host::Byte Before = Edit.control().GetCharColumn('A', 2);
+    const QImage EditBefore = Edit.surface().copy();
+    const QImage MarqueeBefore = Marquee.surface().copy();
+
+    QTest::mouseClick(G.grid(), Qt::LeftButton, Qt::NoModifier, QGlyphGrid::centreOf(2, 3));
+    const host::Byte After = Edit.control().GetCharColumn('A', 2);
+    EXPECT_EQ(After, Before ^ (1u << (6 - 3)));
+    EXPECT_EQ(Marquee.control().GetCharColumn('A', 2), After);
+    EXPECT_NE(Edit.surface(), EditBefore);
+    EXPECT_NE(Marquee.surface(), MarqueeBefore);
+    // The same click again restores the glyph and the pictures.
+    QTest::mouseClick(G.grid(), Qt::LeftButton, Qt::NoModifier, QGlyphGrid::centreOf(2, 3));
+    EXPECT_EQ(Edit.control().GetCharColumn('A', 2), Before);
+    EXPECT_EQ(Edit.surface(), EditBefore);
+    EXPECT_EQ(Marquee.surface(), MarqueeBefore);
+
+    G.setCode(0xE9);
+    G.toggle(0, 0);
+    G.toggle(4, 6);
+    QTemporaryDir Dir;
+    ASSERT_TRUE(Dir.isValid());
+    const QString File = Dir.path() + "/table.bdf";
+    ASSERT_TRUE(G.exportBdf(File)) << G.message().toStdString();
+    const fonts::TGlyphTable Edited = fonts::TableOf(Edit.control());
+
+    QDemoWindow Fresh;
+    ASSERT_TRUE(Fresh.glyphEditor()->importFont(File)) << Fresh.glyphEditor()->message().toStdString();
+    EXPECT_EQ(fonts::TableOf(Fresh.editMatrix()->control()), Edited);
+    EXPECT_EQ(fonts::TableOf(Fresh.marquee()->control()), Edited);
+    EXPECT_FALSE(Fresh.glyphEditor()->importFont(Dir.path() + "/missing.bdf"));
+    EXPECT_TRUE(Fresh.glyphEditor()->message().contains("missing.bdf"));
+
+    // A typed character is picked through the code page the editor sets on both matrices.
+    Fresh.glyphEditor()->setCodePage("ISO-8859-5");
+    EXPECT_EQ(Fresh.editMatrix()->codePage(), "ISO-8859-5");
+    EXPECT_EQ(Fresh.marquee()->codePage(), "ISO-8859-5");
+    EXPECT_TRUE(Fresh.glyphEditor()->pickCharacter(QString::fromUtf8("\xd0\x96")));  // Ж
+    EXPECT_EQ(Fresh.glyphEditor()->code(), 0xB6);
+    EXPECT_FALSE(Fresh.glyphEditor()->pickCharacter(QString::fromUtf8("\xe2\x82\xac")));  // no euro sign
+    EXPECT_EQ(Fresh.glyphEditor()->code(), 0xB6);
 }
 
 // ---- Command line and screenshot -------------------------------------------------------------

@@ -385,9 +385,13 @@ TEST(DesignerPluginChild, InDesigner) {
     EXPECT_EQ(Core->extensionManager()->extension(nullptr, Q_TYPEID(QDesignerPropertySheetExtension)), nullptr);
     Editor->setObject(nullptr);
     const QStringList MatrixShows = Shown(Matrix);
-    for (const char* Name : {"objectName", "geometry", "text", "charset", "scroll", "ledShape", "totalVisible"}) {
+    for (const char* Name : {"objectName", "geometry", "text", "charset", "scroll", "ledShape", "totalVisible",
+                             "fontSource", "codePage"}) {
         EXPECT_TRUE(MatrixShows.contains(Name)) << Name;
     }
+    // The widget's own two come after the control's properties, as forms store them.
+    EXPECT_LT(MatrixShows.indexOf("overwrite"), MatrixShows.indexOf("fontSource"));
+    EXPECT_LT(MatrixShows.indexOf("fontSource"), MatrixShows.indexOf("codePage"));
 
     delete Form;
 
@@ -403,7 +407,7 @@ TEST(DesignerPluginChild, InDesigner) {
             Untranslated << Reader.attributes().value("name").toString();
         }
     }
-    EXPECT_EQ(Untranslated.join(' ').toStdString(), "text charset");
+    EXPECT_EQ(Untranslated.join(' ').toStdString(), "text charset fontSource codePage");
     const QString Codes = QStringLiteral("@2FF0000Hot @D@@");
     const QString UiFile = qEnvironmentVariable("VYR_SCRATCH") + "/form.ui";
     QFile Out(UiFile);

@@ -6,6 +6,7 @@
 
 #include <QtCore/QBuffer>
 #include <QtCore/QMetaProperty>
+#include <QtCore/QTemporaryDir>
 #include <QtDesigner/QFormBuilder>
 #include <QtTest/QTest>
 #include <QtUiTools/QUiLoader>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "support/font_setting_cases.h"
 #include "support/qt_support.h"
 
 namespace vyr::test {
@@ -166,6 +168,33 @@ TEST(QEditMatrixUi, StepToOutsideIsReadBeforeTotalVisibleAndClampedAgainstTheDef
     ASSERT_NE(Loaded.Matrix, nullptr);
     EXPECT_EQ(Loaded.Matrix->totalVisible(), 20);
     EXPECT_EQ(Loaded.Matrix->stepToOutside(), 5);
+}
+
+// The widget's own two come after the control's properties, so a form sets text before its code
+// page; the text still loads with its characters, and the font through that page.
+TEST(QEditMatrixUi, AFormKeepsItsFontCodePageAndTextInAnotherCodePage) {
+    QTemporaryDir Dir;
+    ASSERT_TRUE(Dir.isValid());
+    fontcases::WriteFiles(Dir.path());
+    TForm Original;
+    QEditMatrix& M = *Original.Matrix;
+    M.setCodePage("ISO-8859-5");
+    M.setFontSource(Dir.path() + "/unicode.bdf");
+    const QString Text = QString::fromUtf8("\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82");  // Привет
+    M.setText(Text);
+    const QByteArray Ui = Save(*Original.Top);
+    const qsizetype Overwrite = Ui.indexOf("name=\"overwrite\"");
+    ASSERT_GT(Overwrite, 0);
+    EXPECT_LT(Overwrite, Ui.indexOf("name=\"fontSource\""));
+    EXPECT_LT(Ui.indexOf("name=\"text\""), Ui.indexOf("name=\"fontSource\""));
+    EXPECT_LT(Ui.indexOf("name=\"fontSource\""), Ui.indexOf("name=\"codePage\""));
+
+    TLoaded Loaded = Load(Ui);
+    ASSERT_NE(Loaded.Matrix, nullptr);
+    EXPECT_EQ(Loaded.Matrix->text(), Text);
+    EXPECT_EQ(Loaded.Matrix->codePage(), "ISO-8859-5");
+    EXPECT_EQ(fonts::TableOf(Loaded.Matrix->control()), fonts::TableOf(M.control()));
+    EXPECT_EQ(fontcases::GlyphAt(Loaded.Matrix->control(), 0xBF), fontcases::GlyphOf(fontcases::Pe));
 }
 
 TEST(QEditMatrixUi, AFormWrittenByHandInDesignersOrderLoads) {
