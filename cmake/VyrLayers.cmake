@@ -104,13 +104,15 @@ endfunction()
 function(vyr_check_layers)
   get_property(_components GLOBAL PROPERTY VYR_COMPONENT_TARGETS)
   get_property(_backends GLOBAL PROPERTY VYR_BACKEND_TARGETS)
-  # Every folder of its own under src/host/ holds a backend.
+  # Every folder of its own under src/host/ holds a backend, but for a backend's probe (the
+  # counts the project's own tests read, marked with VYR_BACKEND_PROBE), which links its backend.
   set(_host "${PROJECT_SOURCE_DIR}/src/host/")
   _vyr_libraries_below(${PROJECT_SOURCE_DIR} _all)
   foreach(_t IN LISTS _all)
     get_target_property(_dir ${_t} SOURCE_DIR)
+    get_target_property(_probe ${_t} VYR_BACKEND_PROBE)
     string(FIND "${_dir}/" "${_host}" _at)
-    if(_at EQUAL 0 AND NOT "${_dir}/" STREQUAL "${_host}" AND NOT _t IN_LIST _backends)
+    if(_at EQUAL 0 AND NOT "${_dir}/" STREQUAL "${_host}" AND NOT _probe AND NOT _t IN_LIST _backends)
       list(APPEND _backends ${_t})
     endif()
   endforeach()

@@ -40,6 +40,7 @@
 #ifdef VYR_LIVE_BENCH_QUICK
 #include <QtQuick/QQuickWindow>
 
+#include "QuickProbe.h"
 #include "vyr/quick/QuickEditMatrix.h"
 #endif
 
@@ -242,10 +243,10 @@ TResult MeasureQuick(int N, double RunSeconds) {
     Run(0.5);  // warm up
     auto Frames = [&] {
         long Sum = 0;
-        for (auto* M : Items) Sum += M->textureCount();
+        for (auto* M : Items) Sum += vyr::quick::detail::THostItemProbe::Textures(*M);
         return Sum;
     };
-    for (auto* M : Items) M->resetCounters();
+    for (auto* M : Items) vyr::quick::detail::THostItemProbe::ResetCounts(*M);
     const long FramesBefore = Frames();
     const double CpuBefore = CpuSeconds();
     const auto Start = std::chrono::steady_clock::now();

@@ -296,9 +296,9 @@ public:
     void InsertCharacter(char Key);
     /// Upper case with three extra letters: 229->197, 230->198, 248->216.
     [[nodiscard]] static char UpcaseDK(char Key);
-    // The characters the marquee shows for Text, in order: well-formed control codes and
-    // malformed ones alike removed, "@@" as one "@", exactly as the scroll stream reads the text.
-    // What a screen reader is given for a scrolling control.
+    /// The characters the marquee shows for Text, in order: well-formed control codes and
+    /// malformed ones alike removed, "@@" as one "@", exactly as the scroll stream reads the text.
+    /// What a screen reader is given for a scrolling control.
     [[nodiscard]] static host::AnsiString MarqueeText(std::string_view Text);
 
     // ---- Marquee steps -------------------------------------------------------------------

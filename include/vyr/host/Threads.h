@@ -61,27 +61,39 @@ void SetBackendStepMode(TStepMode Mode);
 /// The coroutine of a step loop. Owns its frame; move-only. Empty when default-constructed.
 class TStepLoop {
 public:
+    /// The coroutine's promise: it starts suspended (the loop runs at Resume) and keeps the
+    /// exception that ended the loop.
     struct promise_type {
-        std::exception_ptr Error;
-        bool Orphaned = false;  // the thread object went away while the loop ran a step
+        std::exception_ptr Error;  ///< the exception that ended the loop, or null
+        bool Orphaned = false;     ///< the thread object went away while the loop ran a step
 
+        /** @{ */
+        /// The coroutine protocol.
         TStepLoop get_return_object() { return TStepLoop(std::coroutine_handle<promise_type>::from_promise(*this)); }
-        std::suspend_always initial_suspend() noexcept { return {}; }  // runs at Resume
+        std::suspend_always initial_suspend() noexcept { return {}; }
         std::suspend_always final_suspend() noexcept { return {}; }
         void return_void() noexcept {}
         void unhandled_exception() noexcept { Error = std::current_exception(); }
+        /** @} */
     };
+    /// The handle of the loop's frame.
     using THandle = std::coroutine_handle<promise_type>;
 
     TStepLoop() = default;
+    /// Takes ownership of Handle's frame.
     explicit TStepLoop(THandle Handle) : FHandle(Handle) {}
+    /** @{ */
+    /// Moves the frame over; Other becomes empty.
     TStepLoop(TStepLoop&& Other) noexcept : FHandle(std::exchange(Other.FHandle, nullptr)) {}
     TStepLoop& operator=(TStepLoop&& Other) noexcept;
+    /** @} */
     ~TStepLoop();
     TStepLoop(const TStepLoop&) = delete;
     TStepLoop& operator=(const TStepLoop&) = delete;
 
+    /// True when there is no frame.
     [[nodiscard]] bool Empty() const { return !FHandle; }
+    /// The frame's handle (still owned).
     [[nodiscard]] THandle Handle() const { return FHandle; }
     /// Gives up the frame without destroying it.
     THandle Release() { return std::exchange(FHandle, nullptr); }
@@ -138,30 +150,38 @@ public:
     /// The exception that escaped Execute, or null. Read it once Finished() is true or WaitFor has
     /// returned; before that it is null.
     [[nodiscard]] std::exception_ptr FatalException() const;
-    // Threads, or Clock for a step loop driven by the step clock. A thread that has no Loop runs
-    // as an OS thread whatever the mode it was created in (its mode turns to Threads at Resume).
+    /// Threads, or Clock for a step loop driven by the step clock. A thread that has no Loop runs
+    /// as an OS thread whatever the mode it was created in (its mode turns to Threads at Resume).
     [[nodiscard]] TStepMode Mode() const { return FMode; }
 
-    // The await of a synchronised step; its value says whether Method ran.
+    /// The await of a synchronised step (AwaitSynchronize); its value says whether Method ran.
     class TSynchronizeAwait {
     public:
+        /// Method runs for Thread's loop; it must outlive the await.
         TSynchronizeAwait(TThread& Thread, const std::function<void()>& Method) : FThread(Thread), FMethod(Method) {}
+        /** @{ */
+        /// The awaiter protocol.
         bool await_ready();
         void await_suspend(std::coroutine_handle<> /*Loop*/);
         bool await_resume();
+        /** @} */
 
     private:
         TThread& FThread;
         const std::function<void()>& FMethod;
         bool FRan = false;
     };
-    // The await of a pause.
+    /// The await of a pause (AwaitPause).
     class TPauseAwait {
     public:
+        /// A pause of Milliseconds for Thread's loop.
         TPauseAwait(TThread& Thread, std::uint32_t Milliseconds) : FThread(Thread), FMilliseconds(Milliseconds) {}
+        /** @{ */
+        /// The awaiter protocol.
         bool await_ready();
         void await_suspend(std::coroutine_handle<> /*Loop*/);
         void await_resume() const {}
+        /** @} */
 
     private:
         TThread& FThread;

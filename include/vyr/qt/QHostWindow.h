@@ -165,9 +165,9 @@ private:
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
     QSurfacePresenter* FPresenter = nullptr;
-    QImage FDevice;        // the presenter's drawing, device pixels
-    QImage FDeviceShown;   // the same in the backing store's format
-    QRect FDeviceChanged;  // surface pixels changed since the presenter last drew
+    QImage FDevice;                             // the presenter's drawing, device pixels
+    QImage FDeviceShown;                        // the same in the backing store's format
+    QRect FDeviceChanged;                       // surface pixels changed since the presenter last drew
     const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
     int FHeldX = 0;
     int FHeldY = 0;

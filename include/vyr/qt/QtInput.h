@@ -145,6 +145,7 @@ template <class TEncode>
     return Route;
 }
 
+/// RouteKey with typed text as Latin-1 (characters outside it become '?').
 [[nodiscard]] inline TKeyRoute RouteKey(host::TWinControl& Control, int QtKey, Qt::KeyboardModifiers Modifiers,
                                         const QString& Text) {
     return RouteKey(Control, QtKey, Modifiers, Text, [](const QString& Typed) { return ToAnsi(Typed); });

@@ -140,7 +140,9 @@ TEST_P(QtMarquee, StepsAreWokenOnePerCallAndNothingWakesAnIdleLoop) {
     ASSERT_TRUE(Window.Show());
     (void)qt::TQtWidgetSet::Instance();
     // Thread mode: the events posted for synchronised calls. Clock mode: the clock's timeouts.
-    const auto WakeUps = [] { return Clocked() ? qtclock::TStepClockDriver::Of(*qApp)->Passes() : qt::detail::WakeUpsHandled(); };
+    const auto WakeUps = [this] {
+        return Clocked() ? qtclock::TStepClockDriver::Of(*qApp)->Passes() : qt::detail::WakeUpsHandled();
+    };
     const long Idle = WakeUps();
     QTest::qWait(150);
     EXPECT_EQ(WakeUps(), Idle) << "no timer wakes the loop while nothing scrolls";

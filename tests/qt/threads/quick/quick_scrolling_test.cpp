@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "QuickProbe.h"
 #include "support/step_modes.h"
 #include "vyr/quick/QuickEditMatrix.h"
 
@@ -53,9 +54,9 @@ TEST_P(QuickMarquee, StepsAdvanceTheItemAndCopyItsFrames) {
     ASSERT_TRUE(BasicRenderLoop);
     TBoard Board(2, 5);
     QuickEditMatrix& M = *Board.Items.front();
-    M.resetCounters();
+    quick::detail::THostItemProbe::ResetCounts(M);
     ASSERT_TRUE(QTest::qWaitFor([&] { return HeadIndex(M.control()) >= 5 && M.control().BlinkState(); }, 20'000));
-    EXPECT_GE(M.copyCount(), 5);
+    EXPECT_GE(quick::detail::THostItemProbe::Tally(M).Copies, 5);
 }
 
 TEST_P(QuickMarquee, DestroyingScrollingItemsOrTheirWindowAtAnyMomentEndsTheirLoops) {
