@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "QtProbe.h"
+#include "pixels.h"
 #include "vyr/qt/QtBackend.h"
 
 namespace vyr::qt {
@@ -227,26 +228,15 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
     int ChangedRight = Left - 1;
     int ChangedTop = Bottom;
     int ChangedBottom = Top - 1;
-    for (int Row = Top; Row < Bottom; ++Row) {
-        const std::uint8_t* From = Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X);
-        QRgb* To = reinterpret_cast<QRgb*>(FSurface.scanLine(Row));
-        int First = -1;
-        int Last = -1;
-        for (int Col = Left; Col < Right; ++Col, From += 3) {
-            const QRgb Value = 0xFF000000U | (static_cast<QRgb>(From[2]) << 16) | (static_cast<QRgb>(From[1]) << 8) |
-                               static_cast<QRgb>(From[0]);
-            if (To[Col] != Value) {
-                To[Col] = Value;
-                if (First < 0) First = Col;
-                Last = Col;
-            }
-        }
-        if (First >= 0) {
-            ChangedLeft = std::min(ChangedLeft, First);
-            ChangedRight = std::max(ChangedRight, Last);
-            ChangedTop = std::min(ChangedTop, Row);
-            ChangedBottom = Row;
-        }
+    for (int Row = Top; Row < Bottom && Left < Right; ++Row) {
+        const pixels::TChangedSpan Span =
+            pixels::ConvertBgrRow(Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X),
+                                  reinterpret_cast<QRgb*>(FSurface.scanLine(Row)) + Left, Right - Left);
+        if (Span.First > Span.Last) continue;
+        ChangedLeft = std::min(ChangedLeft, Left + Span.First);
+        ChangedRight = std::max(ChangedRight, Left + Span.Last);
+        ChangedTop = std::min(ChangedTop, Row);
+        ChangedBottom = Row;
     }
     if (FTally->FrameObserver) FTally->FrameObserver();
     if (ChangedLeft <= ChangedRight)
