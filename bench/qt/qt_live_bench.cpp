@@ -159,6 +159,27 @@ struct TResult {
     long RssKiB = 0;
 };
 
+// Runs the event loop for RunSeconds with N widgets up: CPU per frame shown (Frames counts the
+// frames shown so far), frames per widget per second, and halfway through the threads and the
+// resident memory.
+TResult MeasureRun(int N, double RunSeconds, const std::function<long()>& Frames) {
+    const long FramesBefore = Frames();
+    const double CpuBefore = CpuSeconds();
+    const auto Start = std::chrono::steady_clock::now();
+    TResult R;
+    QTimer::singleShot(static_cast<int>(RunSeconds * 500), qApp, [&R] {
+        R.Threads = Status("Threads:");
+        R.RssKiB = Status("VmRSS:");
+    });
+    Run(RunSeconds);
+    const double Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+    const double Cpu = CpuSeconds() - CpuBefore;
+    const long Shown = Frames() - FramesBefore;
+    R.CpuPerFrameUs = Shown > 0 ? 1e6 * Cpu / static_cast<double>(Shown) : 0;
+    R.FramesPerWidgetPerSecond = static_cast<double>(Shown) / N / Wall;
+    return R;
+}
+
 enum class EKind { Ours, PerLed, Strip };
 
 TResult Measure(EKind Kind, int N, double RunSeconds) {
@@ -199,20 +220,7 @@ TResult Measure(EKind Kind, int N, double RunSeconds) {
         for (auto* P : Peers) Sum += P->Paints;
         return Sum;
     };
-    const long FramesBefore = Frames();
-    const double CpuBefore = CpuSeconds();
-    const auto Start = std::chrono::steady_clock::now();
-    TResult R;
-    QTimer::singleShot(static_cast<int>(RunSeconds * 500), qApp, [&R] {
-        R.Threads = Status("Threads:");
-        R.RssKiB = Status("VmRSS:");
-    });
-    Run(RunSeconds);
-    const double Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-    const double Cpu = CpuSeconds() - CpuBefore;
-    const long Shown = Frames() - FramesBefore;
-    R.CpuPerFrameUs = Shown > 0 ? 1e6 * Cpu / static_cast<double>(Shown) : 0;
-    R.FramesPerWidgetPerSecond = static_cast<double>(Shown) / N / Wall;
+    const TResult R = MeasureRun(N, RunSeconds, Frames);
     Top.reset();
     QApplication::processEvents();
     return R;
@@ -247,20 +255,7 @@ TResult MeasureQuick(int N, double RunSeconds) {
         return Sum;
     };
     for (auto* M : Items) vyr::quick::detail::THostItemProbe::ResetCounts(*M);
-    const long FramesBefore = Frames();
-    const double CpuBefore = CpuSeconds();
-    const auto Start = std::chrono::steady_clock::now();
-    TResult R;
-    QTimer::singleShot(static_cast<int>(RunSeconds * 500), qApp, [&R] {
-        R.Threads = Status("Threads:");
-        R.RssKiB = Status("VmRSS:");
-    });
-    Run(RunSeconds);
-    const double Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-    const double Cpu = CpuSeconds() - CpuBefore;
-    const long Shown = Frames() - FramesBefore;
-    R.CpuPerFrameUs = Shown > 0 ? 1e6 * Cpu / static_cast<double>(Shown) : 0;
-    R.FramesPerWidgetPerSecond = static_cast<double>(Shown) / N / Wall;
+    const TResult R = MeasureRun(N, RunSeconds, Frames);
     Window.reset();
     QApplication::processEvents();
     return R;

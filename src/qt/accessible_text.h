@@ -71,6 +71,22 @@ inline TTextChange DiffText(const QString& Old, const QString& Now, int Cursor) 
             Now.mid(Prefix, Now.size() - Prefix - Suffix)};
 }
 
+// A switch between editing and scrolling, through Send: the states that differ between the two
+// roles changed, and the description too when it is the default one (which names the mode).
+template <typename TSend>
+void SendModeChange(QObject* Object, bool DefaultDescription, TSend&& Send) {
+    QAccessible::State Changed;
+    Changed.editable = true;
+    Changed.readOnly = true;
+    Changed.animated = true;
+    QAccessibleStateChangeEvent State(Object, Changed);
+    Send(State);
+    if (DefaultDescription) {
+        QAccessibleEvent Description(Object, QAccessible::DescriptionChanged);
+        Send(Description);
+    }
+}
+
 // The event a QLineEdit would send for the change (none for equal texts), given to Send.
 template <typename TSend>
 void SendTextChange(QObject* Object, const QString& Old, const QString& Now, int Cursor, TSend&& Send) {

@@ -222,16 +222,8 @@ void QEditMatrix::FlushChanges() {
 // assistive technology is to hear of it.
 void QEditMatrix::NotifySpokenText(bool ModeChanged) {
     if (ModeChanged) {
-        QAccessible::State Changed;
-        Changed.editable = true;
-        Changed.readOnly = true;
-        Changed.animated = true;
-        QAccessibleStateChangeEvent State(this, Changed);
-        qt::NotifyAccessibility(State);
-        if (accessibleDescription().isEmpty()) {
-            QAccessibleEvent Description(this, QAccessible::DescriptionChanged);
-            qt::NotifyAccessibility(Description);
-        }
+        qt::SendModeChange(this, accessibleDescription().isEmpty(),
+                           [](QAccessibleEvent& Event) { qt::NotifyAccessibility(Event); });
     }
     QString Now = qt::AccessibleText(*FMatrix);
     if (Now == FSignalled->Spoken) return;

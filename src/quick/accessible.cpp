@@ -131,16 +131,9 @@ void QuickEditMatrix::MakeAccessible() {
 
 void QuickEditMatrix::NotifySpokenText(bool ModeChanged) {
     if (ModeChanged) {
-        QAccessible::State Changed;
-        Changed.editable = true;
-        Changed.readOnly = true;
-        Changed.animated = true;
-        QAccessibleStateChangeEvent State(this, Changed);
-        QAccessible::updateAccessibility(&State);
-        if (FAccessibleAttached.isNull() || FAccessibleAttached->property("description").toString().isEmpty()) {
-            QAccessibleEvent Description(this, QAccessible::DescriptionChanged);
-            QAccessible::updateAccessibility(&Description);
-        }
+        qt::SendModeChange(
+            this, FAccessibleAttached.isNull() || FAccessibleAttached->property("description").toString().isEmpty(),
+            [](QAccessibleEvent& Event) { QAccessible::updateAccessibility(&Event); });
     }
     QString Now = qt::AccessibleText(*FMatrix);
     if (Now == FSpoken) return;

@@ -53,7 +53,6 @@ public:
 
 protected:
     /// A wake-up: runs the synchronised calls queued.
-    /// A wake-up: runs the synchronised calls queued.
     void customEvent(QEvent* Event) override;
 
 private:
