@@ -21,7 +21,7 @@ using text::Retreat;
 
 void TEditMatrix::BeginMove() {
     FTotalRefresh = false;
-    if (text::CursorBarShown(*this)) HideCursor();
+    if (CursorBarSlot() >= 0) HideCursor();
 }
 
 // The bar at the cursor's new slot, the whole frame when the window moved or the text changed
@@ -30,7 +30,7 @@ void TEditMatrix::EndMove(bool FullRedraw) {
     KeepEmptyWindowAtCursor();
     FTotalRefresh = FullRedraw;
     assert(FTotalVisible == 0 || (FFirstVisible <= FCursorPos && FCursorPos < FFirstVisible + FTotalVisible));
-    if (text::CursorBarShown(*this)) ShowCursor();
+    if (CursorBarSlot() >= 0) ShowCursor();
     if (FTotalRefresh) TotalRedraw(false, false);
     RedrawDisplay();
 }

@@ -1,6 +1,5 @@
 // Helpers shared by the cursor movement and editing operations: walking a position along the
-// character list, the step width, and whether the cursor bar has a place in the window. Internal
-// to the text operations; GUI thread only.
+// character list, and the step width. Internal to the text operations; GUI thread only.
 #pragma once
 
 #include <algorithm>
@@ -34,13 +33,6 @@ inline void Retreat(Node*& N, std::int32_t& Index, std::int32_t Count) {
 inline std::int32_t StepWidth(const TEditMatrix& M) {
     const std::int32_t Half = std::max(1, M.TotalVisible() / 2);
     return std::clamp<std::int32_t>(M.StepToOutside(), 1, Half);
-}
-
-// The cursor row exists only in edit mode, and the bar has a cell only while the cursor's slot
-// lies inside a window of at least one slot. A window of no slots shows no bar.
-inline bool CursorBarShown(const TEditMatrix& M) {
-    const std::int32_t Slot = M.CursorPos() - M.FirstVisible();
-    return !M.Scroll() && Slot >= 0 && Slot < M.TotalVisible();
 }
 
 }  // namespace vyr::text
