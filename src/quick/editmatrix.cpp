@@ -129,8 +129,15 @@ QuickEditMatrix::QuickEditMatrix(QQuickItem* Parent)
     adoptControl(*FMatrix);
     FShown->Take(*FMatrix, *FFonts);
     FSpoken = qt::AccessibleText(*FMatrix);
+    // The accessible object is made once the item is in a scene or its QML declaration is
+    // complete, not here: an item a QML engine makes gets the engine's own QML data after this
+    // constructor, which would replace (and leak) what making the attached object now creates.
     InstallAccessibility();
-    MakeAccessible();
+}
+
+void QuickEditMatrix::itemChange(ItemChange Change, const ItemChangeData& Value) {
+    quick::QQuickHostItem::itemChange(Change, Value);
+    if (Change == ItemSceneChange && Value.window != nullptr) MakeAccessible();
 }
 
 QuickEditMatrix::~QuickEditMatrix() {
