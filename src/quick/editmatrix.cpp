@@ -129,15 +129,11 @@ QuickEditMatrix::QuickEditMatrix(QQuickItem* Parent)
     adoptControl(*FMatrix);
     FShown->Take(*FMatrix, *FFonts);
     FSpoken = qt::AccessibleText(*FMatrix);
-    // The accessible object is made once the item is in a scene or its QML declaration is
-    // complete, not here: an item a QML engine makes gets the engine's own QML data after this
-    // constructor, which would replace (and leak) what making the attached object now creates.
+    // The accessible object is made once the QML declaration is complete, or from the event loop
+    // for an item made from C++, not here: an item a QML engine makes gets the engine's own QML
+    // data after this constructor, which would replace (and leak) what making it now creates.
     InstallAccessibility();
-}
-
-void QuickEditMatrix::itemChange(ItemChange Change, const ItemChangeData& Value) {
-    quick::QQuickHostItem::itemChange(Change, Value);
-    if (Change == ItemSceneChange && Value.window != nullptr) MakeAccessible();
+    QMetaObject::invokeMethod(this, &QuickEditMatrix::MakeAccessible, Qt::QueuedConnection);
 }
 
 QuickEditMatrix::~QuickEditMatrix() {

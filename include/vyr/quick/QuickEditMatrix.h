@@ -219,8 +219,6 @@ protected:
     /// The QML declaration is complete: the values kept are applied in the control's declared
     /// order.
     void componentComplete() override;
-    /// Entering a scene also makes the item's accessible object (an item made from C++).
-    void itemChange(ItemChange Change, const ItemChangeData& Value) override;
     void hostCallBegin() override;
     void hostCallEnd(bool InPaint) override;
     [[nodiscard]] host::AnsiString typedText(const QString& Text) const override;
