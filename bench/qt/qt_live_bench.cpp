@@ -180,6 +180,18 @@ TResult MeasureRun(int N, double RunSeconds, const std::function<long()>& Frames
     return R;
 }
 
+// A widget or a Qt Quick item with the geometry, timing and text every measurement uses.
+template <class TMatrix>
+TMatrix* Configured(TMatrix* M) {
+    M->setTotalVisible(Cells);
+    M->setLedSize(LedSize);
+    M->setLedDistance(LedDistance);
+    M->setDelay(DelayMs);
+    M->setBlinkDelay(100);
+    M->setText(Text);
+    return M;
+}
+
 enum class EKind { Ours, PerLed, Strip };
 
 TResult Measure(EKind Kind, int N, double RunSeconds) {
@@ -192,13 +204,7 @@ TResult Measure(EKind Kind, int N, double RunSeconds) {
     for (int i = 0; i < N; ++i) {
         QWidget* W = nullptr;
         if (Kind == EKind::Ours) {
-            auto* M = new vyr::QEditMatrix(Top.get());
-            M->setTotalVisible(Cells);
-            M->setLedSize(LedSize);
-            M->setLedDistance(LedDistance);
-            M->setDelay(DelayMs);
-            M->setBlinkDelay(100);
-            M->setText(Text);
+            auto* M = Configured(new vyr::QEditMatrix(Top.get()));
             Ours.push_back(M);
             W = M;
         } else if (Kind == EKind::PerLed) {
@@ -236,13 +242,7 @@ TResult MeasureQuick(int N, double RunSeconds) {
     Window->resize(PerRow * Width, ((N + PerRow - 1) / PerRow) * Height);
     std::vector<vyr::QuickEditMatrix*> Items;
     for (int i = 0; i < N; ++i) {
-        auto* M = new vyr::QuickEditMatrix(Window->contentItem());
-        M->setTotalVisible(Cells);
-        M->setLedSize(LedSize);
-        M->setLedDistance(LedDistance);
-        M->setDelay(DelayMs);
-        M->setBlinkDelay(100);
-        M->setText(Text);
+        auto* M = Configured(new vyr::QuickEditMatrix(Window->contentItem()));
         M->setPosition(QPointF((i % PerRow) * Width, (i / PerRow) * Height));
         Items.push_back(M);
     }

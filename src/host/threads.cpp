@@ -75,6 +75,16 @@ void Announce(TSyncQueue& Q) {
     }
 }
 
+// Queues the exception that ended a thread or a step loop (none: nothing) for the GUI thread's
+// next pump. The queue owns the report, so it outlives the thread object.
+void ReportFatal(const std::exception_ptr& Error) {
+    if (!Error) return;
+    TSyncQueue& Q = Queue();
+    std::lock_guard Lock(Q.Mutex);
+    Q.Errors.push_back(Error);
+    Announce(Q);
+}
+
 bool IsClosed(const TSyncQueue& Q, const TThread* Thread) {
     for (const TThread* T : Q.Closed) {
         if (T == Thread) {
@@ -516,12 +526,7 @@ void TThread::EndClockLoop() {
     FLoop = {};
     FParked = false;
     FFinished.store(true, std::memory_order_release);
-    if (FFatalException) {
-        TSyncQueue& Q = Queue();
-        std::lock_guard Lock(Q.Mutex);
-        Q.Errors.push_back(FFatalException);
-        Announce(Q);
-    }
+    ReportFatal(FFatalException);
 }
 
 // Thread mode: the awaits of the loop block and never suspend it, so one resume runs the loop
@@ -592,13 +597,7 @@ void TThread::Run() {
         FFatalException = std::current_exception();
     }
     FFinished.store(true, std::memory_order_release);
-    if (FFatalException) {
-        // The queue owns the report, so it outlives this thread object.
-        TSyncQueue& Q = Queue();
-        std::lock_guard Lock(Q.Mutex);
-        Q.Errors.push_back(FFatalException);
-        Announce(Q);
-    }
+    ReportFatal(FFatalException);
 }
 
 }  // namespace vyr::host
