@@ -9,11 +9,18 @@
 //            (RGB32), every tick one column on and one drawImage of the visible part
 //
 // For each: CPU time of the process (user + system, getrusage) per frame shown, frames shown per
-// widget per second, the process's threads and its resident memory while they run. Then, in the
-// same run, N Qt Quick EditMatrix items of the same geometry in one QQuickWindow (frames shown:
-// textures made from copied frames), beside the strip peer's figure of the same N.
-// Usage: qt_live_bench [--seconds S] [--counts 1,16,64,256] [--quick-counts 1,64,256]
-//   (default 3 s a measurement; an empty --quick-counts "" leaves the Qt Quick rows out). The
+// widget per second, the process's threads and its resident memory while they run. A peer shows
+// a frame on every paint event. Ours shows one whenever it copies a new frame to its surface
+// (a scroll step or a blink toggle; the copies one widget makes in one pass of the step clock, a
+// step and the toggle due with it, count once). A frame equal to the one on screen (a scroll step
+// while every lit LED in the window is in its dark blink phase) changes no pixel and so causes no
+// paint event: the paint events of ours are reported beside its frames.
+//
+// Then, in the same run, N Qt Quick EditMatrix items of the same geometry in one QQuickWindow
+// (frames shown: textures made from copied frames), beside the strip peer's figure of the same N.
+// Usage: qt_live_bench [--seconds S] [--counts 1,16,64,256] [--quick-counts 1,64,256] [--ours-only]
+//   (default 3 s a measurement; an empty --quick-counts "" leaves the Qt Quick rows out;
+//   --ours-only measures no peer, for a profiler to see only our widgets). The
 //   marquees' step mode is the widget sets' default (the step clock); VYR_STEP_MODE=threads
 //   measures the OS-thread mode.
 #include <sys/resource.h>
@@ -155,6 +162,7 @@ void Run(double Seconds) {
 struct TResult {
     double CpuPerFrameUs = 0;
     double FramesPerWidgetPerSecond = 0;
+    double PaintsPerWidgetPerSecond = 0;  // ours: paint events (the peers paint every frame)
     long Threads = 0;
     long RssKiB = 0;
 };
@@ -162,8 +170,10 @@ struct TResult {
 // Runs the event loop for RunSeconds with N widgets up: CPU per frame shown (Frames counts the
 // frames shown so far), frames per widget per second, and halfway through the threads and the
 // resident memory.
-TResult MeasureRun(int N, double RunSeconds, const std::function<long()>& Frames) {
+TResult MeasureRun(int N, double RunSeconds, const std::function<long()>& Frames,
+                   const std::function<long()>& Paints = {}) {
     const long FramesBefore = Frames();
+    const long PaintsBefore = Paints ? Paints() : 0;
     const double CpuBefore = CpuSeconds();
     const auto Start = std::chrono::steady_clock::now();
     TResult R;
@@ -177,6 +187,8 @@ TResult MeasureRun(int N, double RunSeconds, const std::function<long()>& Frames
     const long Shown = Frames() - FramesBefore;
     R.CpuPerFrameUs = Shown > 0 ? 1e6 * Cpu / static_cast<double>(Shown) : 0;
     R.FramesPerWidgetPerSecond = static_cast<double>(Shown) / N / Wall;
+    R.PaintsPerWidgetPerSecond =
+        Paints ? static_cast<double>(Paints() - PaintsBefore) / N / Wall : R.FramesPerWidgetPerSecond;
     return R;
 }
 
@@ -216,17 +228,33 @@ TResult Measure(EKind Kind, int N, double RunSeconds) {
         }
         Grid->addWidget(W, i / PerRow, i % PerRow);
     }
+    // Ours: a frame per copy, unless the widget copied one less than a millisecond before (in the
+    // same pass of the step clock).
+    long OurFrames = 0;
+    for (auto* M : Ours) {
+        vyr::qt::detail::THostWindowProbe::SetFrameObserver(
+            *M, [&OurFrames, Last = std::chrono::steady_clock::time_point()]() mutable {
+                const auto Now = std::chrono::steady_clock::now();
+                if (Now - Last >= std::chrono::milliseconds(1)) ++OurFrames;
+                Last = Now;
+            });
+    }
     Top->show();
     for (auto* M : Ours) M->setScroll(true);
     Run(0.5);  // warm up
 
     auto Frames = [&] {
+        long Sum = OurFrames;
+        for (auto* P : Peers) Sum += P->Paints;
+        return Sum;
+    };
+    auto Paints = [&] {
         long Sum = 0;
         for (auto* M : Ours) Sum += vyr::qt::detail::THostWindowProbe::Tally(*M).PaintEvents;
         for (auto* P : Peers) Sum += P->Paints;
         return Sum;
     };
-    const TResult R = MeasureRun(N, RunSeconds, Frames);
+    const TResult R = MeasureRun(N, RunSeconds, Frames, Paints);
     Top.reset();
     QApplication::processEvents();
     return R;
@@ -280,9 +308,14 @@ int main(int argc, char** argv) {
     double RunSeconds = 3;
     std::vector<int> Counts{1, 16, 64, 256};
     std::vector<int> QuickCounts{1, 64, 256};
-    for (int i = 1; i + 1 < argc; ++i) {
+    bool OursOnly = false;
+    for (int i = 1; i < argc; ++i) {
         const std::string Arg = argv[i];
-        if (Arg == "--seconds") {
+        if (Arg == "--ours-only") {
+            OursOnly = true;
+        } else if (i + 1 == argc) {
+            break;
+        } else if (Arg == "--seconds") {
             RunSeconds = std::stod(argv[i + 1]);
         } else if (Arg == "--counts") {
             Counts = ParseCounts(argv[i + 1]);
@@ -292,17 +325,17 @@ int main(int argc, char** argv) {
     }
     std::vector<std::pair<int, double>> StripUs;  // the strip peer's figure per N, for the Qt Quick rows
     std::printf(
-        "| N | ours | per-LED | strip | ours / strip | frames/widget/s ours | per-LED | strip | threads ours | RSS "
-        "ours |\n");
+        "| N | ours | per-LED | strip | ours / strip | frames/widget/s ours (paint events) | per-LED | strip | "
+        "threads ours | RSS ours |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     for (const int N : Counts) {
         const TResult O = Measure(EKind::Ours, N, RunSeconds);
-        const TResult L = Measure(EKind::PerLed, N, RunSeconds);
-        const TResult S = Measure(EKind::Strip, N, RunSeconds);
-        std::printf("| %d | %.1f us | %.1f us | %.1f us | %.2fx | %.0f | %.0f | %.0f | %ld | %.1f MiB |\n", N,
+        const TResult L = OursOnly ? TResult{} : Measure(EKind::PerLed, N, RunSeconds);
+        const TResult S = OursOnly ? TResult{} : Measure(EKind::Strip, N, RunSeconds);
+        std::printf("| %d | %.1f us | %.1f us | %.1f us | %.2fx | %.0f (%.0f) | %.0f | %.0f | %ld | %.1f MiB |\n", N,
                     O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs,
                     S.CpuPerFrameUs > 0 ? O.CpuPerFrameUs / S.CpuPerFrameUs : 0.0, O.FramesPerWidgetPerSecond,
-                    L.FramesPerWidgetPerSecond, S.FramesPerWidgetPerSecond, O.Threads,
+                    O.PaintsPerWidgetPerSecond, L.FramesPerWidgetPerSecond, S.FramesPerWidgetPerSecond, O.Threads,
                     static_cast<double>(O.RssKiB) / 1024.0);
         std::fflush(stdout);
         StripUs.emplace_back(N, S.CpuPerFrameUs);
@@ -318,7 +351,7 @@ int main(int argc, char** argv) {
         for (const auto& [Count, Us] : StripUs) {
             if (Count == N) Strip = Us;
         }
-        if (Strip == 0) Strip = Measure(EKind::Strip, N, RunSeconds).CpuPerFrameUs;
+        if (Strip == 0 && !OursOnly) Strip = Measure(EKind::Strip, N, RunSeconds).CpuPerFrameUs;
         std::printf("| %d | %.1f us | %.1f us | %.2fx | %.0f | %ld | %.1f MiB |\n", N, Q.CpuPerFrameUs, Strip,
                     Strip > 0 ? Q.CpuPerFrameUs / Strip : 0.0, Q.FramesPerWidgetPerSecond, Q.Threads,
                     static_cast<double>(Q.RssKiB) / 1024.0);

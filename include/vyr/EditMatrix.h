@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -628,6 +629,23 @@ private:
     // filled the whole buffer, cleared when a frame begins and by the next PaintLEDGrid, so it
     // never outlives the frame in which nothing else wrote the buffer.
     bool FBufferUniform = false;
+    // The LED grid (geometry, back-buffer size, block of LEDs) whose box rows are known to hold
+    // the same bytes as the box rows the painter copies them from: set by PaintLEDGrid when the
+    // painter reports it, dropped by every other write into the back buffer. A scroll step paints
+    // the same grid as the step before, so its rows are not compared again.
+    struct TMatchedGrid {
+        int Size = 0;
+        int Distance = 0;
+        int Shape = 0;
+        int Width = 0;
+        int Height = 0;
+        int FirstRow = 0;
+        int Rows = 0;
+        int FirstColumn = 0;
+        int Columns = 0;
+        bool operator==(const TMatchedGrid&) const = default;
+    };
+    std::optional<TMatchedGrid> FMatchedGrid;
 };
 
 }  // namespace vyr

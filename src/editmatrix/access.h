@@ -16,6 +16,12 @@ struct TMatrixAccess {
     static void UseLiteralRenderer(TEditMatrix& M, bool Literal) { M.UseLiteralRenderer(Literal); }
     static bool LiteralRenderer(const TEditMatrix& M) { return M.LiteralRenderer(); }
     static const TSlabPool<_Pixel>& PixelPool(const TEditMatrix& M) { return M.PixelPool(); }
+    // The back buffer, writable from outside the control: what the control knew of its rows is
+    // dropped, as after a write of its own.
+    static host::TBitmap& WritableBackBuffer(TEditMatrix& M) {
+        M.FMatchedGrid.reset();
+        return *M.FBitmap;
+    }
 
     // A TEditMatrix with every step open, as the base of the matrices that tests and benchmarks
     // drive step by step.

@@ -74,7 +74,22 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
                              .Ink = FFrameInk.data(),
                              .Palette = FFramePalette.data(),
                              .PaletteSize = FFramePalette.size()};
-    led::TLEDPainter(LEDGeometry(), FFrameBytes).Paint(Out, Grid, Uniform);
+    const led::TGeometry Geometry = LEDGeometry();
+    const TMatchedGrid Painted{.Size = Geometry.Size,
+                               .Distance = Geometry.Distance,
+                               .Shape = static_cast<int>(Geometry.Shape),
+                               .Width = B.Width(),
+                               .Height = B.Height(),
+                               .FirstRow = FirstRow,
+                               .Rows = Rows,
+                               .FirstColumn = FirstColumn,
+                               .Columns = Columns};
+    const bool RowsMatch = Uniform || FMatchedGrid == Painted;
+    if (led::TLEDPainter(Geometry, FFrameBytes).Paint(Out, Grid, RowsMatch)) {
+        FMatchedGrid = Painted;
+    } else {
+        FMatchedGrid.reset();
+    }
 }
 
 // The static frame: every LED unlit, the glyph LEDs of the visible characters (the end sentinel

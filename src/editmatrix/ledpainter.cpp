@@ -168,8 +168,8 @@ void TLEDPainter::MakeProfile() {
     }
 }
 
-void TLEDPainter::Paint(const TPixelRows& Out, const TInkGrid& Grid, bool Uniform) {
-    if (!Draws(FGeometry) || Out.First == nullptr || Grid.Rows <= 0 || Grid.Columns <= 0) return;
+bool TLEDPainter::Paint(const TPixelRows& Out, const TInkGrid& Grid, bool RowsMatch) {
+    if (!Draws(FGeometry) || Out.First == nullptr || Grid.Rows <= 0 || Grid.Columns <= 0) return RowsMatch;
     const std::int64_t S = FGeometry.Size;
     const std::int64_t D = FGeometry.Distance;
     const std::int64_t P = S + D;
@@ -198,13 +198,19 @@ void TLEDPainter::Paint(const TPixelRows& Out, const TInkGrid& Grid, bool Unifor
     // Copying a row pays where the spans are short, so that writing them one by one costs more
     // per byte than a compare and a copy of the whole row; long spans are written directly.
     const bool CopyRows = 3 * S < 64;
+    // Rows that match stay so: a copied row equals its Rep, a row written span by span gets the
+    // same spans as its Rep. Rows that did not match and were not copied still differ.
+    bool MatchAfter = true;
 
     for (int r = 0; r < Grid.Rows; ++r) {
         const std::int64_t Top = D + P * (Grid.FirstRow + r);
         if (Top >= Hb) break;
         const std::uint16_t* const Ink = Grid.Ink + static_cast<std::size_t>(r) * static_cast<std::size_t>(Columns);
         const auto Kept = std::count(Ink, Ink + Columns, KeepInk);
-        if (Kept == Columns) continue;
+        if (Kept == Columns) {
+            MatchAfter = MatchAfter && RowsMatch;
+            continue;
+        }
         const std::int64_t BoxRows = std::min(S, Hb - Top);
 
         // Before anything of this LED row is written: which rows hold the same bytes as the
@@ -212,8 +218,9 @@ void TLEDPainter::Paint(const TPixelRows& Out, const TInkGrid& Grid, bool Unifor
         for (std::int64_t Dy = 0; Dy < BoxRows; ++Dy) {
             const auto I = static_cast<std::size_t>(Dy);
             Copy[I] = CopyRows && FRep[I] != Dy && GridBytes > 0 &&
-                      (Uniform || std::memcmp(Out.Row(Top + Dy) + 3 * GridLeft, Out.Row(Top + FRep[I]) + 3 * GridLeft,
-                                              GridBytes) == 0);
+                      (RowsMatch || std::memcmp(Out.Row(Top + Dy) + 3 * GridLeft, Out.Row(Top + FRep[I]) + 3 * GridLeft,
+                                                GridBytes) == 0);
+            MatchAfter = MatchAfter && (RowsMatch || Copy[I] || FRep[I] == Dy);
         }
         for (std::int64_t Dy = 0; Dy < BoxRows; ++Dy) {
             std::uint8_t* const Line = Out.Row(Top + Dy);
@@ -236,6 +243,7 @@ void TLEDPainter::Paint(const TPixelRows& Out, const TInkGrid& Grid, bool Unifor
             }
         }
     }
+    return MatchAfter;
 }
 
 }  // namespace vyr::led

@@ -80,9 +80,13 @@ public:
     // Whether the painter draws this geometry: a size from 1 to MaxLEDSize, and no even Disc.
     [[nodiscard]] static bool Draws(const TGeometry& Geometry);
 
-    // Paints the LEDs of Ink into Rows, clipped to them. Uniform: every pixel of the rows holds
-    // the same value (a buffer cleared whole and not drawn into since), so rows need no compare.
-    void Paint(const TPixelRows& Rows, const TInkGrid& Ink, bool Uniform);
+    // Paints the LEDs of Ink into Rows, clipped to them. A box row is copied from the first box
+    // row with the same span (Rep) where the two already hold the same bytes across the grid, so
+    // that the pixels between and beside the LEDs keep their values. RowsMatch: that is known to
+    // hold for every box row of every LED row of Ink (a buffer cleared whole, or one whose last
+    // write was a Paint of the same grid that returned true), so rows need no compare.
+    // Returns whether it holds for every LED row of Ink after painting.
+    bool Paint(const TPixelRows& Rows, const TInkGrid& Ink, bool RowsMatch);
 
     // The span of the LED's box row Dy (0..Size-1): box columns Lo(Dy)..Hi(Dy).
     [[nodiscard]] int Lo(int Dy) const { return FLo[static_cast<std::size_t>(Dy)]; }

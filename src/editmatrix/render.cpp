@@ -61,6 +61,7 @@ void Span(host::TBitmap& Bitmap, I64 Y, I64 X1, I64 X2, TColor Color) {
 // ---- Primitives ------------------------------------------------------------------------------
 
 void TEditMatrix::SPutpixel24bitmap(int X, int Y, TColor Ink) {
+    FMatchedGrid.reset();
     if (FBitmap) {
         Span(*FBitmap, Y, X, X, Ink);
     }
@@ -69,6 +70,7 @@ void TEditMatrix::SPutpixel24bitmap(int X, int Y, TColor Ink) {
 // Size 2k+1 covers X-k..X+k; size 2k covers X-k+1..X+k (the extra pixel right of and below the
 // anchor). Sizes below 1 draw nothing.
 void TEditMatrix::SPutRect24bitmap(int X, int Y, int Size, TColor Ink) {
+    FMatchedGrid.reset();
     if (!FBitmap || Size < 1) {
         return;
     }
@@ -86,6 +88,7 @@ void TEditMatrix::SPutRect24bitmap(int X, int Y, int Size, TColor Ink) {
 // rows Y-f and Y+f from X-h to X+h. The union is a disc of diameter 2R+1; a negative radius
 // draws nothing.
 void TEditMatrix::SPutCirc24bitmap(int X, int Y, int Radius, TColor Ink) {
+    FMatchedGrid.reset();
     if (!FBitmap || Radius < 0) {
         return;
     }
@@ -138,6 +141,7 @@ void TEditMatrix::CalculateShape() {
 }
 
 void TEditMatrix::SetupDisplay() {
+    FMatchedGrid.reset();
     if (!FBitmap) {
         return;
     }
@@ -149,6 +153,7 @@ void TEditMatrix::SetupDisplay() {
 // Fills the back buffer and the control's own surface (nothing without a window) with
 // BackgroundColor, through the canvases' brushes.
 void TEditMatrix::ClearDisplay() {
+    FMatchedGrid.reset();
     const host::TRect Area = host::Rect(0, 0, Width(), Height());
     if (FBitmap) {
         FBitmap->Canvas().Brush.Color = FBackgroundColor;

@@ -12,7 +12,9 @@
 namespace vyr::test {
 
 // The back buffer, writable, so a test can paint a marker and see whether a frame covers it.
-inline host::TBitmap& MutableBitmap(const TEditMatrix& M) { return const_cast<host::TBitmap&>(*M.Bitmap()); }
+inline host::TBitmap& MutableBitmap(const TEditMatrix& M) {
+    return detail::TMatrixAccess::WritableBackBuffer(const_cast<TEditMatrix&>(M));
+}
 inline void FillBitmap(const TEditMatrix& M, TColor Color) {
     host::TBitmap& B = MutableBitmap(M);
     B.Canvas().Brush.Color = Color;

@@ -346,8 +346,8 @@ void TProgramRunner::Step(const TOp& Op) {
             break;
         case TOpKind::Scribble:
             // A frame drawn without clearing must leave such pixels between its LEDs alone.
-            if (const host::TBitmap* B = M.Bitmap()) {
-                host::TCanvas& Canvas = const_cast<host::TBitmap*>(B)->Canvas();
+            if (M.Bitmap() != nullptr) {
+                host::TCanvas& Canvas = detail::TMatrixAccess::WritableBackBuffer(M).Canvas();
                 Canvas.Brush.Color = Op.Value;
                 const int Left = 4 * Op.Box[0];
                 const int Top = 4 * Op.Box[1];
