@@ -542,6 +542,11 @@ private:
 
     // Scroll frame pieces shared by both renderers (frame.cpp).
     void RunLetterCodes(_Pixel* Left, int Width);
+    // False only when RunLetterCodes(Left, Width) is sure to meet no letter code (the fast
+    // frame then skips its walks); read from FHeadIndex without walking the window.
+    [[nodiscard]] bool LetterCodesWithinReach(_Pixel* Left, int Width);
+    // Counts a column head appended to the stream (stream.cpp).
+    void IndexHead(const _Pixel& Head);
     // Walks the window's W LED columns from Left, executing digit codes; calls
     // Column(screen column, head, lit colour, unlit colour) for every LED column. A digit code
     // commits by OnlyOnePixelDataLeft when WalkBackToCommit is set (the literal frame), else by
@@ -618,6 +623,17 @@ private:
     // letter-code pass of a frame has nothing to do and is skipped. A column's kind is fixed
     // when it is attached.
     bool FStreamHasLetterCodes = false;
+    // The stream's heads by their place in it (0: FStreamHead), kept as columns are appended and
+    // emptied with the stream: how many heads and code heads there are, the places of the letter
+    // codes in ascending order, and one head whose place is known (the last left edge found).
+    struct THeadIndex {
+        int Heads = 0;
+        int Codes = 0;
+        std::vector<int> Letters;
+        const _Pixel* Known = nullptr;
+        int KnownPlace = 0;
+    };
+    THeadIndex FHeadIndex;
 
     // Renderer state
     bool FLiteralRenderer = false;

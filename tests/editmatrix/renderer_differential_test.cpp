@@ -80,6 +80,22 @@ TEST(RendererDifferentialCases, LetterCodesThatChangeTheGeometryInTheMiddleOfAFr
     ExpectSame(P);
 }
 
+// A stream much longer than the window, its letter codes far apart, over more than a lap: a
+// code in reach of the letter-code pass sets its colour again at every step, after the program
+// has set another one, and one out of reach does not.
+TEST(RendererDifferentialCases, LetterCodesOfALongMarqueeRunExactlyWhileWithinReach) {
+    TProgram P;
+    P.Ops = {Set(TotalVisible, 4),
+             Text("The @C00FF00quick brown fox jumps @B202020over the lazy dog @C0000FFand @S000001back"),
+             Set(Scroll, 1)};
+    for (int i = 0; i < 340; ++i) {
+        P.Ops.push_back(Set(ActiveLEDOnColor, 0xFF0000U + static_cast<unsigned>(i)));
+        P.Ops.push_back(Set(ActiveLEDOffColor, 0x000040U + static_cast<unsigned>(i)));
+        P.Ops.push_back(Of(TOpKind::ScrollStep));
+    }
+    ExpectSame(P);
+}
+
 TEST(RendererDifferentialCases, AScrollFrameCalledInEditModeWithALetterCodeKeepsTheNestedStaticFrame) {
     TProgram P;
     TOp Mini = Of(TOpKind::Paint, MiniPaint);

@@ -8,6 +8,8 @@
 // Digit codes run while the columns are drawn and change the colours and blinking of the columns
 // to their right; they commit for good just before they leave the window at the left.
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 
 #include "../grid.h"
 #include "../host_names.h"
@@ -192,6 +194,55 @@ void TEditMatrix::RunLetterCodes(_Pixel* Left, int Width) {
     }
 }
 
+// The letter-code pass walks forward from Left over Width LED columns and the codes among them
+// (Steps heads, at most Width + Codes), then back from where it stopped over Steps + 1 heads
+// that are not letter codes. With no letter code among the heads Left .. Left + Steps, the way
+// back stops at Left and nothing runs; so it is enough that none stands among the heads Left ..
+// Left + Width + Codes, wrapping. A stream of fewer heads than that (a window showing it more
+// than once) and a Left whose place is unknown are walked.
+bool TEditMatrix::LetterCodesWithinReach(_Pixel* Left, int Width) {
+    if (!FStreamHasLetterCodes) return false;
+    THeadIndex& Index = FHeadIndex;
+    const std::int64_t Reach = std::int64_t{Width} + Index.Codes;
+    if (Reach + 2 >= Index.Heads || Left == nullptr) return true;
+
+    // Left's place: the stream's first head, the head known last time, a few heads after it (a
+    // scroll step moves one LED column and the codes before it), or else counted from the start.
+    std::optional<int> Place;
+    if (Left == FStreamHead) {
+        Place = 0;
+    } else if (Index.Known != nullptr) {
+        const _Pixel* Head = Index.Known;
+        int At = Index.KnownPlace;
+        for (int Hop = 0; Hop < 8 && Head != Left; ++Hop) {
+            Head = Head->Next != 0 ? FPixelPool.At(Head->Next) : FStreamHead;
+            At = Head == FStreamHead ? 0 : At + 1;
+        }
+        if (Head == Left) Place = At;
+    }
+    if (!Place) {
+        const _Pixel* Head = FStreamHead;
+        for (int At = 0; At < Index.Heads && Head != nullptr; ++At) {
+            if (Head == Left) {
+                Place = At;
+                break;
+            }
+            Head = FPixelPool.At(Head->Next);
+        }
+    }
+    if (!Place) return true;
+    Index.Known = Left;
+    Index.KnownPlace = *Place;
+
+    const auto AnyWithin = [&Index](std::int64_t From, std::int64_t To) {
+        const auto It = std::lower_bound(Index.Letters.begin(), Index.Letters.end(), From);
+        return It != Index.Letters.end() && *It <= To;
+    };
+    const std::int64_t Last = *Place + Reach;
+    if (Last < Index.Heads) return AnyWithin(*Place, Last);
+    return AnyWithin(*Place, Index.Heads - 1) || AnyWithin(0, Last - Index.Heads);
+}
+
 // The column pass: screen columns 0..Width-1 from Left, wrapping; digit codes change the frame's
 // colours and blinking for the columns after them (and commit just before they leave), letter
 // codes are passed over. A lit cell of an LED column shows the lit colour, every other cell the
@@ -259,7 +310,7 @@ void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
     const int Width = static_cast<int>(FTotalVisible) * CellColumns;
     const unsigned FramesBefore = FFrameSerial;
     const TColor UnlitWindow = FOffColor;
-    if (Left != nullptr && FMiniRefresh) RunLetterCodes(Left, Width);
+    if (Left != nullptr && FMiniRefresh && LetterCodesWithinReach(Left, Width)) RunLetterCodes(Left, Width);
     const bool Nested = FFrameSerial != FramesBefore;
 
     // Everything from here on uses the geometry and colours left by the letter codes.

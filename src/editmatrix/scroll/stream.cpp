@@ -99,8 +99,16 @@ void TEditMatrix::AttachPixelPointers(_Pixel*& Head) {
         LinkRows(FPixelPool.IndexOf(FStreamTail), FPixelPool.IndexOf(Head));
     }
     if (Head->Up == 0 && Head->Value > 1) FStreamHasLetterCodes = true;
+    IndexHead(*Head);
     FStreamTail = Head;
     Head = nullptr;
+}
+
+void TEditMatrix::IndexHead(const _Pixel& Head) {
+    const bool Letter = Head.Up == 0 && Head.Value > 1;
+    if (Letter) FHeadIndex.Letters.push_back(FHeadIndex.Heads);
+    if (Letter || Head.Up != 0) ++FHeadIndex.Codes;
+    ++FHeadIndex.Heads;
 }
 
 // Links the column whose head is Right after the column whose head is Left, row by row from the
@@ -209,6 +217,7 @@ void TEditMatrix::CheckAlfaAndAttachExtended(const AnsiString& S) {
 void TEditMatrix::ClearPixelPointers() {
     FPixelPool.Release();
     FStreamHasLetterCodes = false;
+    FHeadIndex = {};
     FStreamHead = nullptr;
     FStreamTail = nullptr;
     // Left pointing at a freed cell it would be a trap for any later frame or scroll step.
@@ -240,6 +249,7 @@ void TEditMatrix::AttachCharacterColumns(Byte Character) {
     } else {
         LinkRows(FPixelPool.IndexOf(FStreamTail), First);
     }
+    FHeadIndex.Heads += static_cast<int>(Columns);
     FStreamTail = Run + GlyphRows * (CellColumns - 1);
 }
 
@@ -351,6 +361,7 @@ void TEditMatrix::InitScroll() {
     // be faulted in again) and those the new stream does not need are freed after the build.
     FPixelPool.Recycle();
     FStreamHasLetterCodes = false;
+    FHeadIndex = {};
     FStreamHead = nullptr;
     FStreamTail = nullptr;
     FScrollPos = nullptr;
