@@ -18,9 +18,11 @@
 //
 // Then, in the same run, N Qt Quick EditMatrix items of the same geometry in one QQuickWindow
 // (frames shown: textures made from copied frames), beside the strip peer's figure of the same N.
-// Usage: qt_live_bench [--seconds S] [--counts 1,16,64,256] [--quick-counts 1,64,256] [--ours-only]
-//   (default 3 s a measurement; an empty --quick-counts "" leaves the Qt Quick rows out;
-//   --ours-only measures no peer, for a profiler to see only our widgets). The
+// Every figure is the median of --rounds rounds (3 unless told), the kinds of one N measured in
+// turn in each round.
+// Usage: qt_live_bench [--seconds S] [--rounds R] [--counts 1,16,64,256] [--quick-counts 1,64,256]
+//   [--ours-only] (default 2 s a measurement; an empty --quick-counts "" leaves the Qt Quick rows
+//   out; --ours-only measures no peer, for a profiler to see only our widgets). The
 //   marquees' step mode is the widget sets' default (the step clock); VYR_STEP_MODE=threads
 //   measures the OS-thread mode.
 #include <sys/resource.h>
@@ -32,6 +34,7 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QGridLayout>
 #include <QtWidgets/QWidget>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -290,6 +293,16 @@ TResult MeasureQuick(int N, double RunSeconds) {
 }
 #endif
 
+// The measurement with the median CPU per frame (the first of the two middle ones), or an empty
+// one for none.
+TResult Median(std::vector<TResult> Results) {
+    if (Results.empty()) return {};
+    const auto Middle = Results.begin() + static_cast<std::ptrdiff_t>((Results.size() - 1) / 2);
+    std::nth_element(Results.begin(), Middle, Results.end(),
+                     [](const TResult& A, const TResult& B) { return A.CpuPerFrameUs < B.CpuPerFrameUs; });
+    return *Middle;
+}
+
 std::vector<int> ParseCounts(const std::string& Csv) {
     std::vector<int> Counts;
     std::stringstream List(Csv);
@@ -305,7 +318,8 @@ std::vector<int> ParseCounts(const std::string& Csv) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication App(argc, argv);
-    double RunSeconds = 3;
+    double RunSeconds = 2;
+    int Rounds = 3;
     std::vector<int> Counts{1, 16, 64, 256};
     std::vector<int> QuickCounts{1, 64, 256};
     bool OursOnly = false;
@@ -315,6 +329,8 @@ int main(int argc, char** argv) {
             OursOnly = true;
         } else if (i + 1 == argc) {
             break;
+        } else if (Arg == "--rounds") {
+            Rounds = std::max(1, std::stoi(argv[i + 1]));
         } else if (Arg == "--seconds") {
             RunSeconds = std::stod(argv[i + 1]);
         } else if (Arg == "--counts") {
@@ -329,9 +345,20 @@ int main(int argc, char** argv) {
         "threads ours | RSS ours |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     for (const int N : Counts) {
-        const TResult O = Measure(EKind::Ours, N, RunSeconds);
-        const TResult L = OursOnly ? TResult{} : Measure(EKind::PerLed, N, RunSeconds);
-        const TResult S = OursOnly ? TResult{} : Measure(EKind::Strip, N, RunSeconds);
+        // Rounds of the three kinds one after the other, so that a change in the machine's load
+        // falls on all of them; each column is the median of its rounds.
+        std::vector<TResult> Ours;
+        std::vector<TResult> PerLed;
+        std::vector<TResult> Strips;
+        for (int Round = 0; Round < Rounds; ++Round) {
+            Ours.push_back(Measure(EKind::Ours, N, RunSeconds));
+            if (OursOnly) continue;
+            PerLed.push_back(Measure(EKind::PerLed, N, RunSeconds));
+            Strips.push_back(Measure(EKind::Strip, N, RunSeconds));
+        }
+        const TResult O = Median(Ours);
+        const TResult L = Median(PerLed);
+        const TResult S = Median(Strips);
         std::printf("| %d | %.1f us | %.1f us | %.1f us | %.2fx | %.0f (%.0f) | %.0f | %.0f | %ld | %.1f MiB |\n", N,
                     O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs,
                     S.CpuPerFrameUs > 0 ? O.CpuPerFrameUs / S.CpuPerFrameUs : 0.0, O.FramesPerWidgetPerSecond,
@@ -346,7 +373,9 @@ int main(int argc, char** argv) {
         std::printf("|---|---|---|---|---|---|---|\n");
     }
     for (const int N : QuickCounts) {
-        const TResult Q = MeasureQuick(N, RunSeconds);
+        std::vector<TResult> Items;
+        for (int Round = 0; Round < Rounds; ++Round) Items.push_back(MeasureQuick(N, RunSeconds));
+        const TResult Q = Median(Items);
         double Strip = 0;
         for (const auto& [Count, Us] : StripUs) {
             if (Count == N) Strip = Us;
