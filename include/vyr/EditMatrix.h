@@ -540,20 +540,29 @@ private:
     // The index of Colour in FFramePalette, added if missing.
     std::uint16_t PaletteIndex(host::TColor Colour);
 
-    // Scroll frame pieces shared by both renderers (frame.cpp).
+    // Scroll frame pieces shared by both renderers (frame.cpp). The walks go along the stream's
+    // heads through a cursor: by the links (THeadLinks, any stream) or by place in FHeadIndex
+    // (THeadPlaces, which reads no cell of an LED column).
+    class THeadLinks;
+    class THeadPlaces;
     void RunLetterCodes(_Pixel* Left, int Width);
-    // False only when RunLetterCodes(Left, Width) is sure to meet no letter code (the fast
-    // frame then skips its walks); read from FHeadIndex without walking the window.
-    [[nodiscard]] bool LetterCodesWithinReach(_Pixel* Left, int Width);
-    // Counts a column head appended to the stream (stream.cpp).
-    void IndexHead(const _Pixel& Head);
-    // Walks the window's W LED columns from Left, executing digit codes; calls
-    // Column(screen column, head, lit colour, unlit colour) for every LED column. A digit code
-    // commits by OnlyOnePixelDataLeft when WalkBackToCommit is set (the literal frame), else by
-    // the LED columns the walk has counted since it last stood on Left (same answer, without a
-    // walk back per code).
-    template <typename TColumnFn>
-    void WalkScrollWindow(_Pixel* Left, int Width, bool WalkBackToCommit, TColumnFn&& Column);
+    template <typename THeads>
+    void RunLetterCodesAlong(THeads Heads, int Width);
+    // Left's place in FHeadIndex, when the index holds it.
+    [[nodiscard]] std::optional<int> PlaceOf(const _Pixel* Left);
+    // False only when the letter-code pass from the head at Place is sure to meet no letter
+    // code, read from FHeadIndex without a walk.
+    [[nodiscard]] bool LetterCodesWithinReach(int Place, int Width) const;
+    // Counts a column head appended to the stream; Kind as THeadIndex::Kinds holds it
+    // (stream.cpp).
+    void IndexHead(_Pixel* Head, std::uint8_t Kind);
+    // Walks the window's W LED columns from the cursor's head (the left edge, Left), executing
+    // digit codes; calls Column(screen column, cursor, lit colour, unlit colour) for every LED
+    // column. A digit code commits by OnlyOnePixelDataLeft when WalkBackToCommit is set (the
+    // literal frame), else by the LED columns the walk has counted since it last stood on Left
+    // (same answer, without a walk back per code).
+    template <typename THeads, typename TColumnFn>
+    void WalkScrollWindow(THeads Heads, _Pixel* Left, int Width, bool WalkBackToCommit, TColumnFn&& Column);
     // RunAlfaState with the commit decided by the caller (Commit: whether a code "0" to "3"
     // makes its effect permanent).
     void ApplyDigitCode(const _Pixel* Code, bool Commit, bool& Steady, host::TColor& BlinkOff, host::TColor& On,
@@ -624,13 +633,17 @@ private:
     // when it is attached.
     bool FStreamHasLetterCodes = false;
     // The stream's heads by their place in it (0: FStreamHead), kept as columns are appended and
-    // emptied with the stream: how many heads and code heads there are, the places of the letter
-    // codes in ascending order, and one head whose place is known (the last left edge found).
+    // emptied with the stream: each head and its kind (an LED column of a character: its lit
+    // rows as bits, row 0 lowest; or one of the kinds below), how many are codes, the places
+    // of the letter codes in ascending order, and the place of the last left edge looked up.
     struct THeadIndex {
-        int Heads = 0;
+        static constexpr std::uint8_t OtherColumn = 0x80;  // an LED column whose cells are read
+        static constexpr std::uint8_t DigitCode = 0x81;
+        static constexpr std::uint8_t LetterCode = 0x82;
+        std::vector<_Pixel*> Heads;
+        std::vector<std::uint8_t> Kinds;
         int Codes = 0;
         std::vector<int> Letters;
-        const _Pixel* Known = nullptr;
         int KnownPlace = 0;
     };
     THeadIndex FHeadIndex;
@@ -638,9 +651,16 @@ private:
     // Renderer state
     bool FLiteralRenderer = false;
     unsigned FFrameSerial = 0;
-    std::vector<std::uint16_t> FFrameInk;
-    std::vector<host::TColor> FFramePalette;
-    std::vector<std::uint8_t> FFrameBytes;  // pixel patterns of the LEDs being painted
+    // A fast frame's working memory: each LED's colour as an index into the palette, the
+    // palette, and the pixel patterns of the LEDs being painted. A frame fills it and paints
+    // from it with no other frame in between (a nested frame runs before), so the controls of a
+    // thread share one, which stays in the cache where many marquees each fetch their own.
+    struct TFrameScratch {
+        std::vector<std::uint16_t> Ink;
+        std::vector<host::TColor> Palette;
+        std::vector<std::uint8_t> Bytes;
+    };
+    [[nodiscard]] static TFrameScratch& FrameScratch();
     // Every pixel of the back buffer holds the same colour: set when this frame's ClearDisplay
     // filled the whole buffer, cleared when a frame begins and by the next PaintLEDGrid, so it
     // never outlives the frame in which nothing else wrote the buffer.

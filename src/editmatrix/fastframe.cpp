@@ -1,5 +1,5 @@
 // The fast renderer: the static frame and the cursor bar decide the colour of every LED first
-// (FFrameInk, an index into FFramePalette per LED) and then hand the grid to the LED painter
+// (an index into the frame's palette per LED, TFrameScratch) and then hand the grid to the LED painter
 // (ledpainter.h), which writes each pixel row once; the scroll frame decides its LEDs in
 // scroll/frame.cpp and is painted the same way. No LED is drawn unlit and then lit.
 //
@@ -35,15 +35,22 @@ int TEditMatrix::VisibleLEDColumns() const {
     return FBitmap ? LEDGeometry().ColumnsStartingWithin(FBitmap->Width()) : 0;
 }
 
+TEditMatrix::TFrameScratch& TEditMatrix::FrameScratch() {
+    thread_local TFrameScratch Scratch;
+    return Scratch;
+}
+
 std::uint16_t TEditMatrix::PaletteIndex(TColor Colour) {
-    for (std::size_t i = 0; i < FFramePalette.size(); ++i) {
-        if (FFramePalette[i] == Colour) return static_cast<std::uint16_t>(i);
+    std::vector<TColor>& Palette = FrameScratch().Palette;
+    for (std::size_t i = 0; i < Palette.size(); ++i) {
+        if (Palette[i] == Colour) return static_cast<std::uint16_t>(i);
     }
-    FFramePalette.push_back(Colour);
-    return static_cast<std::uint16_t>(FFramePalette.size() - 1);
+    Palette.push_back(Colour);
+    return static_cast<std::uint16_t>(Palette.size() - 1);
 }
 
 void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Columns) {
+    TFrameScratch& Scratch = FrameScratch();
     static_assert(KeepInk == led::KeepInk);
     // Rows of a buffer cleared whole in this frame, with nothing drawn since, are equal without
     // comparing them.
@@ -54,9 +61,9 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
     if (!FastRendererApplies()) {
         for (int r = 0; r < Rows; ++r) {
             for (int c = 0; c < Columns; ++c) {
-                const std::uint16_t Ink = FFrameInk[static_cast<std::size_t>(r) * static_cast<std::size_t>(Columns) +
-                                                    static_cast<std::size_t>(c)];
-                if (Ink != KeepInk) PutLED(FirstColumn + c, FirstRow + r, FFramePalette[Ink]);
+                const std::uint16_t Ink = Scratch.Ink[static_cast<std::size_t>(r) * static_cast<std::size_t>(Columns) +
+                                                      static_cast<std::size_t>(c)];
+                if (Ink != KeepInk) PutLED(FirstColumn + c, FirstRow + r, Scratch.Palette[Ink]);
             }
         }
         return;
@@ -71,9 +78,9 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
                              .Rows = Rows,
                              .FirstColumn = FirstColumn,
                              .Columns = Columns,
-                             .Ink = FFrameInk.data(),
-                             .Palette = FFramePalette.data(),
-                             .PaletteSize = FFramePalette.size()};
+                             .Ink = Scratch.Ink.data(),
+                             .Palette = Scratch.Palette.data(),
+                             .PaletteSize = Scratch.Palette.size()};
     const led::TGeometry Geometry = LEDGeometry();
     const TMatchedGrid Painted{.Size = Geometry.Size,
                                .Distance = Geometry.Distance,
@@ -85,7 +92,7 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
                                .FirstColumn = FirstColumn,
                                .Columns = Columns};
     const bool RowsMatch = Uniform || FMatchedGrid == Painted;
-    if (led::TLEDPainter(Geometry, FFrameBytes).Paint(Out, Grid, RowsMatch)) {
+    if (led::TLEDPainter(Geometry, Scratch.Bytes).Paint(Out, Grid, RowsMatch)) {
         FMatchedGrid = Painted;
     } else {
         FMatchedGrid.reset();
@@ -96,22 +103,23 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
 // included when it is in the window) lit where their bits are set, the cursor bar lit in edit
 // mode; the gap columns and row 7 stay unlit.
 void TEditMatrix::FastTotalRedraw(bool Resize, bool Clear) {
+    TFrameScratch& Scratch = FrameScratch();
     BeginFrame();
     ReshapeOrClear(Resize, Clear);
     const int Rows = FScroll ? GlyphRows : EditRows;
     const int Columns = std::min(CellColumns * int{FTotalVisible}, VisibleLEDColumns());
     const auto Stride = static_cast<std::size_t>(std::max(Columns, 0));
-    FFramePalette.clear();
+    Scratch.Palette.clear();
     const std::uint16_t Unlit = PaletteIndex(FOffColor);
     const std::uint16_t Lit = PaletteIndex(FOnColor);
-    FFrameInk.assign(static_cast<std::size_t>(Rows) * Stride, Unlit);
+    Scratch.Ink.assign(static_cast<std::size_t>(Rows) * Stride, Unlit);
 
     int Cell = 0;
     for (const Node* N = FVisibleNode; N != nullptr && Cell < FTotalVisible && CellColumns * Cell < Columns;
          N = N->NextNode, ++Cell) {
         const Byte* Glyph = &FCharTable[GlyphColumns * std::size_t{N->Character}];
         for (int j = 0; j < GlyphColumns && CellColumns * Cell + j < Columns; ++j) {
-            std::uint16_t* Ink = FFrameInk.data() + CellColumns * Cell + j;
+            std::uint16_t* Ink = Scratch.Ink.data() + CellColumns * Cell + j;
             for (int r = 0; r < GlyphRows; ++r, Ink += Stride) {
                 if (((Glyph[j] >> GlyphBit(r)) & 1) != 0) *Ink = Lit;
             }
@@ -119,7 +127,7 @@ void TEditMatrix::FastTotalRedraw(bool Resize, bool Clear) {
     }
     if (const int Slot = CursorBarSlot(); Slot >= 0) {
         for (int j = 0; j < GlyphColumns && CellColumns * Slot + j < Columns; ++j) {
-            FFrameInk[CursorRow * Stride + static_cast<std::size_t>(CellColumns * Slot + j)] = Lit;
+            Scratch.Ink[CursorRow * Stride + static_cast<std::size_t>(CellColumns * Slot + j)] = Lit;
         }
     }
     PaintLEDGrid(0, Rows, 0, Columns);
@@ -127,13 +135,14 @@ void TEditMatrix::FastTotalRedraw(bool Resize, bool Clear) {
 }
 
 void TEditMatrix::FastMakeCursor(bool Show) {
+    TFrameScratch& Scratch = FrameScratch();
     const int Slot = CursorBarSlot();
     if (Slot < 0) return;
     const int First = CellColumns * Slot;
     const int Columns = std::min(GlyphColumns, VisibleLEDColumns() - First);
     if (Columns <= 0) return;
-    FFramePalette.clear();
-    FFrameInk.assign(static_cast<std::size_t>(Columns), PaletteIndex(Show ? FOnColor : FOffColor));
+    Scratch.Palette.clear();
+    Scratch.Ink.assign(static_cast<std::size_t>(Columns), PaletteIndex(Show ? FOnColor : FOffColor));
     PaintLEDGrid(CursorRow, 1, First, Columns);
 }
 

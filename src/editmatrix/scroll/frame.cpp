@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "../grid.h"
 #include "../host_names.h"
@@ -161,25 +162,71 @@ void TEditMatrix::LiteralTotalScrollRedraw(bool Recalc, bool Clear) {
     FTotalRefresh = false;
 }
 
+// The two cursors along the stream's heads. THeadLinks follows the links, as the stream
+// defines its order; THeadPlaces steps through FHeadIndex, which holds the same heads in the
+// same order, and answers an LED column's lit rows without reading its cells.
+class TEditMatrix::THeadLinks {
+public:
+    THeadLinks(const TEditMatrix& M, _Pixel* Left) : FM(M), FLeft(Left), FHead(Left) {}
+    [[nodiscard]] _Pixel* Head() const { return FHead; }
+    [[nodiscard]] bool AtLeft() const { return FHead == FLeft; }
+    [[nodiscard]] bool operator==(const THeadLinks& Other) const { return FHead == Other.FHead; }
+    [[nodiscard]] bool IsDigit() const { return IsDigitCode(FHead); }
+    [[nodiscard]] bool IsLetter() const { return IsLetterCode(FHead); }
+    [[nodiscard]] bool IsLED() const { return IsLEDColumn(FHead); }
+    // The cells are always read.
+    [[nodiscard]] static std::uint8_t Kind() { return THeadIndex::OtherColumn; }
+    void Next() { FM.GoToNextPixel(FHead); }
+    void Back() { FM.GoToPastPixel(FHead); }
+
+private:
+    const TEditMatrix& FM;
+    _Pixel* FLeft;
+    _Pixel* FHead;
+};
+
+class TEditMatrix::THeadPlaces {
+public:
+    THeadPlaces(const THeadIndex& Index, int Left) : FIndex(Index), FLeft(Left), FPlace(Left) {}
+    [[nodiscard]] _Pixel* Head() const { return FIndex.Heads[static_cast<std::size_t>(FPlace)]; }
+    [[nodiscard]] bool AtLeft() const { return FPlace == FLeft; }
+    [[nodiscard]] bool operator==(const THeadPlaces& Other) const { return FPlace == Other.FPlace; }
+    [[nodiscard]] bool IsDigit() const { return Kind() == THeadIndex::DigitCode; }
+    [[nodiscard]] bool IsLetter() const { return Kind() == THeadIndex::LetterCode; }
+    [[nodiscard]] bool IsLED() const { return Kind() <= THeadIndex::OtherColumn; }
+    [[nodiscard]] std::uint8_t Kind() const { return FIndex.Kinds[static_cast<std::size_t>(FPlace)]; }
+    void Next() { FPlace = FPlace + 1 == Count() ? 0 : FPlace + 1; }
+    void Back() { FPlace = FPlace == 0 ? Count() - 1 : FPlace - 1; }
+
+private:
+    [[nodiscard]] int Count() const { return static_cast<int>(FIndex.Heads.size()); }
+    const THeadIndex& FIndex;
+    int FLeft;
+    int FPlace;
+};
+
 // Letter codes: those in the window and the first head after it, the rightmost of each letter
 // only. Letter codes are not counted on the way back, so the walk reaches as many heads left of
 // the window as there are letter codes in the range.
-void TEditMatrix::RunLetterCodes(_Pixel* Left, int Width) {
+void TEditMatrix::RunLetterCodes(_Pixel* Left, int Width) { RunLetterCodesAlong(THeadLinks(*this, Left), Width); }
+
+template <typename THeads>
+void TEditMatrix::RunLetterCodesAlong(THeads Heads, int Width) {
     if (!FStreamHasLetterCodes) return;  // the walks below would find nothing to run
     AnsiString Executed;
     int Steps = 0;
     int LEDs = 0;
-    _Pixel* Head = Left;
     while (LEDs < Width) {
-        if (IsLEDColumn(Head)) ++LEDs;
+        if (Heads.IsLED()) ++LEDs;
         ++Steps;
-        GoToNextPixel(Head);
-        if (Head == Left && LEDs == 0) break;  // no LED column in the stream at all
+        Heads.Next();
+        if (Heads.AtLeft() && LEDs == 0) break;  // no LED column in the stream at all
     }
     int Counted = 0;
-    _Pixel* const End = Head;
+    const THeads End = Heads;
     for (;;) {
-        if (IsLetterCode(Head)) {
+        if (Heads.IsLetter()) {
+            _Pixel* const Head = Heads.Head();
             const auto Letter = static_cast<char>(Head->Value);
             if (!IsCharInString(Letter, Executed)) {
                 Executed.push_back(Letter);
@@ -189,9 +236,28 @@ void TEditMatrix::RunLetterCodes(_Pixel* Left, int Width) {
             ++Counted;
             if (Counted == Steps + 1) break;
         }
-        GoToPastPixel(Head);
-        if (Head == End && Counted == 0) break;  // only letter codes in the stream
+        Heads.Back();
+        if (Heads == End && Counted == 0) break;  // only letter codes in the stream
     }
+}
+
+// Left's place: the one looked up last time, a few places after it (a scroll step moves one LED
+// column on, past the codes before it), or else found by a search of the index.
+std::optional<int> TEditMatrix::PlaceOf(const _Pixel* Left) {
+    THeadIndex& Index = FHeadIndex;
+    const auto Count = static_cast<int>(Index.Heads.size());
+    if (Left == nullptr || Count == 0) return std::nullopt;
+    int Place = std::clamp(Index.KnownPlace, 0, Count - 1);
+    for (int Hop = 0; Hop < 8 && Index.Heads[static_cast<std::size_t>(Place)] != Left; ++Hop) {
+        Place = Place + 1 == Count ? 0 : Place + 1;
+    }
+    if (Index.Heads[static_cast<std::size_t>(Place)] != Left) {
+        const auto It = std::find(Index.Heads.begin(), Index.Heads.end(), Left);
+        if (It == Index.Heads.end()) return std::nullopt;
+        Place = static_cast<int>(It - Index.Heads.begin());
+    }
+    Index.KnownPlace = Place;
+    return Place;
 }
 
 // The letter-code pass walks forward from Left over Width LED columns and the codes among them
@@ -199,56 +265,28 @@ void TEditMatrix::RunLetterCodes(_Pixel* Left, int Width) {
 // that are not letter codes. With no letter code among the heads Left .. Left + Steps, the way
 // back stops at Left and nothing runs; so it is enough that none stands among the heads Left ..
 // Left + Width + Codes, wrapping. A stream of fewer heads than that (a window showing it more
-// than once) and a Left whose place is unknown are walked.
-bool TEditMatrix::LetterCodesWithinReach(_Pixel* Left, int Width) {
+// than once) is walked.
+bool TEditMatrix::LetterCodesWithinReach(int Place, int Width) const {
     if (!FStreamHasLetterCodes) return false;
-    THeadIndex& Index = FHeadIndex;
+    const THeadIndex& Index = FHeadIndex;
+    const auto Count = static_cast<std::int64_t>(Index.Heads.size());
     const std::int64_t Reach = std::int64_t{Width} + Index.Codes;
-    if (Reach + 2 >= Index.Heads || Left == nullptr) return true;
-
-    // Left's place: the stream's first head, the head known last time, a few heads after it (a
-    // scroll step moves one LED column and the codes before it), or else counted from the start.
-    std::optional<int> Place;
-    if (Left == FStreamHead) {
-        Place = 0;
-    } else if (Index.Known != nullptr) {
-        const _Pixel* Head = Index.Known;
-        int At = Index.KnownPlace;
-        for (int Hop = 0; Hop < 8 && Head != Left; ++Hop) {
-            Head = Head->Next != 0 ? FPixelPool.At(Head->Next) : FStreamHead;
-            At = Head == FStreamHead ? 0 : At + 1;
-        }
-        if (Head == Left) Place = At;
-    }
-    if (!Place) {
-        const _Pixel* Head = FStreamHead;
-        for (int At = 0; At < Index.Heads && Head != nullptr; ++At) {
-            if (Head == Left) {
-                Place = At;
-                break;
-            }
-            Head = FPixelPool.At(Head->Next);
-        }
-    }
-    if (!Place) return true;
-    Index.Known = Left;
-    Index.KnownPlace = *Place;
-
+    if (Reach + 2 >= Count) return true;
     const auto AnyWithin = [&Index](std::int64_t From, std::int64_t To) {
         const auto It = std::lower_bound(Index.Letters.begin(), Index.Letters.end(), From);
         return It != Index.Letters.end() && *It <= To;
     };
-    const std::int64_t Last = *Place + Reach;
-    if (Last < Index.Heads) return AnyWithin(*Place, Last);
-    return AnyWithin(*Place, Index.Heads - 1) || AnyWithin(0, Last - Index.Heads);
+    const std::int64_t Last = Place + Reach;
+    if (Last < Count) return AnyWithin(Place, Last);
+    return AnyWithin(Place, Count - 1) || AnyWithin(0, Last - Count);
 }
 
 // The column pass: screen columns 0..Width-1 from Left, wrapping; digit codes change the frame's
 // colours and blinking for the columns after them (and commit just before they leave), letter
 // codes are passed over. A lit cell of an LED column shows the lit colour, every other cell the
 // unlit one; both are fixed per column, since nothing changes within a column.
-template <typename TColumnFn>
-void TEditMatrix::WalkScrollWindow(_Pixel* Left, int Width, bool WalkBackToCommit, TColumnFn&& Column) {
+template <typename THeads, typename TColumnFn>
+void TEditMatrix::WalkScrollWindow(THeads Heads, _Pixel* Left, int Width, bool WalkBackToCommit, TColumnFn&& Column) {
     bool Steady = !FBlinking;
     TColor BlinkOff = FScrollBlinkOffColor;
     TColor On = FScrollOnColor;
@@ -259,23 +297,23 @@ void TEditMatrix::WalkScrollWindow(_Pixel* Left, int Width, bool WalkBackToCommi
     // shows the stream more than once, that Left is the one of the current lap, which is where
     // this count starts again.
     int SinceLeft = 0;
-    _Pixel* Head = Left;
     while (Screen < Width) {
-        if (Head == Left) SinceLeft = 0;
-        if (IsDigitCode(Head)) {
+        if (Heads.AtLeft()) SinceLeft = 0;
+        if (Heads.IsDigit()) {
+            _Pixel* const Head = Heads.Head();
             if (WalkBackToCommit) {
                 RunAlfaState(Head, Left, Steady, BlinkOff, On, Off);
             } else {
-                const bool Commit = CommitsWhenLeaving(Head) && (Head == Left || SinceLeft == 1);
+                const bool Commit = CommitsWhenLeaving(Head) && (Heads.AtLeft() || SinceLeft == 1);
                 ApplyDigitCode(Head, Commit, Steady, BlinkOff, On, Off);
             }
-        } else if (!IsLetterCode(Head)) {
-            Column(Screen, static_cast<const _Pixel*>(Head), Steady || (FBlinking && FBlinkState) ? On : BlinkOff, Off);
+        } else if (!Heads.IsLetter()) {
+            Column(Screen, std::as_const(Heads), Steady || (FBlinking && FBlinkState) ? On : BlinkOff, Off);
             ++Screen;
             ++SinceLeft;
         }
-        GoToNextPixel(Head);
-        if (Head == Left && Screen == 0) break;  // no LED column in the stream at all
+        Heads.Next();
+        if (Heads.AtLeft() && Screen == 0) break;  // no LED column in the stream at all
     }
 }
 
@@ -286,12 +324,14 @@ void TEditMatrix::WriteScrollText() {
         if (FMiniRefresh) RunLetterCodes(Left, Width);
         // A letter code's setter may have rebuilt the back buffer with a new geometry; the LEDs
         // below are placed with the geometry in force now.
-        WalkScrollWindow(Left, Width, true, [this](int Screen, const _Pixel* Head, TColor Lit, TColor Unlit) {
-            const _Pixel* Cell = Head;
-            for (int Row = 0; Row < GlyphRows && Cell != nullptr; ++Row, Cell = FPixelPool.At(Cell->Down)) {
-                PutLED(Screen, Row, Cell->Value == 1 ? Lit : Unlit);
-            }
-        });
+        WalkScrollWindow(THeadLinks(*this, Left), Left, Width, true,
+                         [this](int Screen, const THeadLinks& Heads, TColor Lit, TColor Unlit) {
+                             const _Pixel* Cell = Heads.Head();
+                             for (int Row = 0; Row < GlyphRows && Cell != nullptr;
+                                  ++Row, Cell = FPixelPool.At(Cell->Down)) {
+                                 PutLED(Screen, Row, Cell->Value == 1 ? Lit : Unlit);
+                             }
+                         });
     }
     FMiniRefresh = true;
 }
@@ -304,21 +344,30 @@ void TEditMatrix::WriteScrollText() {
 // frame, that frame cleared the buffer and drew a whole window after the unlit one, so those
 // LEDs keep what it drew.
 void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
+    TFrameScratch& Scratch = FrameScratch();
     BeginFrame();
     ReshapeOrClear(Recalc, Clear);
     _Pixel* const Left = FScrollPos != nullptr ? FScrollPos : FStreamHead;
     const int Width = static_cast<int>(FTotalVisible) * CellColumns;
     const unsigned FramesBefore = FFrameSerial;
     const TColor UnlitWindow = FOffColor;
-    if (Left != nullptr && FMiniRefresh && LetterCodesWithinReach(Left, Width)) RunLetterCodes(Left, Width);
+    // The walks go by place where the index holds Left (always, but for a stream built by hand).
+    const std::optional<int> Place = PlaceOf(Left);
+    if (Left != nullptr && FMiniRefresh) {
+        if (!Place) {
+            RunLetterCodes(Left, Width);
+        } else if (LetterCodesWithinReach(*Place, Width)) {
+            RunLetterCodesAlong(THeadPlaces(FHeadIndex, *Place), Width);
+        }
+    }
     const bool Nested = FFrameSerial != FramesBefore;
 
     // Everything from here on uses the geometry and colours left by the letter codes.
     const int Rows = FScroll ? GlyphRows : EditRows;
     const int Columns = std::min(Width, VisibleLEDColumns());
     const auto Stride = static_cast<std::size_t>(Columns);
-    FFramePalette.clear();
-    FFrameInk.assign(static_cast<std::size_t>(Rows) * Stride, Nested ? KeepInk : PaletteIndex(UnlitWindow));
+    Scratch.Palette.clear();
+    Scratch.Ink.assign(static_cast<std::size_t>(Rows) * Stride, Nested ? KeepInk : PaletteIndex(UnlitWindow));
     if (Left != nullptr) {
         // The colours of the previous column are remembered, so that the palette is searched
         // only where a digit code changed a colour.
@@ -327,7 +376,7 @@ void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
         std::uint16_t LitInk = 0;
         std::uint16_t UnlitInk = 0;
         bool Known = false;
-        WalkScrollWindow(Left, Width, false, [&](int Screen, const _Pixel* Head, TColor Lit, TColor Unlit) {
+        const auto Column = [&](int Screen, const auto& Heads, TColor Lit, TColor Unlit) {
             if (Screen >= Columns) return;
             if (!Known || Lit != LastLit || Unlit != LastUnlit) {
                 LitInk = PaletteIndex(Lit);
@@ -336,24 +385,25 @@ void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
                 LastUnlit = Unlit;
                 Known = true;
             }
-            std::uint16_t* Ink = FFrameInk.data() + Screen;
-            // The columns built from characters are seven adjacent cells with adjacent indices:
-            // their values are read without following the Down chain one load after another.
-            const TPixelLink Below = Head->Down;
-            if (FPixelPool.IsRun(Below, Head + 1, GlyphRows - 1) && Head[1].Down == Below + 1 &&
-                Head[2].Down == Below + 2 && Head[3].Down == Below + 3 && Head[4].Down == Below + 4 &&
-                Head[5].Down == Below + 5) {
+            std::uint16_t* Ink = Scratch.Ink.data() + Screen;
+            // A character's column: its lit rows come from the index, no cell is read.
+            if (const std::uint8_t Kind = Heads.Kind(); Kind < THeadIndex::OtherColumn) {
                 for (int Row = 0; Row < GlyphRows; ++Row, Ink += Stride) {
-                    *Ink = Head[Row].Value == 1 ? LitInk : UnlitInk;
+                    *Ink = ((Kind >> Row) & 1) != 0 ? LitInk : UnlitInk;
                 }
                 return;
             }
-            const _Pixel* Cell = Head;
+            const _Pixel* Cell = Heads.Head();
             for (int Row = 0; Row < GlyphRows && Cell != nullptr;
                  ++Row, Cell = FPixelPool.At(Cell->Down), Ink += Stride) {
                 *Ink = Cell->Value == 1 ? LitInk : UnlitInk;
             }
-        });
+        };
+        if (Place) {
+            WalkScrollWindow(THeadPlaces(FHeadIndex, *Place), Left, Width, false, Column);
+        } else {
+            WalkScrollWindow(THeadLinks(*this, Left), Left, Width, false, Column);
+        }
     }
     PaintLEDGrid(0, Rows, 0, Columns);
     FMiniRefresh = true;

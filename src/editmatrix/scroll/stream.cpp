@@ -99,16 +99,18 @@ void TEditMatrix::AttachPixelPointers(_Pixel*& Head) {
         LinkRows(FPixelPool.IndexOf(FStreamTail), FPixelPool.IndexOf(Head));
     }
     if (Head->Up == 0 && Head->Value > 1) FStreamHasLetterCodes = true;
-    IndexHead(*Head);
+    IndexHead(Head, Head->Up != 0     ? THeadIndex::DigitCode
+                    : Head->Value > 1 ? THeadIndex::LetterCode
+                                      : THeadIndex::OtherColumn);
     FStreamTail = Head;
     Head = nullptr;
 }
 
-void TEditMatrix::IndexHead(const _Pixel& Head) {
-    const bool Letter = Head.Up == 0 && Head.Value > 1;
-    if (Letter) FHeadIndex.Letters.push_back(FHeadIndex.Heads);
-    if (Letter || Head.Up != 0) ++FHeadIndex.Codes;
-    ++FHeadIndex.Heads;
+void TEditMatrix::IndexHead(_Pixel* Head, std::uint8_t Kind) {
+    if (Kind == THeadIndex::LetterCode) FHeadIndex.Letters.push_back(static_cast<int>(FHeadIndex.Heads.size()));
+    if (Kind == THeadIndex::LetterCode || Kind == THeadIndex::DigitCode) ++FHeadIndex.Codes;
+    FHeadIndex.Heads.push_back(Head);
+    FHeadIndex.Kinds.push_back(Kind);
 }
 
 // Links the column whose head is Right after the column whose head is Left, row by row from the
@@ -235,13 +237,16 @@ void TEditMatrix::AttachCharacterColumns(Byte Character) {
     const TPixelLink First = FPixelPool.NewRunIndex(Rows * Columns);  // the run's cells have adjacent indices
     _Pixel* const Run = FPixelPool.At(First);
     const Byte* const Glyph = &FCharTable[GlyphColumns * std::size_t{Character}];
+    static_assert(GlyphRows < 8, "a column's lit rows are bits below THeadIndex::OtherColumn");
+    std::array<std::uint8_t, CellColumns> Lit{};  // each column's lit rows, for the head index
     for (TPixelLink k = 0; k < Columns; ++k) {
         const Byte Bits = k < static_cast<TPixelLink>(GlyphColumns) ? Glyph[k] : Byte{0};
         for (TPixelLink Row = 0; Row < Rows; ++Row) {
             const TPixelLink Cell = First + Rows * k + Row;
-            new (Run + (Cell - First))
-                _Pixel{static_cast<Byte>((Bits >> GlyphBit(static_cast<int>(Row))) & 1), k > 0 ? Cell - Rows : 0,
-                       k < Columns - 1 ? Cell + Rows : 0, Row > 0 ? Cell - 1 : 0, Row < Rows - 1 ? Cell + 1 : 0};
+            const auto Value = static_cast<Byte>((Bits >> GlyphBit(static_cast<int>(Row))) & 1);
+            Lit[k] = static_cast<std::uint8_t>(Lit[k] | (Value << Row));
+            new (Run + (Cell - First)) _Pixel{Value, k > 0 ? Cell - Rows : 0, k < Columns - 1 ? Cell + Rows : 0,
+                                              Row > 0 ? Cell - 1 : 0, Row < Rows - 1 ? Cell + 1 : 0};
         }
     }
     if (FStreamHead == nullptr) {
@@ -249,7 +254,7 @@ void TEditMatrix::AttachCharacterColumns(Byte Character) {
     } else {
         LinkRows(FPixelPool.IndexOf(FStreamTail), First);
     }
-    FHeadIndex.Heads += static_cast<int>(Columns);
+    for (TPixelLink k = 0; k < Columns; ++k) IndexHead(Run + Rows * k, Lit[k]);
     FStreamTail = Run + GlyphRows * (CellColumns - 1);
 }
 
