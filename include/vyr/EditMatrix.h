@@ -553,9 +553,9 @@ private:
     // False only when the letter-code pass from the head at Place is sure to meet no letter
     // code, read from FHeadIndex without a walk.
     [[nodiscard]] bool LetterCodesWithinReach(int Place, int Width) const;
-    // Counts a column head appended to the stream; Kind as THeadIndex::Kinds holds it
-    // (stream.cpp).
-    void IndexHead(_Pixel* Head, std::uint8_t Kind);
+    // Counts a column head (its cell in the pool) appended to the stream; Kind as
+    // THeadIndex::Kinds holds it (stream.cpp).
+    void IndexHead(TPixelLink Head, std::uint8_t Kind);
     // Walks the window's W LED columns from the cursor's head (the left edge, Left), executing
     // digit codes; calls Column(screen column, cursor, lit colour, unlit colour) for every LED
     // column. A digit code commits by OnlyOnePixelDataLeft when WalkBackToCommit is set (the
@@ -640,11 +640,19 @@ private:
         static constexpr std::uint8_t OtherColumn = 0x80;  // an LED column whose cells are read
         static constexpr std::uint8_t DigitCode = 0x81;
         static constexpr std::uint8_t LetterCode = 0x82;
-        std::vector<_Pixel*> Heads;
+        std::vector<TPixelLink> Heads;  // the heads' cells in the pool
         std::vector<std::uint8_t> Kinds;
         int Codes = 0;
         std::vector<int> Letters;
         int KnownPlace = 0;
+        // Empties the index; its memory is kept for the next stream.
+        void Clear() {
+            Heads.clear();
+            Kinds.clear();
+            Letters.clear();
+            Codes = 0;
+            KnownPlace = 0;
+        }
     };
     THeadIndex FHeadIndex;
 

@@ -187,8 +187,9 @@ private:
 
 class TEditMatrix::THeadPlaces {
 public:
-    THeadPlaces(const THeadIndex& Index, int Left) : FIndex(Index), FLeft(Left), FPlace(Left) {}
-    [[nodiscard]] _Pixel* Head() const { return FIndex.Heads[static_cast<std::size_t>(FPlace)]; }
+    THeadPlaces(const TSlabPool<_Pixel>& Pool, const THeadIndex& Index, int Left)
+        : FPool(Pool), FIndex(Index), FLeft(Left), FPlace(Left) {}
+    [[nodiscard]] _Pixel* Head() const { return FPool.At(FIndex.Heads[static_cast<std::size_t>(FPlace)]); }
     [[nodiscard]] bool AtLeft() const { return FPlace == FLeft; }
     [[nodiscard]] bool operator==(const THeadPlaces& Other) const { return FPlace == Other.FPlace; }
     [[nodiscard]] bool IsDigit() const { return Kind() == THeadIndex::DigitCode; }
@@ -200,6 +201,7 @@ public:
 
 private:
     [[nodiscard]] int Count() const { return static_cast<int>(FIndex.Heads.size()); }
+    const TSlabPool<_Pixel>& FPool;
     const THeadIndex& FIndex;
     int FLeft;
     int FPlace;
@@ -247,12 +249,13 @@ std::optional<int> TEditMatrix::PlaceOf(const _Pixel* Left) {
     THeadIndex& Index = FHeadIndex;
     const auto Count = static_cast<int>(Index.Heads.size());
     if (Left == nullptr || Count == 0) return std::nullopt;
+    const auto Holds = [&](int At) { return FPixelPool.At(Index.Heads[static_cast<std::size_t>(At)]) == Left; };
     int Place = std::clamp(Index.KnownPlace, 0, Count - 1);
-    for (int Hop = 0; Hop < 8 && Index.Heads[static_cast<std::size_t>(Place)] != Left; ++Hop) {
+    for (int Hop = 0; Hop < 8 && !Holds(Place); ++Hop) {
         Place = Place + 1 == Count ? 0 : Place + 1;
     }
-    if (Index.Heads[static_cast<std::size_t>(Place)] != Left) {
-        const auto It = std::find(Index.Heads.begin(), Index.Heads.end(), Left);
+    if (!Holds(Place)) {
+        const auto It = std::find(Index.Heads.begin(), Index.Heads.end(), FPixelPool.IndexOf(Left));
         if (It == Index.Heads.end()) return std::nullopt;
         Place = static_cast<int>(It - Index.Heads.begin());
     }
@@ -357,7 +360,7 @@ void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
         if (!Place) {
             RunLetterCodes(Left, Width);
         } else if (LetterCodesWithinReach(*Place, Width)) {
-            RunLetterCodesAlong(THeadPlaces(FHeadIndex, *Place), Width);
+            RunLetterCodesAlong(THeadPlaces(FPixelPool, FHeadIndex, *Place), Width);
         }
     }
     const bool Nested = FFrameSerial != FramesBefore;
@@ -400,7 +403,7 @@ void TEditMatrix::FastTotalScrollRedraw(bool Recalc, bool Clear) {
             }
         };
         if (Place) {
-            WalkScrollWindow(THeadPlaces(FHeadIndex, *Place), Left, Width, false, Column);
+            WalkScrollWindow(THeadPlaces(FPixelPool, FHeadIndex, *Place), Left, Width, false, Column);
         } else {
             WalkScrollWindow(THeadLinks(*this, Left), Left, Width, false, Column);
         }

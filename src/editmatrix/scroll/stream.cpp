@@ -23,6 +23,20 @@ namespace vyr {
 
 namespace {
 
+// A glyph column's lit rows as the head index holds them: row r (bit GlyphBit(r) of the glyph
+// byte) at bit r.
+static_assert(GlyphRows == 7, "a column's lit rows are the seven bits below THeadIndex::OtherColumn");
+constexpr std::array<std::uint8_t, 128> LitRows = [] {
+    std::array<std::uint8_t, 128> Table{};
+    for (int Bits = 0; Bits < 128; ++Bits) {
+        for (int Row = 0; Row < GlyphRows; ++Row) {
+            if (((Bits >> GlyphBit(Row)) & 1) != 0)
+                Table[static_cast<std::size_t>(Bits)] |= static_cast<std::uint8_t>(1 << Row);
+        }
+    }
+    return Table;
+}();
+
 // The characters that may follow "@" to start a control code.
 constexpr std::string_view CodeCharacters = "012345678ABCDEFILS";
 
@@ -93,20 +107,21 @@ void TEditMatrix::RekClearPixelPointersUpwards(_Pixel* Cell) {
 // head in the grid). Head is consumed: it is null afterwards.
 void TEditMatrix::AttachPixelPointers(_Pixel*& Head) {
     if (Head == nullptr) return;
+    const TPixelLink Index = FPixelPool.IndexOf(Head);
     if (FStreamHead == nullptr) {
         FStreamHead = Head;
     } else {
-        LinkRows(FPixelPool.IndexOf(FStreamTail), FPixelPool.IndexOf(Head));
+        LinkRows(FPixelPool.IndexOf(FStreamTail), Index);
     }
     if (Head->Up == 0 && Head->Value > 1) FStreamHasLetterCodes = true;
-    IndexHead(Head, Head->Up != 0     ? THeadIndex::DigitCode
-                    : Head->Value > 1 ? THeadIndex::LetterCode
-                                      : THeadIndex::OtherColumn);
+    IndexHead(Index, Head->Up != 0     ? THeadIndex::DigitCode
+                     : Head->Value > 1 ? THeadIndex::LetterCode
+                                       : THeadIndex::OtherColumn);
     FStreamTail = Head;
     Head = nullptr;
 }
 
-void TEditMatrix::IndexHead(_Pixel* Head, std::uint8_t Kind) {
+void TEditMatrix::IndexHead(TPixelLink Head, std::uint8_t Kind) {
     if (Kind == THeadIndex::LetterCode) FHeadIndex.Letters.push_back(static_cast<int>(FHeadIndex.Heads.size()));
     if (Kind == THeadIndex::LetterCode || Kind == THeadIndex::DigitCode) ++FHeadIndex.Codes;
     FHeadIndex.Heads.push_back(Head);
@@ -237,16 +252,13 @@ void TEditMatrix::AttachCharacterColumns(Byte Character) {
     const TPixelLink First = FPixelPool.NewRunIndex(Rows * Columns);  // the run's cells have adjacent indices
     _Pixel* const Run = FPixelPool.At(First);
     const Byte* const Glyph = &FCharTable[GlyphColumns * std::size_t{Character}];
-    static_assert(GlyphRows < 8, "a column's lit rows are bits below THeadIndex::OtherColumn");
-    std::array<std::uint8_t, CellColumns> Lit{};  // each column's lit rows, for the head index
     for (TPixelLink k = 0; k < Columns; ++k) {
         const Byte Bits = k < static_cast<TPixelLink>(GlyphColumns) ? Glyph[k] : Byte{0};
         for (TPixelLink Row = 0; Row < Rows; ++Row) {
             const TPixelLink Cell = First + Rows * k + Row;
-            const auto Value = static_cast<Byte>((Bits >> GlyphBit(static_cast<int>(Row))) & 1);
-            Lit[k] = static_cast<std::uint8_t>(Lit[k] | (Value << Row));
-            new (Run + (Cell - First)) _Pixel{Value, k > 0 ? Cell - Rows : 0, k < Columns - 1 ? Cell + Rows : 0,
-                                              Row > 0 ? Cell - 1 : 0, Row < Rows - 1 ? Cell + 1 : 0};
+            new (Run + (Cell - First))
+                _Pixel{static_cast<Byte>((Bits >> GlyphBit(static_cast<int>(Row))) & 1), k > 0 ? Cell - Rows : 0,
+                       k < Columns - 1 ? Cell + Rows : 0, Row > 0 ? Cell - 1 : 0, Row < Rows - 1 ? Cell + 1 : 0};
         }
     }
     if (FStreamHead == nullptr) {
@@ -254,7 +266,13 @@ void TEditMatrix::AttachCharacterColumns(Byte Character) {
     } else {
         LinkRows(FPixelPool.IndexOf(FStreamTail), First);
     }
-    for (TPixelLink k = 0; k < Columns; ++k) IndexHead(Run + Rows * k, Lit[k]);
+    const std::size_t At = FHeadIndex.Heads.size();
+    FHeadIndex.Heads.resize(At + Columns);
+    FHeadIndex.Kinds.resize(At + Columns);
+    for (TPixelLink k = 0; k < Columns; ++k) {
+        FHeadIndex.Heads[At + k] = First + Rows * k;
+        FHeadIndex.Kinds[At + k] = k < static_cast<TPixelLink>(GlyphColumns) ? LitRows[Glyph[k] & 0x7F] : 0;
+    }
     FStreamTail = Run + GlyphRows * (CellColumns - 1);
 }
 
@@ -366,13 +384,17 @@ void TEditMatrix::InitScroll() {
     // be faulted in again) and those the new stream does not need are freed after the build.
     FPixelPool.Recycle();
     FStreamHasLetterCodes = false;
-    FHeadIndex = {};
+    FHeadIndex.Clear();
     FStreamHead = nullptr;
     FStreamTail = nullptr;
     FScrollPos = nullptr;
 
     bool Rendered = false;
     try {
+        // At most a character's columns for every character of the text.
+        const auto MostHeads = static_cast<std::size_t>(CellColumns) * static_cast<std::size_t>(FTextLength);
+        FHeadIndex.Heads.reserve(MostHeads);
+        FHeadIndex.Kinds.reserve(MostHeads);
         TNodeSource Source(FFirstNode, FEndNode);
         ReadMarquee(
             Source, CheckAlfaAndAttachSimple,
