@@ -628,14 +628,12 @@ private:
     std::unique_ptr<TDelayTimer> FDelayTimer;
     std::unique_ptr<TBlinkTimer> FBlinkTimer;
     TSlabPool<_Pixel> FPixelPool;  // every cell of the stream
-    // Whether a letter code was attached since the stream was last emptied: without one the
-    // letter-code pass of a frame has nothing to do and is skipped. A column's kind is fixed
-    // when it is attached.
-    bool FStreamHasLetterCodes = false;
     // The stream's heads by their place in it (0: FStreamHead), kept as columns are appended and
     // emptied with the stream: each head and its kind (an LED column of a character: its lit
     // rows as bits, row 0 lowest; or one of the kinds below), how many are codes, the places
     // of the letter codes in ascending order, and the place of the last left edge looked up.
+    // Without a letter code the letter-code pass of a frame has nothing to do and is skipped. A
+    // column's kind is fixed when it is attached.
     struct THeadIndex {
         static constexpr std::uint8_t OtherColumn = 0x80;  // an LED column whose cells are read
         static constexpr std::uint8_t DigitCode = 0x81;

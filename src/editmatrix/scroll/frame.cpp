@@ -214,7 +214,7 @@ void TEditMatrix::RunLetterCodes(_Pixel* Left, int Width) { RunLetterCodesAlong(
 
 template <typename THeads>
 void TEditMatrix::RunLetterCodesAlong(THeads Heads, int Width) {
-    if (!FStreamHasLetterCodes) return;  // the walks below would find nothing to run
+    if (FHeadIndex.Letters.empty()) return;  // the walks below would find nothing to run
     AnsiString Executed;
     int Steps = 0;
     int LEDs = 0;
@@ -270,7 +270,7 @@ std::optional<int> TEditMatrix::PlaceOf(const _Pixel* Left) {
 // Left + Width + Codes, wrapping. A stream of fewer heads than that (a window showing it more
 // than once) is walked.
 bool TEditMatrix::LetterCodesWithinReach(int Place, int Width) const {
-    if (!FStreamHasLetterCodes) return false;
+    if (FHeadIndex.Letters.empty()) return false;
     const THeadIndex& Index = FHeadIndex;
     const auto Count = static_cast<std::int64_t>(Index.Heads.size());
     const std::int64_t Reach = std::int64_t{Width} + Index.Codes;

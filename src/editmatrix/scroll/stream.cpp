@@ -113,7 +113,6 @@ void TEditMatrix::AttachPixelPointers(_Pixel*& Head) {
     } else {
         LinkRows(FPixelPool.IndexOf(FStreamTail), Index);
     }
-    if (Head->Up == 0 && Head->Value > 1) FStreamHasLetterCodes = true;
     IndexHead(Index, Head->Up != 0     ? THeadIndex::DigitCode
                      : Head->Value > 1 ? THeadIndex::LetterCode
                                        : THeadIndex::OtherColumn);
@@ -233,7 +232,6 @@ void TEditMatrix::CheckAlfaAndAttachExtended(const AnsiString& S) {
 // longer points into it.
 void TEditMatrix::ClearPixelPointers() {
     FPixelPool.Release();
-    FStreamHasLetterCodes = false;
     FHeadIndex = {};
     FStreamHead = nullptr;
     FStreamTail = nullptr;
@@ -383,7 +381,6 @@ void TEditMatrix::InitScroll() {
     // The old stream is freed whole; its slabs are kept for the new one (no page of it has to
     // be faulted in again) and those the new stream does not need are freed after the build.
     FPixelPool.Recycle();
-    FStreamHasLetterCodes = false;
     FHeadIndex.Clear();
     FStreamHead = nullptr;
     FStreamTail = nullptr;
