@@ -228,10 +228,15 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
     int ChangedRight = Left - 1;
     int ChangedTop = Bottom;
     int ChangedBottom = Top - 1;
+    // The surface's rows are found from its first byte: scanLine() would check for sharing on
+    // every row.
+    uchar* const Bits = Left < Right && Top < Bottom ? FSurface.bits() : nullptr;
+    const auto SurfaceStride = static_cast<std::size_t>(FSurface.bytesPerLine());
+    const pixels::TRowKernel Kernel = pixels::BestKernel();
     for (int Row = Top; Row < Bottom && Left < Right; ++Row) {
-        const pixels::TChangedSpan Span =
-            pixels::ConvertBgrRow(Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X),
-                                  reinterpret_cast<QRgb*>(FSurface.scanLine(Row)) + Left, Right - Left);
+        const pixels::TChangedSpan Span = pixels::ConvertBgrRowWith(
+            Kernel, Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X),
+            reinterpret_cast<QRgb*>(Bits + static_cast<std::size_t>(Row) * SurfaceStride) + Left, Right - Left);
         if (Span.First > Span.Last) continue;
         ChangedLeft = std::min(ChangedLeft, Left + Span.First);
         ChangedRight = std::max(ChangedRight, Left + Span.Last);

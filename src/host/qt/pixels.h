@@ -4,12 +4,13 @@
 #pragma once
 
 #include <QtGui/QRgb>
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
-#define VYR_PIXELS_SSSE3 1
+#define VYR_PIXELS_X86 1
 #endif
 
 namespace vyr::qt::pixels {
@@ -26,16 +27,30 @@ struct TChangedSpan {
     int Last = -1;
 };
 
-// Notes pixels I..I+3 of a row, whose bits in Differ (bit 0: pixel I) changed, in Span.
-inline void NoteChanged(TChangedSpan& Span, int Count, int I, unsigned Differ) {
-    if (Span.First == Count) Span.First = I + std::countr_zero(Differ);
-    Span.Last = I + 31 - std::countl_zero(Differ);
-}
+// The ways a row can be converted: the plain loop runs anywhere; the vector ones where the
+// processor has the instructions (Supported).
+enum class TRowKernel { Plain, Ssse3, Avx2 };
+
+// The span being found during one row. The kernels take it and give it back by value: held by
+// reference it could alias the surface's words, and the compiler would keep it in memory.
+struct TSpanTracker {
+    int Count;
+    int First;
+    int Last = -1;
+    explicit TSpanTracker(int RowCount) : Count(RowCount), First(RowCount) {}
+    // Pixels I.. of the row, whose bits in Differ (bit 0: pixel I; not 0) changed. The groups
+    // come in order, so the first is set once and the last every time.
+    void Note(int I, unsigned Differ) {
+        if (First == Count) First = I + std::countr_zero(Differ);
+        Last = I + 31 - std::countl_zero(Differ);
+    }
+    [[nodiscard]] TChangedSpan Span() const { return Last < 0 ? TChangedSpan{} : TChangedSpan{First, Last}; }
+};
 
 // Pixels I..Count-1 of the row, with I a multiple of four or the row's end. On a little-endian
 // machine four pixels are three 32-bit words, each pixel a shift and a mask of them; the four
 // old pixels are compared at once (a mask of the differing ones).
-inline void ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count, int I, TChangedSpan& Span) {
+inline TSpanTracker ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count, int I, TSpanTracker Span) {
     From += 3 * static_cast<std::size_t>(I);
     if constexpr (std::endian::native == std::endian::little) {
         for (; I + 4 <= Count; I += 4, From += 12) {
@@ -49,7 +64,7 @@ inline void ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count, int I,
                                     static_cast<unsigned>(To[I + 2] != P2) << 2U |
                                     static_cast<unsigned>(To[I + 3] != P3) << 3U;
             if (Differ != 0) {
-                NoteChanged(Span, Count, I, Differ);
+                Span.Note(I, Differ);
                 To[I] = P0;
                 To[I + 1] = P1;
                 To[I + 2] = P2;
@@ -60,21 +75,21 @@ inline void ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count, int I,
     for (; I < Count; ++I, From += 3) {
         const QRgb P = FromBgr(From);
         if (To[I] != P) {
-            NoteChanged(Span, Count, I, 1U);
+            Span.Note(I, 1U);
             To[I] = P;
         }
     }
+    return Span;
 }
 
-#ifdef VYR_PIXELS_SSSE3
-// The same with SSSE3: one shuffle spreads four pixels' twelve bytes over four words. A load
-// takes sixteen bytes, so the last pixels (fewer than six left) go through the plain loop, and
-// no load reaches past the row.
-__attribute__((target("ssse3"))) inline void ConvertBgrRowSsse3(const std::uint8_t* From, QRgb* To, int Count,
-                                                                TChangedSpan& Span) {
+#ifdef VYR_PIXELS_X86
+// Pixels I..Count-1 with SSSE3: one shuffle spreads four pixels' twelve bytes over four words. A
+// load takes sixteen bytes, so the last pixels (fewer than six left) go through the plain loop,
+// and no load reaches past the row. A group that did not change is not stored.
+__attribute__((target("ssse3"))) inline TSpanTracker ConvertBgrRowSsse3(const std::uint8_t* From, QRgb* To, int Count,
+                                                                        int I, TSpanTracker Span) {
     const __m128i Spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i Opaque = _mm_set1_epi32(static_cast<int>(0xFF000000U));
-    int I = 0;
     for (; Count - I >= 6; I += 4) {
         const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(From + 3 * static_cast<std::size_t>(I)));
         const __m128i New = _mm_or_si128(_mm_shuffle_epi8(Bytes, Spread), Opaque);
@@ -82,30 +97,86 @@ __attribute__((target("ssse3"))) inline void ConvertBgrRowSsse3(const std::uint8
         const auto Same =
             static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_loadu_si128(Old), New))));
         if (Same != 0xFU) {
-            NoteChanged(Span, Count, I, ~Same & 0xFU);
+            Span.Note(I, ~Same & 0xFU);
             _mm_storeu_si128(Old, New);
         }
     }
-    ConvertBgrTail(From, To, Count, I, Span);
+    return ConvertBgrTail(From, To, Count, I, Span);
+}
+
+// With AVX2: eight pixels a step, four in each half of the register. The second half's load
+// starts at the fifth pixel and takes sixteen bytes, so at least ten pixels must be left; the
+// rest go four at a time.
+__attribute__((target("avx2"))) inline TSpanTracker ConvertBgrRowAvx2(const std::uint8_t* From, QRgb* To, int Count,
+                                                                      TSpanTracker Span) {
+    const __m256i Spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0, 1, 2, -1, 3, 4, 5,
+                                            -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m256i Opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000U));
+    int I = 0;
+    for (; Count - I >= 10; I += 8) {
+        const std::uint8_t* Here = From + 3 * static_cast<std::size_t>(I);
+        const __m256i Bytes =
+            _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Here))),
+                                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(Here + 12)), 1);
+        const __m256i New = _mm256_or_si256(_mm256_shuffle_epi8(Bytes, Spread), Opaque);
+        __m256i* Old = reinterpret_cast<__m256i*>(To + I);
+        const auto Same = static_cast<unsigned>(
+            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_loadu_si256(Old), New))));
+        if (Same != 0xFFU) {
+            Span.Note(I, ~Same & 0xFFU);
+            _mm256_storeu_si256(Old, New);
+        }
+    }
+    return ConvertBgrRowSsse3(From, To, Count, I, Span);
 }
 #endif
 
+// Whether this processor can run Kernel.
+[[nodiscard]] inline bool Supported(TRowKernel Kernel) {
+    switch (Kernel) {
+        case TRowKernel::Plain:
+            return true;
+#ifdef VYR_PIXELS_X86
+        case TRowKernel::Ssse3:
+            return __builtin_cpu_supports("ssse3") != 0;
+        case TRowKernel::Avx2:
+            return __builtin_cpu_supports("avx2") != 0;
+#else
+        case TRowKernel::Ssse3:
+        case TRowKernel::Avx2:
+            return false;
+#endif
+    }
+    return false;
+}
+
+// Converts Count pixels from From over To with Kernel (one Supported here) and returns the span
+// of To that changed.
+inline TChangedSpan ConvertBgrRowWith(TRowKernel Kernel, const std::uint8_t* From, QRgb* To, int Count) {
+    const TSpanTracker Start(Count);
+    switch (Kernel) {
+#ifdef VYR_PIXELS_X86
+        case TRowKernel::Avx2:
+            return ConvertBgrRowAvx2(From, To, Count, Start).Span();
+        case TRowKernel::Ssse3:
+            return ConvertBgrRowSsse3(From, To, Count, 0, Start).Span();
+#endif
+        default:
+            return ConvertBgrTail(From, To, Count, 0, Start).Span();
+    }
+}
+
+// The fastest kernel this processor runs.
+[[nodiscard]] inline TRowKernel BestKernel() {
+    static const TRowKernel Best = Supported(TRowKernel::Avx2)    ? TRowKernel::Avx2
+                                   : Supported(TRowKernel::Ssse3) ? TRowKernel::Ssse3
+                                                                  : TRowKernel::Plain;
+    return Best;
+}
+
 // Converts Count pixels from From over To in one pass and returns the span of To that changed.
 inline TChangedSpan ConvertBgrRow(const std::uint8_t* From, QRgb* To, int Count) {
-    TChangedSpan Span;
-    Span.First = Count;
-#ifdef VYR_PIXELS_SSSE3
-    static const bool Ssse3 = __builtin_cpu_supports("ssse3") != 0;
-    if (Ssse3) {
-        ConvertBgrRowSsse3(From, To, Count, Span);
-    } else {
-        ConvertBgrTail(From, To, Count, 0, Span);
-    }
-#else
-    ConvertBgrTail(From, To, Count, 0, Span);
-#endif
-    if (Span.Last < 0) Span.First = 0;
-    return Span;
+    return ConvertBgrRowWith(BestKernel(), From, To, Count);
 }
 
 }  // namespace vyr::qt::pixels

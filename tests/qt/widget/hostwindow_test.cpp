@@ -140,36 +140,41 @@ TEST(QtHostWindow, ACopiedFrameReachesTheScreenOnlyWhereItChangedPixels) {
     EXPECT_EQ(W.surface().format(), QImage::Format_RGB32);
 }
 
-// The row conversion packs four pixels from three words and compares four at once: at every
-// width, every byte lands where the one-pixel conversion puts it, and the span it reports is the
-// first to the last pixel that changed.
+// Every row kernel this processor runs packs groups of pixels and compares them at once: at
+// every width, every byte lands where the one-pixel conversion puts it, and the span it reports
+// is the first to the last pixel that changed.
 TEST(QtHostWindow, RowConversionAgreesWithThePixelConversion) {
     std::mt19937 Random(7);
-    for (int Count = 0; Count <= 13; ++Count) {
-        for (int Trial = 0; Trial < 20; ++Trial) {
-            std::vector<std::uint8_t> From(3 * static_cast<std::size_t>(Count));
-            for (std::uint8_t& Byte : From) Byte = static_cast<std::uint8_t>(Random() % 2);
-            std::vector<QRgb> To(static_cast<std::size_t>(Count) + 1, 0x12345678U);
-            for (int I = 0; I < Count; ++I) {
-                if (Random() % 2 != 0) To[static_cast<std::size_t>(I)] = qt::pixels::FromBgr(From.data() + 3 * I);
+    for (const auto Kernel :
+         {qt::pixels::TRowKernel::Plain, qt::pixels::TRowKernel::Ssse3, qt::pixels::TRowKernel::Avx2}) {
+        if (!qt::pixels::Supported(Kernel)) continue;
+        for (int Count = 0; Count <= 27; ++Count) {
+            for (int Trial = 0; Trial < 20; ++Trial) {
+                std::vector<std::uint8_t> From(3 * static_cast<std::size_t>(Count));
+                for (std::uint8_t& Byte : From) Byte = static_cast<std::uint8_t>(Random() % 2);
+                std::vector<QRgb> To(static_cast<std::size_t>(Count) + 1, 0x12345678U);
+                for (int I = 0; I < Count; ++I) {
+                    if (Random() % 2 != 0) To[static_cast<std::size_t>(I)] = qt::pixels::FromBgr(From.data() + 3 * I);
+                }
+                int First = Count;
+                int Last = -1;
+                for (int I = 0; I < Count; ++I) {
+                    if (To[static_cast<std::size_t>(I)] == qt::pixels::FromBgr(From.data() + 3 * I)) continue;
+                    First = std::min(First, I);
+                    Last = I;
+                }
+                const qt::pixels::TChangedSpan Span =
+                    qt::pixels::ConvertBgrRowWith(Kernel, From.data(), To.data(), Count);
+                EXPECT_EQ(Span.First > Span.Last, Last < 0) << Count;
+                if (Last >= 0) {
+                    EXPECT_EQ(std::pair(Span.First, Span.Last), std::pair(First, Last)) << Count;
+                }
+                for (int I = 0; I < Count; ++I) {
+                    ASSERT_EQ(To[static_cast<std::size_t>(I)], qt::pixels::FromBgr(From.data() + 3 * I))
+                        << static_cast<int>(Kernel) << "/" << Count << ":" << I;
+                }
+                EXPECT_EQ(To.back(), 0x12345678U) << "nothing written past the row";
             }
-            int First = Count;
-            int Last = -1;
-            for (int I = 0; I < Count; ++I) {
-                if (To[static_cast<std::size_t>(I)] == qt::pixels::FromBgr(From.data() + 3 * I)) continue;
-                First = std::min(First, I);
-                Last = I;
-            }
-            const qt::pixels::TChangedSpan Span = qt::pixels::ConvertBgrRow(From.data(), To.data(), Count);
-            EXPECT_EQ(Span.First > Span.Last, Last < 0) << Count;
-            if (Last >= 0) {
-                EXPECT_EQ(std::pair(Span.First, Span.Last), std::pair(First, Last)) << Count;
-            }
-            for (int I = 0; I < Count; ++I) {
-                ASSERT_EQ(To[static_cast<std::size_t>(I)], qt::pixels::FromBgr(From.data() + 3 * I))
-                    << Count << ":" << I;
-            }
-            EXPECT_EQ(To.back(), 0x12345678U) << "nothing written past the row";
         }
     }
 }
