@@ -515,9 +515,9 @@ private:
     void LiteralTotalScrollRedraw(bool Recalc, bool Clear);
     void LiteralMakeCursor(bool Show);
 
-    // Fast renderer (fastframe.cpp). A frame decides the colour of every LED first (FFrameInk:
-    // an index into FFramePalette per LED, row by row) and then hands the grid to the LED
-    // painter, which writes each pixel row once. Whether it draws a frame is decided in
+    // Fast renderer (fastframe.cpp). A frame decides the colour of every LED first (the frame
+    // scratch's Ink: an index into its Palette per LED, row by row) and then hands the grid to
+    // the LED painter, which writes each pixel row once. Whether it draws a frame is decided in
     // frames.cpp, by FastRendererApplies.
     [[nodiscard]] bool FastRendererApplies() const;
     // The LED geometry in the painter's terms.
@@ -534,10 +534,11 @@ private:
     // The LED columns whose box starts inside the back buffer.
     [[nodiscard]] int VisibleLEDColumns() const;
     // Paints the LEDs of rows FirstRow.. FirstRow+Rows-1 and columns FirstColumn..
-    // FirstColumn+Columns-1 from FFrameInk (Columns entries a row; KeepInk: left as it is).
+    // FirstColumn+Columns-1 from the frame scratch's Ink (Columns entries a row; KeepInk: left
+    // as it is).
     void PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Columns);
     static constexpr std::uint16_t KeepInk = 0xFFFF;
-    // The index of Colour in FFramePalette, added if missing.
+    // The index of Colour in the frame scratch's Palette, added if missing.
     std::uint16_t PaletteIndex(host::TColor Colour);
 
     // Scroll frame pieces shared by both renderers (frame.cpp). The walks go along the stream's

@@ -1,6 +1,6 @@
 // The fast renderer: the static frame and the cursor bar decide the colour of every LED first
-// (an index into the frame's palette per LED, TFrameScratch) and then hand the grid to the LED painter
-// (ledpainter.h), which writes each pixel row once; the scroll frame decides its LEDs in
+// (an index into the frame's palette per LED, TFrameScratch) and then hand the grid to the LED
+// painter (ledpainter.h), which writes each pixel row once; the scroll frame decides its LEDs in
 // scroll/frame.cpp and is painted the same way. No LED is drawn unlit and then lit.
 //
 // It draws exactly the pixels of the literal renderer (render.cpp, scroll/frame.cpp) and is

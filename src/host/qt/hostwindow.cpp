@@ -232,10 +232,9 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
     // every row.
     uchar* const Bits = Left < Right && Top < Bottom ? FSurface.bits() : nullptr;
     const auto SurfaceStride = static_cast<std::size_t>(FSurface.bytesPerLine());
-    const pixels::TRowKernel Kernel = pixels::BestKernel();
     for (int Row = Top; Row < Bottom && Left < Right; ++Row) {
-        const pixels::TChangedSpan Span = pixels::ConvertBgrRowWith(
-            Kernel, Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X),
+        const pixels::TChangedSpan Span = pixels::ConvertBgrRow(
+            Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X),
             reinterpret_cast<QRgb*>(Bits + static_cast<std::size_t>(Row) * SurfaceStride) + Left, Right - Left);
         if (Span.First > Span.Last) continue;
         ChangedLeft = std::min(ChangedLeft, Left + Span.First);

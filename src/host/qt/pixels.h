@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QtGui/QRgb>
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
