@@ -2,10 +2,13 @@
 # Builds the benchmarks in Release (build tree build-bench), runs them all in one go and prints
 # one table of figures and ratios (scripts/bench_table.py). Every figure is the median of
 # BENCH_REPETITIONS runs (default 3), CPU time. With Qt 6 configured, also the QPainter peer
-# (bench/qt/qt_peer_bench.cpp).
+# (bench/qt/qt_peer_bench.cpp), and then the live widgets' table (bench/qt/qt_live_bench.cpp:
+# N = 1, 16, 64, 256 scrolling widgets beside two plain-Qt peers, on the offscreen platform).
 #
 #   scripts/bench.sh                 everything
-#   scripts/bench.sh --quick         skips the literal renderer at the largest geometry
+#   scripts/bench.sh --quick         skips the literal renderer at the largest geometry, and
+#                                    measures the live widgets in one round instead of three
+#   BENCH_LIVE=0 scripts/bench.sh    leaves the live widgets out (they take about two minutes)
 #   BENCH_JSON=DIR scripts/bench.sh  keeps the benchmark JSON output in DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,7 +24,9 @@ benches=(static_frame_bench scroll_bench editing_bench)
 # The Qt peer, when the Qt backend is configured (Qt 6 found).
 targets=$(ninja -C build-bench -t targets all 2>/dev/null || true)
 if grep -q '^qt_peer_bench:' <<< "$targets"; then benches+=(qt_peer_bench); fi
-cmake --build build-bench -j "${BENCH_JOBS:-2}" --target "${benches[@]}" >/dev/null
+live=()
+if [ "${BENCH_LIVE:-1}" != 0 ] && grep -q '^qt_live_bench:' <<< "$targets"; then live=(qt_live_bench); fi
+cmake --build build-bench -j "${BENCH_JOBS:-2}" --target "${benches[@]}" "${live[@]}" >/dev/null
 
 out=${BENCH_JSON:-$(mktemp -d)}
 mkdir -p "$out"
@@ -34,3 +39,11 @@ for bench in "${benches[@]}"; do
     --benchmark_repetitions="${BENCH_REPETITIONS:-3}" --benchmark_report_aggregates_only=true >/dev/null
 done
 python3 scripts/bench_table.py "$out"/*.json
+
+if [ ${#live[@]} -gt 0 ]; then
+  echo "running qt_live_bench ..." >&2
+  rounds=3
+  if [ "$quick" = 1 ]; then rounds=1; fi
+  echo
+  QT_QPA_PLATFORM=offscreen build-bench/bin/qt_live_bench --rounds "$rounds"
+fi

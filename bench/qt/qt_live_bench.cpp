@@ -9,10 +9,11 @@
 //            (RGB32), every tick one column on and one drawImage of the visible part
 //
 // For each: CPU time of the process (user + system, getrusage) per frame shown, frames shown per
-// widget per second, the process's threads and its resident memory while they run. A peer shows
-// a frame on every paint event. Ours shows one whenever it copies a new frame to its surface
-// (a scroll step or a blink toggle; the copies one widget makes in one pass of the step clock, a
-// step and the toggle due with it, count once). A frame equal to the one on screen (a scroll step
+// widget per second (on average, and of the widget that showed the fewest: every marquee must
+// keep up, not just most of them), the process's threads and its resident memory while they run.
+// A peer shows a frame on every paint event. Ours shows one whenever it copies a new frame to its
+// surface (a scroll step or a blink toggle; the copies one widget makes in one pass of the step
+// clock, a step and the toggle due with it, count once). A frame equal to the one on screen (a scroll step
 // while every lit LED in the window is in its dark blink phase) changes no pixel and so causes no
 // paint event: the paint events of ours are reported beside its frames.
 //
@@ -40,6 +41,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -166,17 +168,18 @@ void Run(double Seconds) {
 struct TResult {
     double CpuPerFrameUs = 0;
     double FramesPerWidgetPerSecond = 0;
+    double SlowestFramesPerSecond = 0;    // of the widget that showed the fewest frames
     double PaintsPerWidgetPerSecond = 0;  // ours: paint events (the peers paint every frame)
     long Threads = 0;
     long RssKiB = 0;
 };
 
-// Runs the event loop for RunSeconds with N widgets up: CPU per frame shown (Frames counts the
-// frames shown so far), frames per widget per second, and halfway through the threads and the
-// resident memory.
-TResult MeasureRun(int N, double RunSeconds, const std::function<long()>& Frames,
+// Runs the event loop for RunSeconds with the widgets up: CPU per frame shown (FramesEach counts
+// the frames each widget has shown so far), frames per widget per second on average and of the
+// slowest widget, and halfway through the threads and the resident memory.
+TResult MeasureRun(double RunSeconds, const std::function<std::vector<long>()>& FramesEach,
                    const std::function<long()>& Paints = {}) {
-    const long FramesBefore = Frames();
+    const std::vector<long> FramesBefore = FramesEach();
     const long PaintsBefore = Paints ? Paints() : 0;
     const double CpuBefore = CpuSeconds();
     const auto Start = std::chrono::steady_clock::now();
@@ -188,9 +191,17 @@ TResult MeasureRun(int N, double RunSeconds, const std::function<long()>& Frames
     Run(RunSeconds);
     const double Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
     const double Cpu = CpuSeconds() - CpuBefore;
-    const long Shown = Frames() - FramesBefore;
+    const std::vector<long> FramesAfter = FramesEach();
+    const auto N = static_cast<double>(FramesAfter.size());
+    long Shown = 0;
+    long Fewest = N > 0 ? std::numeric_limits<long>::max() : 0;
+    for (std::size_t i = 0; i < FramesAfter.size(); ++i) {
+        Shown += FramesAfter[i] - FramesBefore[i];
+        Fewest = std::min(Fewest, FramesAfter[i] - FramesBefore[i]);
+    }
     R.CpuPerFrameUs = Shown > 0 ? 1e6 * Cpu / static_cast<double>(Shown) : 0;
     R.FramesPerWidgetPerSecond = static_cast<double>(Shown) / N / Wall;
+    R.SlowestFramesPerSecond = static_cast<double>(Fewest) / Wall;
     R.PaintsPerWidgetPerSecond =
         Paints ? static_cast<double>(Paints() - PaintsBefore) / N / Wall : R.FramesPerWidgetPerSecond;
     return R;
@@ -234,12 +245,12 @@ TResult Measure(EKind Kind, int N, double RunSeconds) {
     }
     // Ours: a frame per copy, unless the widget copied one less than a millisecond before (in the
     // same pass of the step clock).
-    long OurFrames = 0;
-    for (auto* M : Ours) {
+    std::vector<long> OurFrames(Ours.size());
+    for (std::size_t i = 0; i < Ours.size(); ++i) {
         vyr::qt::detail::THostWindowProbe::SetFrameObserver(
-            *M, [&OurFrames, Last = std::chrono::steady_clock::time_point()]() mutable {
+            *Ours[i], [&Count = OurFrames[i], Last = std::chrono::steady_clock::time_point()]() mutable {
                 const auto Now = std::chrono::steady_clock::now();
-                if (Now - Last >= std::chrono::milliseconds(1)) ++OurFrames;
+                if (Now - Last >= std::chrono::milliseconds(1)) ++Count;
                 Last = Now;
             });
     }
@@ -247,10 +258,10 @@ TResult Measure(EKind Kind, int N, double RunSeconds) {
     for (auto* M : Ours) M->setScroll(true);
     Run(0.5);  // warm up
 
-    auto Frames = [&] {
-        long Sum = OurFrames;
-        for (auto* P : Peers) Sum += P->Paints;
-        return Sum;
+    auto FramesEach = [&] {
+        std::vector<long> Each = OurFrames;
+        for (auto* P : Peers) Each.push_back(P->Paints);
+        return Each;
     };
     auto Paints = [&] {
         long Sum = 0;
@@ -258,7 +269,7 @@ TResult Measure(EKind Kind, int N, double RunSeconds) {
         for (auto* P : Peers) Sum += P->Paints;
         return Sum;
     };
-    const TResult R = MeasureRun(N, RunSeconds, Frames, Paints);
+    const TResult R = MeasureRun(RunSeconds, FramesEach, Paints);
     Top.reset();
     QApplication::processEvents();
     return R;
@@ -281,13 +292,13 @@ TResult MeasureQuick(int N, double RunSeconds) {
     Window->show();
     for (auto* M : Items) M->setScroll(true);
     Run(0.5);  // warm up
-    auto Frames = [&] {
-        long Sum = 0;
-        for (auto* M : Items) Sum += vyr::quick::detail::THostItemProbe::Textures(*M);
-        return Sum;
+    auto FramesEach = [&] {
+        std::vector<long> Each;
+        for (auto* M : Items) Each.push_back(vyr::quick::detail::THostItemProbe::Textures(*M));
+        return Each;
     };
     for (auto* M : Items) vyr::quick::detail::THostItemProbe::ResetCounts(*M);
-    const TResult R = MeasureRun(N, RunSeconds, Frames);
+    const TResult R = MeasureRun(RunSeconds, FramesEach);
     Window.reset();
     QApplication::processEvents();
     return R;
@@ -344,9 +355,9 @@ int main(int argc, char** argv) {
     }
     std::vector<std::pair<int, double>> StripUs;  // the strip peer's figure per N, for the Qt Quick rows
     std::printf(
-        "| N | ours | per-LED | strip | ours / strip | frames/widget/s ours (paint events) | per-LED | strip | "
-        "threads ours | RSS ours |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
+        "| N | ours | per-LED | strip | ours / strip | frames/widget/s ours (paint events) | slowest ours | "
+        "per-LED | strip | threads ours | RSS ours |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const int N : Counts) {
         // Rounds of the three kinds one after the other, so that a change in the machine's load
         // falls on all of them; each column is the median of its rounds.
@@ -362,18 +373,21 @@ int main(int argc, char** argv) {
         const TResult O = Median(Ours);
         const TResult L = Median(PerLed);
         const TResult S = Median(Strips);
-        std::printf("| %d | %.1f us | %.1f us | %.1f us | %.2fx | %.0f (%.0f) | %.0f | %.0f | %ld | %.1f MiB |\n", N,
-                    O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs,
-                    S.CpuPerFrameUs > 0 ? O.CpuPerFrameUs / S.CpuPerFrameUs : 0.0, O.FramesPerWidgetPerSecond,
-                    O.PaintsPerWidgetPerSecond, L.FramesPerWidgetPerSecond, S.FramesPerWidgetPerSecond, O.Threads,
-                    static_cast<double>(O.RssKiB) / 1024.0);
+        std::printf(
+            "| %d | %.1f us | %.1f us | %.1f us | %.2fx | %.0f (%.0f) | %.0f | %.0f | %.0f | %ld | %.1f MiB |\n", N,
+            O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs,
+            S.CpuPerFrameUs > 0 ? O.CpuPerFrameUs / S.CpuPerFrameUs : 0.0, O.FramesPerWidgetPerSecond,
+            O.PaintsPerWidgetPerSecond, O.SlowestFramesPerSecond, L.FramesPerWidgetPerSecond,
+            S.FramesPerWidgetPerSecond, O.Threads, static_cast<double>(O.RssKiB) / 1024.0);
         std::fflush(stdout);
         StripUs.emplace_back(N, S.CpuPerFrameUs);
     }
 #ifdef VYR_LIVE_BENCH_QUICK
     if (!QuickCounts.empty()) {
-        std::printf("\n| N | Qt Quick items | strip (same N) | quick / strip | frames/item/s | threads | RSS |\n");
-        std::printf("|---|---|---|---|---|---|---|\n");
+        std::printf(
+            "\n| N | Qt Quick items | strip (same N) | quick / strip | frames/item/s | slowest item | threads | RSS "
+            "|\n");
+        std::printf("|---|---|---|---|---|---|---|---|\n");
     }
     for (const int N : QuickCounts) {
         std::vector<TResult> Items;
@@ -384,9 +398,9 @@ int main(int argc, char** argv) {
             if (Count == N) Strip = Us;
         }
         if (Strip == 0 && !OursOnly) Strip = Measure(EKind::Strip, N, RunSeconds).CpuPerFrameUs;
-        std::printf("| %d | %.1f us | %.1f us | %.2fx | %.0f | %ld | %.1f MiB |\n", N, Q.CpuPerFrameUs, Strip,
-                    Strip > 0 ? Q.CpuPerFrameUs / Strip : 0.0, Q.FramesPerWidgetPerSecond, Q.Threads,
-                    static_cast<double>(Q.RssKiB) / 1024.0);
+        std::printf("| %d | %.1f us | %.1f us | %.2fx | %.0f | %.0f | %ld | %.1f MiB |\n", N, Q.CpuPerFrameUs, Strip,
+                    Strip > 0 ? Q.CpuPerFrameUs / Strip : 0.0, Q.FramesPerWidgetPerSecond, Q.SlowestFramesPerSecond,
+                    Q.Threads, static_cast<double>(Q.RssKiB) / 1024.0);
         std::fflush(stdout);
     }
 #else
