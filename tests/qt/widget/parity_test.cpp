@@ -11,9 +11,11 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/qt_support.h"
+#include "support/step_modes.h"
 #include "support/test_support.h"
 #include "vyr/host/Controls.h"
 
@@ -181,7 +183,8 @@ struct TScript {
     std::vector<TAction> Actions;
 };
 
-// Long delays: the worker threads' first steps wait in the queue, which nobody pumps here.
+// Long delays: the loops' first steps wait (queued for the GUI thread, or due on the step clock)
+// for a pump that never comes here, and no later step is due during the test.
 const std::vector<TAction> Quiet = {Set("delay", 600'000), Set("blinkDelay", 600'000)};
 
 std::vector<TScript> Scripts() {
@@ -229,7 +232,13 @@ std::vector<TScript> Scripts() {
 
 void PrintTo(const TScript& Script, std::ostream* Out) { *Out << Script.Name; }
 
-class BackendParity : public ::testing::TestWithParam<TScript> {};
+// Every script in both step modes: the marquee's loops, started by "scroll" on both sides, must
+// not disturb the frames whether they wait on OS threads or on the step clock.
+class BackendParity : public ::testing::TestWithParam<std::tuple<TScript, host::TStepMode>> {
+protected:
+    void SetUp() override { host::SetStepMode(std::get<1>(GetParam())); }
+    void TearDown() override { host::SetStepMode(host::TStepMode::Default); }
+};
 
 TEST_P(BackendParity, SamePixelsAfterEveryAction) {
     TFormWithMatrix Host(1);
@@ -238,7 +247,7 @@ TEST_P(BackendParity, SamePixelsAfterEveryAction) {
     ASSERT_TRUE(Qt.Show());
     Qt.Before->setFocus();  // neither side's matrix has the focus at the start
     ASSERT_TRUE(SamePixels(Grab(*Qt.Matrix), Host.Peer().Surface())) << "before any action";
-    const auto& Actions = GetParam().Actions;
+    const auto& Actions = std::get<0>(GetParam()).Actions;
     for (std::size_t i = 0; i < Actions.size(); ++i) {
         RunOnHost(Host, Actions[i]);
         RunOnQt(Qt, Actions[i]);
@@ -248,8 +257,13 @@ TEST_P(BackendParity, SamePixelsAfterEveryAction) {
     EXPECT_EQ(Qt.Matrix->text().toLatin1().toStdString(), Host.Matrix->FReadText());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scripts, BackendParity, ::testing::ValuesIn(Scripts()),
-                         [](const auto& Info) { return Info.param.Name; });
+INSTANTIATE_TEST_SUITE_P(Scripts, BackendParity,
+                         ::testing::Combine(::testing::ValuesIn(Scripts()),
+                                            ::testing::Values(host::TStepMode::Threads, host::TStepMode::Clock)),
+                         [](const auto& Info) {
+                             return std::get<0>(Info.param).Name +
+                                    (std::get<1>(Info.param) == host::TStepMode::Clock ? "_Clock" : "_Threads");
+                         });
 
 }  // namespace
 }  // namespace vyr::test
