@@ -18,7 +18,8 @@ export GTEST_COLOR=no
 # No display here: every Qt test (widgets, Designer, Qt Quick) runs on the offscreen platform.
 export QT_QPA_PLATFORM=offscreen
 
-step() { echo; echo "=== $*"; }
+# Each stage says when it starts (seconds into the run), so a slow stage shows in the log.
+step() { echo; echo "=== $*"; echo "    (${SECONDS} s into the run)"; }
 
 step "format check"
 scripts/format.sh --check
