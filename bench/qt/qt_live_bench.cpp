@@ -13,9 +13,9 @@
 // keep up, not just most of them), the process's threads and its resident memory while they run.
 // A peer shows a frame on every paint event. Ours shows one whenever it copies a new frame to its
 // surface (a scroll step or a blink toggle; the copies one widget makes in one pass of the step
-// clock, a step and the toggle due with it, count once). A frame equal to the one on screen (a scroll step
-// while every lit LED in the window is in its dark blink phase) changes no pixel and so causes no
-// paint event: the paint events of ours are reported beside its frames.
+// clock, a step and the toggle due with it, count once). A frame equal to the one on screen (a
+// scroll step while every lit LED in the window is in its dark blink phase) changes no pixel and
+// so causes no paint event: the paint events of ours are reported beside its frames.
 //
 // Then, in the same run, N Qt Quick EditMatrix items of the same geometry in one QQuickWindow
 // (frames shown: textures made from copied frames), beside the strip peer's figure of the same N.
@@ -385,8 +385,8 @@ int main(int argc, char** argv) {
 #ifdef VYR_LIVE_BENCH_QUICK
     if (!QuickCounts.empty()) {
         std::printf(
-            "\n| N | Qt Quick items | strip (same N) | quick / strip | frames/item/s | slowest item | threads | RSS "
-            "|\n");
+            "\n| N | Qt Quick items | strip (same N) | quick / strip | frames/item/s | slowest item | "
+            "threads | RSS |\n");
         std::printf("|---|---|---|---|---|---|---|---|\n");
     }
     for (const int N : QuickCounts) {

@@ -20,8 +20,12 @@ protected:
     [[nodiscard]] bool Clocked() const { return GetParam() == host::TStepMode::Clock; }
 };
 
+// The modes such a test runs in, and each one's word in a test's name.
+inline auto StepModes() { return ::testing::Values(host::TStepMode::Threads, host::TStepMode::Clock); }
+inline std::string StepModeWord(host::TStepMode Mode) { return Mode == host::TStepMode::Clock ? "Clock" : "Threads"; }
+
 inline std::string StepModeName(const ::testing::TestParamInfo<host::TStepMode>& Info) {
-    return Info.param == host::TStepMode::Clock ? "Clock" : "Threads";
+    return StepModeWord(Info.param);
 }
 
 // Steps waiting for the GUI thread: synchronised calls queued by workers (thread mode) and loops
@@ -30,7 +34,5 @@ inline std::size_t StepsWaiting() { return host::PendingSynchronizeCount() + hos
 
 }  // namespace vyr::test
 
-#define VYR_INSTANTIATE_STEP_MODES(Suite)                                                                       \
-    INSTANTIATE_TEST_SUITE_P(StepModes, Suite,                                                                  \
-                             ::testing::Values(::vyr::host::TStepMode::Threads, ::vyr::host::TStepMode::Clock), \
-                             ::vyr::test::StepModeName)
+#define VYR_INSTANTIATE_STEP_MODES(Suite) \
+    INSTANTIATE_TEST_SUITE_P(StepModes, Suite, ::vyr::test::StepModes(), ::vyr::test::StepModeName)

@@ -257,12 +257,9 @@ TEST_P(BackendParity, SamePixelsAfterEveryAction) {
     EXPECT_EQ(Qt.Matrix->text().toLatin1().toStdString(), Host.Matrix->FReadText());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scripts, BackendParity,
-                         ::testing::Combine(::testing::ValuesIn(Scripts()),
-                                            ::testing::Values(host::TStepMode::Threads, host::TStepMode::Clock)),
+INSTANTIATE_TEST_SUITE_P(Scripts, BackendParity, ::testing::Combine(::testing::ValuesIn(Scripts()), StepModes()),
                          [](const auto& Info) {
-                             return std::get<0>(Info.param).Name +
-                                    (std::get<1>(Info.param) == host::TStepMode::Clock ? "_Clock" : "_Threads");
+                             return std::get<0>(Info.param).Name + "_" + StepModeWord(std::get<1>(Info.param));
                          });
 
 }  // namespace
