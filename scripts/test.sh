@@ -3,7 +3,8 @@
 #   1. the normal build with the API reference and every test (the consumer tests install it and
 #      build against it), then the Debian packages made from it, checked (lintian too) and
 #      unpacked,
-#   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer,
+#   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer (each test program
+#      whole, as one CTest test: see vyr_gtest_tests in cmake/VyrHelpers.cmake),
 #   3. the thread tests (host and Qt backend) under ThreadSanitizer,
 #   4. the fuzz targets (form reader, whole control, font readers) for a bounded time each.
 # Any failure or sanitizer report fails the run.
