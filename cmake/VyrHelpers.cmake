@@ -55,8 +55,7 @@ function(vyr_gtest_tests TARGET)
   cmake_parse_arguments(ARG "" "" "PROPERTIES" ${ARGN})
   if(VYR_SANITIZE)
     add_test(NAME ${TARGET} COMMAND ${TARGET} --gtest_brief=1 WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
-    set_tests_properties(${TARGET} PROPERTIES ${ARG_PROPERTIES})
-    set_tests_properties(${TARGET} PROPERTIES TIMEOUT 900)
+    set_tests_properties(${TARGET} PROPERTIES ${ARG_PROPERTIES} TIMEOUT 900)
   else()
     gtest_discover_tests(${TARGET}
       DISCOVERY_MODE PRE_TEST
