@@ -7,8 +7,8 @@
 #
 #   scripts/bench.sh                 everything
 #   scripts/bench.sh --quick         skips the literal renderer at the largest geometry, and
-#                                    measures the live widgets in one round instead of three
-#   BENCH_LIVE=0 scripts/bench.sh    leaves the live widgets out (they take about two minutes)
+#                                    measures the live widgets in one round instead of five
+#   BENCH_LIVE=0 scripts/bench.sh    leaves the live widgets out (they take about four minutes)
 #   BENCH_JSON=DIR scripts/bench.sh  keeps the benchmark JSON output in DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,7 +42,7 @@ python3 scripts/bench_table.py "$out"/*.json
 
 if [ ${#live[@]} -gt 0 ]; then
   echo "running qt_live_bench ..." >&2
-  rounds=3
+  rounds=5
   if [ "$quick" = 1 ]; then rounds=1; fi
   echo
   # The offscreen platform warns of every top-level window it cannot size: not ours to fix.

@@ -20,7 +20,8 @@
 // Then, in the same run, N Qt Quick EditMatrix items of the same geometry in one QQuickWindow
 // (frames shown: textures made from copied frames), beside the strip peer's figure of the same N.
 // Every figure is the median of --rounds rounds (3 unless told), the kinds of one N measured in
-// turn in each round.
+// turn in each round; ours / strip is the median of each round's own ratio, the two measured one
+// after the other.
 // Usage: qt_live_bench [--seconds S] [--rounds R] [--counts 1,16,64,256] [--quick-counts 1,64,256]
 //   [--ours-only] (default one lap of the marquee a measurement, 2.28 s; an empty --quick-counts
 //   "" leaves the Qt Quick rows out; --ours-only measures no peer, for a profiler to see only
@@ -315,6 +316,14 @@ TResult Median(std::vector<TResult> Results) {
     return *Middle;
 }
 
+// The median of Values (the lower of the two middle ones), or 0 for none.
+double MedianOf(std::vector<double> Values) {
+    if (Values.empty()) return 0;
+    const auto Middle = Values.begin() + static_cast<std::ptrdiff_t>((Values.size() - 1) / 2);
+    std::nth_element(Values.begin(), Middle, Values.end());
+    return *Middle;
+}
+
 std::vector<int> ParseCounts(const std::string& Csv) {
     std::vector<int> Counts;
     std::stringstream List(Csv);
@@ -360,23 +369,34 @@ int main(int argc, char** argv) {
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const int N : Counts) {
         // Rounds of the three kinds one after the other, so that a change in the machine's load
-        // falls on all of them; each column is the median of its rounds.
+        // falls on all of them; each column is the median of its rounds. Ours and the strip peer
+        // are measured next to each other, in turns (ours first in even rounds, the strip in odd
+        // ones), and the ratio is the median of the rounds' own ratios: the speed of a shared
+        // machine drifts by tens of percent within a minute, and a ratio of two medians taken
+        // from different rounds would carry that drift.
         std::vector<TResult> Ours;
         std::vector<TResult> PerLed;
         std::vector<TResult> Strips;
+        std::vector<double> Ratios;
         for (int Round = 0; Round < Rounds; ++Round) {
+            if (OursOnly) {
+                Ours.push_back(Measure(EKind::Ours, N, RunSeconds));
+                continue;
+            }
+            const bool OursFirst = Round % 2 == 0;
+            if (!OursFirst) Strips.push_back(Measure(EKind::Strip, N, RunSeconds));
             Ours.push_back(Measure(EKind::Ours, N, RunSeconds));
-            if (OursOnly) continue;
+            if (OursFirst) Strips.push_back(Measure(EKind::Strip, N, RunSeconds));
             PerLed.push_back(Measure(EKind::PerLed, N, RunSeconds));
-            Strips.push_back(Measure(EKind::Strip, N, RunSeconds));
+            if (Strips.back().CpuPerFrameUs > 0)
+                Ratios.push_back(Ours.back().CpuPerFrameUs / Strips.back().CpuPerFrameUs);
         }
         const TResult O = Median(Ours);
         const TResult L = Median(PerLed);
         const TResult S = Median(Strips);
         std::printf(
             "| %d | %.1f us | %.1f us | %.1f us | %.2fx | %.0f (%.0f) | %.0f | %.0f | %.0f | %ld | %.1f MiB |\n", N,
-            O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs,
-            S.CpuPerFrameUs > 0 ? O.CpuPerFrameUs / S.CpuPerFrameUs : 0.0, O.FramesPerWidgetPerSecond,
+            O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs, MedianOf(Ratios), O.FramesPerWidgetPerSecond,
             O.PaintsPerWidgetPerSecond, O.SlowestFramesPerSecond, L.FramesPerWidgetPerSecond,
             S.FramesPerWidgetPerSecond, O.Threads, static_cast<double>(O.RssKiB) / 1024.0);
         std::fflush(stdout);
