@@ -306,22 +306,19 @@ TResult MeasureQuick(int N, double RunSeconds) {
 }
 #endif
 
-// The measurement with the median CPU per frame (the first of the two middle ones), or an empty
-// one for none.
-TResult Median(std::vector<TResult> Results) {
-    if (Results.empty()) return {};
-    const auto Middle = Results.begin() + static_cast<std::ptrdiff_t>((Results.size() - 1) / 2);
-    std::nth_element(Results.begin(), Middle, Results.end(),
-                     [](const TResult& A, const TResult& B) { return A.CpuPerFrameUs < B.CpuPerFrameUs; });
+// The median of Values in the order of Less (the first of the two middle ones), or T{} for none.
+template <class T, class TLess = std::less<>>
+T Median(std::vector<T> Values, TLess Less = {}) {
+    if (Values.empty()) return {};
+    const auto Middle = Values.begin() + static_cast<std::ptrdiff_t>((Values.size() - 1) / 2);
+    std::nth_element(Values.begin(), Middle, Values.end(), Less);
     return *Middle;
 }
 
-// The median of Values (the lower of the two middle ones), or 0 for none.
-double MedianOf(std::vector<double> Values) {
-    if (Values.empty()) return 0;
-    const auto Middle = Values.begin() + static_cast<std::ptrdiff_t>((Values.size() - 1) / 2);
-    std::nth_element(Values.begin(), Middle, Values.end());
-    return *Middle;
+// The measurement with the median CPU per frame, or an empty one for none.
+TResult Median(std::vector<TResult> Results) {
+    return Median(std::move(Results),
+                  [](const TResult& A, const TResult& B) { return A.CpuPerFrameUs < B.CpuPerFrameUs; });
 }
 
 std::vector<int> ParseCounts(const std::string& Csv) {
@@ -396,7 +393,7 @@ int main(int argc, char** argv) {
         const TResult S = Median(Strips);
         std::printf(
             "| %d | %.1f us | %.1f us | %.1f us | %.2fx | %.0f (%.0f) | %.0f | %.0f | %.0f | %ld | %.1f MiB |\n", N,
-            O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs, MedianOf(Ratios), O.FramesPerWidgetPerSecond,
+            O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs, Median(Ratios), O.FramesPerWidgetPerSecond,
             O.PaintsPerWidgetPerSecond, O.SlowestFramesPerSecond, L.FramesPerWidgetPerSecond,
             S.FramesPerWidgetPerSecond, O.Threads, static_cast<double>(O.RssKiB) / 1024.0);
         std::fflush(stdout);
