@@ -689,6 +689,18 @@ private:
         bool operator==(const TMatchedGrid&) const = default;
     };
     std::optional<TMatchedGrid> FMatchedGrid;
+    // The last grid PaintLEDGrid painted (block, colours of its LEDs, palette) and the back
+    // buffer's stamp right after: painting an equal grid onto a buffer whose stamp is unchanged
+    // would write the bytes it holds, so that frame is not painted again (a blink toggle while
+    // no blinking LED is in view; a scroll step over blank columns). Stamp 0: none.
+    struct TPaintedGrid {
+        TMatchedGrid Block;
+        std::vector<std::uint16_t> Ink;
+        std::vector<host::TColor> Palette;
+        std::uint64_t Stamp = 0;
+        bool RowsMatch = false;
+    };
+    TPaintedGrid FLastPainted;
 };
 
 }  // namespace vyr

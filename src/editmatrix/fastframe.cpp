@@ -59,6 +59,7 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
     // The frame chose the painter, but a letter code of the scroll frame may since have set a
     // geometry the painter does not draw: its LEDs then go through the literal primitive.
     if (!FastRendererApplies()) {
+        FLastPainted.Stamp = 0;
         for (int r = 0; r < Rows; ++r) {
             for (int c = 0; c < Columns; ++c) {
                 const std::uint16_t Ink = Scratch.Ink[static_cast<std::size_t>(r) * static_cast<std::size_t>(Columns) +
@@ -70,6 +71,27 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
     }
     static_assert(sizeof(TColor) == sizeof(std::uint32_t));
     host::TBitmap& B = *FBitmap;
+    const led::TGeometry Geometry = LEDGeometry();
+    const TMatchedGrid Painted{.Size = Geometry.Size,
+                               .Distance = Geometry.Distance,
+                               .Shape = static_cast<int>(Geometry.Shape),
+                               .Width = B.Width(),
+                               .Height = B.Height(),
+                               .FirstRow = FirstRow,
+                               .Rows = Rows,
+                               .FirstColumn = FirstColumn,
+                               .Columns = Columns};
+    // Painting is idempotent: the grid painted last, onto the buffer as that left it, changes no
+    // byte. The stamp is read before anything takes a row for writing.
+    if (FLastPainted.Stamp != 0 && FLastPainted.Stamp == B.Stamp() && FLastPainted.Block == Painted &&
+        FLastPainted.Ink == Scratch.Ink && FLastPainted.Palette == Scratch.Palette) {
+        if (FLastPainted.RowsMatch) {
+            FMatchedGrid = Painted;
+        } else {
+            FMatchedGrid.reset();
+        }
+        return;
+    }
     const led::TPixelRows Out{.First = B.Height() > 0 ? B.ScanLine(0) : nullptr,
                               .Stride = B.RowStride(),
                               .Width = B.Width(),
@@ -81,22 +103,18 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
                              .Ink = Scratch.Ink.data(),
                              .Palette = Scratch.Palette.data(),
                              .PaletteSize = Scratch.Palette.size()};
-    const led::TGeometry Geometry = LEDGeometry();
-    const TMatchedGrid Painted{.Size = Geometry.Size,
-                               .Distance = Geometry.Distance,
-                               .Shape = static_cast<int>(Geometry.Shape),
-                               .Width = B.Width(),
-                               .Height = B.Height(),
-                               .FirstRow = FirstRow,
-                               .Rows = Rows,
-                               .FirstColumn = FirstColumn,
-                               .Columns = Columns};
     const bool RowsMatch = Uniform || FMatchedGrid == Painted;
-    if (led::TLEDPainter(Geometry, Scratch.Bytes).Paint(Out, Grid, RowsMatch)) {
+    const bool Matched = led::TLEDPainter(Geometry, Scratch.Bytes).Paint(Out, Grid, RowsMatch);
+    if (Matched) {
         FMatchedGrid = Painted;
     } else {
         FMatchedGrid.reset();
     }
+    FLastPainted.Block = Painted;
+    FLastPainted.Ink.assign(Scratch.Ink.begin(), Scratch.Ink.end());
+    FLastPainted.Palette.assign(Scratch.Palette.begin(), Scratch.Palette.end());
+    FLastPainted.RowsMatch = Matched;
+    FLastPainted.Stamp = B.Stamp();
 }
 
 // The static frame: every LED unlit, the glyph LEDs of the visible characters (the end sentinel

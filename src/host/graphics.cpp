@@ -10,6 +10,9 @@ namespace {
 
 int ClampExtent(int Value) { return std::clamp(Value, 0, MaxExtent); }
 
+// The last stamp given to any bitmap.
+std::atomic<std::uint64_t> LastStamp = 0;
+
 }  // namespace
 
 void TCanvas::FillRect(const TRect& Rect) {
@@ -49,6 +52,7 @@ void TBitmap::Reallocate(int AWidth, int AHeight) {
                     FPixels.data() + FStride * static_cast<std::size_t>(Row), KeepBytes);
     }
     FPixels.swap(NewPixels);
+    FStamp.store(0, std::memory_order_relaxed);
     FWidth = AWidth;
     FHeight = AHeight;
     FStride = NewStride;
@@ -56,6 +60,7 @@ void TBitmap::Reallocate(int AWidth, int AHeight) {
 
 std::uint8_t* TBitmap::ScanLine(int Row) {
     assert(Row >= 0 && Row < FHeight);
+    FStamp.store(0, std::memory_order_relaxed);  // the caller may write the row
     return FPixels.data() + FStride * static_cast<std::size_t>(Row);
 }
 
@@ -70,6 +75,14 @@ TColor TBitmap::Pixel(int X, int Y) const {
     }
     const std::uint8_t* P = ScanLine(Y) + 3 * static_cast<std::size_t>(X);
     return static_cast<TColor>(P[2]) | (static_cast<TColor>(P[1]) << 8) | (static_cast<TColor>(P[0]) << 16);
+}
+
+std::uint64_t TBitmap::Stamp() const {
+    std::uint64_t Current = FStamp.load(std::memory_order_relaxed);
+    if (Current != 0) return Current;
+    const std::uint64_t Next = LastStamp.fetch_add(1, std::memory_order_relaxed) + 1;
+    // Two readers at once agree on one of their numbers.
+    return FStamp.compare_exchange_strong(Current, Next, std::memory_order_relaxed) ? Next : Current;
 }
 
 void TBitmap::FillRect(const TRect& Rect, TColor Color) {

@@ -125,6 +125,42 @@ TEST(MatrixFrame, RedrawWithoutClearKeepsTheBackgroundWithClearRepaintsBufferAnd
     EXPECT_FALSE(M.TotalRefresh());
 }
 
+// A frame whose every LED has the colour it had in the last frame, over a back buffer nothing
+// wrote since, writes no byte (its stamp stays); any difference is painted. The renderer
+// differential tests check the pixels of both ways.
+TEST(MatrixFrame, AFrameEqualToTheLastOneWritesNothing) {
+    TFormWithMatrix F;
+    TMatrixProbe& M = *F.Matrix;
+    M.FSetText("Hi");
+    struct TStep {
+        const char* Name;
+        void (*Before)(TMatrixProbe&);
+        bool Scroll;
+        bool Writes;
+    };
+    const TStep Steps[] = {
+        {"edit frame", [](TMatrixProbe&) {}, false, false},
+        {"scribbled", [](TMatrixProbe& P) { FillBitmap(P, Marker); }, false, true},
+        {"edit frame", [](TMatrixProbe&) {}, false, false},
+        {"new colour, painted", [](TMatrixProbe& P) { P.FSetActiveLEDOnColor(0x123456); }, false, false},
+        {"scroll mode, painted", [](TMatrixProbe& P) { P.FSetScroll(true); }, true, false},
+        {"scribbled", [](TMatrixProbe& P) { FillBitmap(P, Marker); }, true, true},
+        {"scroll frame", [](TMatrixProbe&) {}, true, false},
+    };
+    M.TotalRedraw(false, false);
+    for (const TStep& Step : Steps) {
+        SCOPED_TRACE(Step.Name);
+        Step.Before(M);
+        const std::uint64_t Before = M.Bitmap()->Stamp();
+        if (Step.Scroll) {
+            M.TotalScrollRedraw(false, false);
+        } else {
+            M.TotalRedraw(false, false);
+        }
+        EXPECT_EQ(M.Bitmap()->Stamp() != Before, Step.Writes);
+    }
+}
+
 TEST(MatrixFrame, CursorBarIsNeverDrawnInScrollModeOrOutsideTheWindow) {
     TMatrixProbe M(nullptr);
     M.FSetScroll(true);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <set>
+#include <utility>
+
 #include "vyr/host/Graphics.h"
 
 using namespace vyr::host;
@@ -112,6 +116,48 @@ TEST(Bitmap, DrawCopiesWithClipping) {
     EXPECT_EQ(Target.Pixel(2, 0), 0xABCDEFU);
     EXPECT_EQ(Target.Pixel(1, 0), 0U);
     EXPECT_EQ(Target.Pixel(2, 1), 0U);
+}
+
+// Whatever can write the pixels gives the next stamp a number never seen before; reads, a resize
+// to the same size and a fill that misses the bitmap keep it. A copy that trusted an unchanged
+// stamp after a write would show stale pixels.
+TEST(Bitmap, StampChangesWithEveryWayOfWritingAndOnlyThen) {
+    TBitmap Other;
+    Other.SetSize(2, 2);
+    struct TStep {
+        const char* Name;
+        bool Writes;
+        std::function<void(TBitmap&)> Run;
+    };
+    const TStep Steps[] = {
+        {"const row", false, [](TBitmap& B) { (void)std::as_const(B).ScanLine(1); }},
+        {"pixel read", false, [](TBitmap& B) { (void)B.Pixel(1, 1); }},
+        {"same size", false, [](TBitmap& B) { B.SetSize(B.Width(), B.Height()); }},
+        {"fill outside", false, [](TBitmap& B) { B.Canvas().FillRect(Rect(10, 10, 11, 11)); }},
+        {"row for writing", true, [](TBitmap& B) { B.ScanLine(0)[0] = 1; }},
+        {"fill", true, [](TBitmap& B) { B.Canvas().FillRect(Rect(0, 0, 1, 1)); }},
+        {"draw", true, [&Other](TBitmap& B) { B.Canvas().Draw(1, 1, Other); }},
+        {"width", true, [](TBitmap& B) { B.SetWidth(B.Width() + 1); }},
+        {"height", true, [](TBitmap& B) { B.SetHeight(B.Height() + 1); }},
+        {"size", true, [](TBitmap& B) { B.SetSize(1, 1); }},
+    };
+    TBitmap B;
+    B.SetSize(3, 3);
+    std::set<std::uint64_t> Seen{Other.Stamp()};
+    std::uint64_t Last = B.Stamp();
+    Seen.insert(Last);
+    for (const TStep& Step : Steps) {
+        Step.Run(B);
+        const std::uint64_t Now = B.Stamp();
+        EXPECT_NE(Now, 0U) << Step.Name;
+        EXPECT_EQ(B.Stamp(), Now) << Step.Name;
+        if (Step.Writes) {
+            EXPECT_TRUE(Seen.insert(Now).second) << Step.Name << ": a stamp given before";
+        } else {
+            EXPECT_EQ(Now, Last) << Step.Name;
+        }
+        Last = Now;
+    }
 }
 
 TEST(Canvas, WithoutATargetDrawsNothing) {

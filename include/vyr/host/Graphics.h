@@ -6,6 +6,7 @@
 /// corner. A canvas draws onto a target: a bitmap's pixels, or a control's window surface.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -98,6 +99,13 @@ public:
     /// The colour at (X, Y) as a TColor (red in the low byte); 0 outside the bitmap.
     [[nodiscard]] TColor Pixel(int X, int Y) const;
 
+    /// A number naming the bitmap's present pixels: it stays the same while nothing can have
+    /// written them, and every way of writing them (a non-const ScanLine, the canvas, a new size)
+    /// makes the next call return a number no bitmap of the process was ever given. Two equal
+    /// stamps are one bitmap with the same pixels, so a copy of an unchanged bitmap can be
+    /// skipped. Never 0.
+    [[nodiscard]] std::uint64_t Stamp() const;
+
     /// The canvas that draws onto this bitmap.
     [[nodiscard]] TCanvas& Canvas() { return FCanvas; }
 
@@ -111,6 +119,8 @@ private:
     std::size_t FStride = 0;
     std::vector<std::uint8_t> FPixels;
     TCanvas FCanvas;
+    // 0: written since the last stamp was taken; Stamp() gives it the next one.
+    mutable std::atomic<std::uint64_t> FStamp = 0;
 };
 
 }  // namespace vyr::host

@@ -211,7 +211,8 @@ void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
 
 // Converts the copied frame's 24-bit rows into the surface, noting the smallest rectangle of
 // pixels that changed: only that part is shown again. A frame equal to what the surface holds
-// needs no paint event.
+// needs no paint event; the very frame converted last (same stamp, same place, the surface
+// untouched since) is not even compared.
 void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
     if (FFramesHeld) {
         FHeldFrame = &Source;
@@ -220,6 +221,12 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
         return;
     }
     ++FTally->Copies;
+    const TConverted Frame{.Stamp = Source.Stamp(), .X = X, .Y = Y, .SurfaceKey = FSurface.cacheKey()};
+    if (Frame.Stamp == FConverted.Stamp && X == FConverted.X && Y == FConverted.Y &&
+        Frame.SurfaceKey == FConverted.SurfaceKey) {
+        if (FTally->FrameObserver) FTally->FrameObserver();
+        return;
+    }
     const int Left = std::max(X, 0);
     const int Top = std::max(Y, 0);
     const int Right = std::min(X + Source.Width(), FSurface.width());
@@ -242,6 +249,8 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
         ChangedTop = std::min(ChangedTop, Row);
         ChangedBottom = Row;
     }
+    FConverted = Frame;
+    FConverted.SurfaceKey = FSurface.cacheKey();
     if (FTally->FrameObserver) FTally->FrameObserver();
     if (ChangedLeft <= ChangedRight)
         ShowSurface(QRect(QPoint(ChangedLeft, ChangedTop), QPoint(ChangedRight, ChangedBottom)));

@@ -5,6 +5,7 @@
 #include <QtGui/QPaintEvent>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -138,6 +139,51 @@ TEST(QtHostWindow, ACopiedFrameReachesTheScreenOnlyWhereItChangedPixels) {
         }
     }
     EXPECT_EQ(W.surface().format(), QImage::Format_RGB32);
+}
+
+// The very frame copied last (its bitmap unchanged since) is not converted again; a change to
+// the bitmap, to the surface or to the place is converted, whatever was skipped before.
+TEST(QtHostWindow, TheSameFrameAgainConvertsNothingButAnyChangeInBetweenIsShown) {
+    TSpyWindow W;
+    host::TBitmap Frame;
+    Frame.SetSize(30, 10);
+    const auto Fill = [](host::TCanvas& Canvas, host::TColor Colour, host::TRect Area) {
+        Canvas.Brush.Color = Colour;
+        Canvas.FillRect(Area);
+    };
+    Fill(Frame.Canvas(), 0x3366CC, {0, 0, 30, 10});
+    struct TStep {
+        const char* Name;
+        std::function<void()> Between;
+        int X;
+        bool Converts;
+        host::TColor At12;  // the surface's pixel (1, 2) afterwards
+    };
+    const TStep Steps[] = {
+        {"first copy", [] {}, 0, true, 0x3366CC},
+        {"again", [] {}, 0, false, 0x3366CC},
+        {"surface filled",
+         [&] {
+             Fill(W.Control->Canvas(), 0x00FF00, {0, 0, 30, 10});
+         },
+         0, true, 0x3366CC},
+        {"frame written",
+         [&] {
+             Fill(Frame.Canvas(), 0x112233, {0, 0, 5, 5});
+         },
+         0, true, 0x112233},
+        {"again", [] {}, 0, false, 0x112233},
+        {"elsewhere", [] {}, 1, true, 0x112233},
+        {"back", [] {}, 0, true, 0x112233},
+    };
+    for (const TStep& Step : Steps) {
+        SCOPED_TRACE(Step.Name);
+        Step.Between();
+        const qint64 Before = W.surface().cacheKey();
+        W.Control->Canvas().Draw(Step.X, 0, Frame);
+        EXPECT_EQ(W.surface().cacheKey() != Before, Step.Converts);
+        EXPECT_EQ(ColorAt(W.surface(), 1, 2), Step.At12);
+    }
 }
 
 // Every row kernel this processor runs packs groups of pixels and compares them at once: at
