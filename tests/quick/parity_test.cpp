@@ -243,7 +243,8 @@ TEST_P(QuickParity, SamePixelsAfterEveryAction) {
 INSTANTIATE_TEST_SUITE_P(Scripts, QuickParity, ::testing::ValuesIn(Scripts()),
                          [](const auto& Info) { return Info.param.Name; });
 
-// A texture is made only for a frame that changed: showing the same surface again makes none.
+// A texture is made only for a frame that changed: showing the same surface again, or copying the
+// same frame again, makes none.
 TEST(QuickTexture, MadeOnlyWhenAFrameWasCopied) {
     TQuickWindow Quick;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Quick.Window));
@@ -256,6 +257,18 @@ TEST(QuickTexture, MadeOnlyWhenAFrameWasCopied) {
     Quick.Matrix->setText("new");
     (void)Quick.Window.grabWindow();
     EXPECT_EQ(vyr::quick::detail::THostItemProbe::Textures(*Quick.Matrix), 1);
+    // The same frame copied again makes no texture; once it changed, it does.
+    host::TBitmap Frame;
+    Frame.SetSize(8, 8);
+    const auto CopyAndShow = [&] {
+        Quick.Matrix->control().Canvas().Draw(0, 0, Frame);
+        (void)Quick.Window.grabWindow();
+        return vyr::quick::detail::THostItemProbe::Textures(*Quick.Matrix);
+    };
+    EXPECT_EQ(CopyAndShow(), 2);
+    EXPECT_EQ(CopyAndShow(), 2);
+    Frame.Canvas().FillRect({0, 0, 1, 1});
+    EXPECT_EQ(CopyAndShow(), 3);
 }
 
 }  // namespace

@@ -156,9 +156,15 @@ void QQuickHostItem::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
 
 void QQuickHostItem::PeerDraw(int X, int Y, const host::TBitmap& Source) {
     ++FTally->Copies;
-    FSurface.Canvas().Draw(X, Y, Source);
+    const std::uint64_t Stamp = Source.Stamp();
+    const bool Same =
+        Stamp == FCopied.Stamp && X == FCopied.X && Y == FCopied.Y && FSurface.Stamp() == FCopied.SurfaceStamp;
+    if (!Same) {
+        FSurface.Canvas().Draw(X, Y, Source);
+        FCopied = {.Stamp = Stamp, .X = X, .Y = Y, .SurfaceStamp = FSurface.Stamp()};
+    }
     if (FTally->FrameObserver) FTally->FrameObserver();
-    SurfaceChanged();
+    if (!Same) SurfaceChanged();
 }
 
 void QQuickHostItem::PeerInvalidate() { RequestHostPaint(); }
