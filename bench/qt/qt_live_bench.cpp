@@ -21,7 +21,7 @@
 // (frames shown: textures made from copied frames), beside the strip peer's figure of the same N.
 // Every figure is the median of --rounds rounds (3 unless told), the kinds of one N measured in
 // turn in each round; ours / strip is the median of each round's own ratio, the two measured one
-// after the other.
+// after the other, followed by the lowest and highest of those ratios.
 // Usage: qt_live_bench [--seconds S] [--rounds R] [--counts 1,16,64,256] [--quick-counts 1,64,256]
 //   [--ours-only] (default one lap of the marquee a measurement, 2.28 s; an empty --quick-counts
 //   "" leaves the Qt Quick rows out; --ours-only measures no peer, for a profiler to see only
@@ -361,7 +361,7 @@ int main(int argc, char** argv) {
     }
     std::vector<std::pair<int, double>> StripUs;  // the strip peer's figure per N, for the Qt Quick rows
     std::printf(
-        "| N | ours | per-LED | strip | ours / strip | frames/widget/s ours (paint events) | slowest ours | "
+        "| N | ours | per-LED | strip | ours / strip (rounds) | frames/widget/s ours (paint events) | slowest ours | "
         "per-LED | strip | threads ours | RSS ours |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const int N : Counts) {
@@ -391,9 +391,15 @@ int main(int argc, char** argv) {
         const TResult O = Median(Ours);
         const TResult L = Median(PerLed);
         const TResult S = Median(Strips);
+        // The rounds' own ratios beside their median: how far one run can be trusted.
+        char Spread[48] = "";
+        if (Ratios.size() > 1) {
+            const auto [Low, High] = std::minmax_element(Ratios.begin(), Ratios.end());
+            std::snprintf(Spread, sizeof Spread, " (%.2f-%.2f)", *Low, *High);
+        }
         std::printf(
-            "| %d | %.1f us | %.1f us | %.1f us | %.2fx | %.0f (%.0f) | %.0f | %.0f | %.0f | %ld | %.1f MiB |\n", N,
-            O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs, Median(Ratios), O.FramesPerWidgetPerSecond,
+            "| %d | %.1f us | %.1f us | %.1f us | %.2fx%s | %.0f (%.0f) | %.0f | %.0f | %.0f | %ld | %.1f MiB |\n", N,
+            O.CpuPerFrameUs, L.CpuPerFrameUs, S.CpuPerFrameUs, Median(Ratios), Spread, O.FramesPerWidgetPerSecond,
             O.PaintsPerWidgetPerSecond, O.SlowestFramesPerSecond, L.FramesPerWidgetPerSecond,
             S.FramesPerWidgetPerSecond, O.Threads, static_cast<double>(O.RssKiB) / 1024.0);
         std::fflush(stdout);

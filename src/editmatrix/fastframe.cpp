@@ -83,8 +83,15 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
                                .Columns = Columns};
     // Painting is idempotent: the grid painted last, onto the buffer as that left it, changes no
     // byte. The stamp is read before anything takes a row for writing.
+    // Same: the ink of the LEDs before the first that differs is kept, only the rest is copied.
+    std::size_t Same = 0;
     if (FLastPainted.Stamp != 0 && FLastPainted.Stamp == B.Stamp() && FLastPainted.Block == Painted &&
-        FLastPainted.Ink == Scratch.Ink && FLastPainted.Palette == Scratch.Palette) {
+        FLastPainted.Palette == Scratch.Palette && FLastPainted.Ink.size() == Scratch.Ink.size()) {
+        Same = static_cast<std::size_t>(
+            std::mismatch(Scratch.Ink.begin(), Scratch.Ink.end(), FLastPainted.Ink.begin()).first -
+            Scratch.Ink.begin());
+    }
+    if (Same == Scratch.Ink.size() && Same > 0) {
         if (FLastPainted.RowsMatch) {
             FMatchedGrid = Painted;
         } else {
@@ -111,7 +118,12 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
         FMatchedGrid.reset();
     }
     FLastPainted.Block = Painted;
-    FLastPainted.Ink.assign(Scratch.Ink.begin(), Scratch.Ink.end());
+    if (FLastPainted.Ink.size() == Scratch.Ink.size()) {
+        std::copy(Scratch.Ink.begin() + static_cast<std::ptrdiff_t>(Same), Scratch.Ink.end(),
+                  FLastPainted.Ink.begin() + static_cast<std::ptrdiff_t>(Same));
+    } else {
+        FLastPainted.Ink.assign(Scratch.Ink.begin(), Scratch.Ink.end());
+    }
     FLastPainted.Palette.assign(Scratch.Palette.begin(), Scratch.Palette.end());
     FLastPainted.RowsMatch = Matched;
     FLastPainted.Stamp = B.Stamp();
