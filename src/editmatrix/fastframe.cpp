@@ -82,8 +82,8 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
                                .FirstColumn = FirstColumn,
                                .Columns = Columns};
     // Painting is idempotent: the grid painted last, onto the buffer as that left it, changes no
-    // byte. The stamp is read before anything takes a row for writing.
-    // Same: the ink of the LEDs before the first that differs is kept, only the rest is copied.
+    // byte. The stamp is read before anything takes a row for writing. Same counts the LEDs
+    // before the first whose ink differs: only the ink from there on is kept anew.
     std::size_t Same = 0;
     if (FLastPainted.Stamp != 0 && FLastPainted.Stamp == B.Stamp() && FLastPainted.Block == Painted &&
         FLastPainted.Palette == Scratch.Palette && FLastPainted.Ink.size() == Scratch.Ink.size()) {
@@ -91,7 +91,7 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
             std::mismatch(Scratch.Ink.begin(), Scratch.Ink.end(), FLastPainted.Ink.begin()).first -
             Scratch.Ink.begin());
     }
-    if (Same == Scratch.Ink.size() && Same > 0) {
+    if (Same == Scratch.Ink.size()) {  // never 0: the grid has LEDs
         if (FLastPainted.RowsMatch) {
             FMatchedGrid = Painted;
         } else {

@@ -35,6 +35,18 @@ public:
     virtual void Draw(int X, int Y, const TBitmap& Source) = 0;
 };
 
+/// A frame a window surface took: the stamp of the bitmap copied (TBitmap::Stamp), where it went,
+/// and a key naming the surface's pixels right after (its own stamp, or a toolkit's cache key). A
+/// peer keeps the last one: the same frame again, onto a surface whose key is still that one,
+/// would change nothing.
+struct TFrameCopy {
+    std::uint64_t Stamp = 0;
+    int X = 0;
+    int Y = 0;
+    std::uint64_t SurfaceKey = 0;
+    bool operator==(const TFrameCopy&) const = default;
+};
+
 /// The fill colour of a canvas.
 struct TBrush {
     TColor Color = 0xFFFFFF;  ///< clWhite, as the host's brushes start

@@ -165,18 +165,10 @@ private:
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QWindow> FWatchedWindow;
     QSurfacePresenter* FPresenter = nullptr;
-    QImage FDevice;        // the presenter's drawing, device pixels
-    QImage FDeviceShown;   // the same in the backing store's format
-    QRect FDeviceChanged;  // surface pixels changed since the presenter last drew
-    // The frame converted last: its bitmap's stamp, where it went, and the surface's cache key
-    // right after. That frame again, onto a surface nothing has changed since, converts nothing.
-    struct TConverted {
-        std::uint64_t Stamp = 0;
-        int X = 0;
-        int Y = 0;
-        qint64 SurfaceKey = 0;
-    };
-    TConverted FConverted;
+    QImage FDevice;                             // the presenter's drawing, device pixels
+    QImage FDeviceShown;                        // the same in the backing store's format
+    QRect FDeviceChanged;                       // surface pixels changed since the presenter last drew
+    host::TFrameCopy FConverted;                // the frame converted last, the surface's cache key after it
     const host::TBitmap* FHeldFrame = nullptr;  // the frame kept back while frames are held
     int FHeldX = 0;
     int FHeldY = 0;

@@ -197,15 +197,7 @@ private:
     std::unique_ptr<host::TForm> FForm;
     host::TWinControl* FControl = nullptr;
     host::TBitmap FSurface;
-    // The frame copied last: its bitmap's stamp, where it went, and the surface's stamp right
-    // after. That frame again, onto a surface nothing has changed since, makes no new texture.
-    struct TCopied {
-        std::uint64_t Stamp = 0;
-        int X = 0;
-        int Y = 0;
-        std::uint64_t SurfaceStamp = 0;
-    };
-    TCopied FCopied;
+    host::TFrameCopy FCopied;                                // the frame copied last, the surface's stamp after it
     std::vector<std::unique_ptr<host::TControl>> FSiblings;  // focus-walk mirrors
     QPointer<QQuickWindow> FWatchedWindow;
     bool FHostPaintPending = true;

@@ -81,6 +81,9 @@ public:
     [[nodiscard]] std::string_view ClassName() const override { return "TQtUnfocusableSibling"; }
 };
 
+// Qt's cache key of an image, which changes whenever its pixels may have been written.
+std::uint64_t KeyOf(const QImage& Image) { return static_cast<std::uint64_t>(Image.cacheKey()); }
+
 bool CanTakeFocus(const QWidget* W, const QWidget* Parent) {
     return W->isEnabled() && W->isVisibleTo(Parent) && W->focusPolicy() != Qt::NoFocus;
 }
@@ -221,9 +224,8 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
         return;
     }
     ++FTally->Copies;
-    const TConverted Frame{.Stamp = Source.Stamp(), .X = X, .Y = Y, .SurfaceKey = FSurface.cacheKey()};
-    if (Frame.Stamp == FConverted.Stamp && X == FConverted.X && Y == FConverted.Y &&
-        Frame.SurfaceKey == FConverted.SurfaceKey) {
+    host::TFrameCopy Frame{.Stamp = Source.Stamp(), .X = X, .Y = Y, .SurfaceKey = KeyOf(FSurface)};
+    if (Frame == FConverted) {
         if (FTally->FrameObserver) FTally->FrameObserver();
         return;
     }
@@ -249,8 +251,8 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
         ChangedTop = std::min(ChangedTop, Row);
         ChangedBottom = Row;
     }
+    Frame.SurfaceKey = KeyOf(FSurface);
     FConverted = Frame;
-    FConverted.SurfaceKey = FSurface.cacheKey();
     if (FTally->FrameObserver) FTally->FrameObserver();
     if (ChangedLeft <= ChangedRight)
         ShowSurface(QRect(QPoint(ChangedLeft, ChangedTop), QPoint(ChangedRight, ChangedBottom)));

@@ -156,12 +156,13 @@ void QQuickHostItem::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
 
 void QQuickHostItem::PeerDraw(int X, int Y, const host::TBitmap& Source) {
     ++FTally->Copies;
-    const std::uint64_t Stamp = Source.Stamp();
-    const bool Same =
-        Stamp == FCopied.Stamp && X == FCopied.X && Y == FCopied.Y && FSurface.Stamp() == FCopied.SurfaceStamp;
+    // The very frame copied last, onto a surface unchanged since, makes no new texture.
+    host::TFrameCopy Frame{.Stamp = Source.Stamp(), .X = X, .Y = Y, .SurfaceKey = FSurface.Stamp()};
+    const bool Same = Frame == FCopied;
     if (!Same) {
         FSurface.Canvas().Draw(X, Y, Source);
-        FCopied = {.Stamp = Stamp, .X = X, .Y = Y, .SurfaceStamp = FSurface.Stamp()};
+        Frame.SurfaceKey = FSurface.Stamp();
+        FCopied = Frame;
     }
     if (FTally->FrameObserver) FTally->FrameObserver();
     if (!Same) SurfaceChanged();
