@@ -40,10 +40,11 @@ public:
 /// peer keeps the last one: the same frame again, onto a surface whose key is still that one,
 /// would change nothing.
 struct TFrameCopy {
-    std::uint64_t Stamp = 0;
-    int X = 0;
-    int Y = 0;
-    std::uint64_t SurfaceKey = 0;
+    std::uint64_t Stamp = 0;       ///< the copied bitmap's stamp; 0: no frame yet
+    int X = 0;                     ///< where its top-left pixel went on the surface
+    int Y = 0;                     ///< where its top-left pixel went on the surface
+    std::uint64_t SurfaceKey = 0;  ///< names the surface's pixels right after the copy
+    /// Equal in every member: the same frame, in the same place, onto the same surface pixels.
     bool operator==(const TFrameCopy&) const = default;
 };
 
