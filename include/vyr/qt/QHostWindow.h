@@ -154,6 +154,9 @@ private:
     [[nodiscard]] QSize ShownSize() const;
     void FollowShownSize();
     void PaintPresented(QPainter& Painter);
+    // Copies Region of the surface straight into the device Qt paints this widget into, when
+    // that is an image of the surface's kind; false (nothing done) otherwise.
+    bool CopyToDevice(const QRegion& Region);
     void WatchWindow();
     void MirrorFocusSiblings();
     void ClearFocusSiblings();

@@ -13,10 +13,11 @@ namespace vyr::qt::detail {
 
 // One window's counts since it was made or since THostWindowProbe::ResetCounts.
 struct THostWindowTally {
-    int Copies = 0;       // frames copied to the surface
-    int Fills = 0;        // fills of the surface
-    int HostPaints = 0;   // Paint calls the window caused
-    int PaintEvents = 0;  // paint events
+    int Copies = 0;        // frames copied to the surface
+    int Fills = 0;         // fills of the surface
+    int HostPaints = 0;    // Paint calls the window caused
+    int PaintEvents = 0;   // paint events
+    int DeviceCopies = 0;  // paint events that copied the surface straight into the device
     std::function<void()> FrameObserver;
 };
 
@@ -27,7 +28,7 @@ public:
     // Sets the counts to 0; the hook stays.
     static void ResetCounts(QHostWindow& Window) {
         THostWindowTally& T = *Window.FTally;
-        T.Copies = T.Fills = T.HostPaints = T.PaintEvents = 0;
+        T.Copies = T.Fills = T.HostPaints = T.PaintEvents = T.DeviceCopies = 0;
     }
     // Called after every frame copied to Window's surface, before it is shown; null for none.
     static void SetFrameObserver(QHostWindow& Window, std::function<void()> Observer) {

@@ -378,6 +378,7 @@ void QHostWindow::paintEvent(QPaintEvent* Event) {
         const QRect Changed = std::exchange(FHostPaintArea, QRect());
         if (!Event->region().contains(Changed)) update(Changed);
     }
+    if (ActivePresenter() == nullptr && CopyToDevice(Event->region())) return;
     QPainter Painter(this);
     if (ActivePresenter() != nullptr) {
         PaintPresented(Painter);
@@ -397,6 +398,46 @@ void QHostWindow::paintEvent(QPaintEvent* Event) {
         if (width() > W) Painter.fillRect(W, 0, width() - W, height(), Fill);
         if (height() > H) Painter.fillRect(0, H, std::min(W, width()), height() - H, Fill);
     }
+}
+
+// The plain case of every paint event of a marquee: the surface covers the widget, and the
+// device Qt paints this widget into (the window's backing store, or an image it is rendered to)
+// is an image of 32-bit opaque-compatible pixels at one device pixel a pixel. The part asked for
+// is then copied row by row straight into it, where a QPainter would do the same copy after
+// setting itself up, which costs more than the copy of a marquee's frame. The device and the
+// widget's offset in it are the ones QPainter::begin would use (QPaintDevice::redirected); the
+// event's region lies inside the clip Qt gives that painter. Anything else (a shared painter, a
+// pixmap, another format or ratio, a widget larger than its surface) returns false and is
+// painted with QPainter.
+bool QHostWindow::CopyToDevice(const QRegion& Region) {
+    if (width() > FSurface.width() || height() > FSurface.height() || sharedPainter() != nullptr) return false;
+    QPoint Offset;
+    QPaintDevice* const Device = redirected(&Offset);
+    if (Device == nullptr || Device->devType() != QInternal::Image) return false;
+    auto& Image = *static_cast<QImage*>(Device);
+    const QImage::Format Format = Image.format();
+    // An RGB32 pixel (0xFFRRGGBB) is the same opaque colour in the two ARGB32 formats.
+    if ((Format != QImage::Format_RGB32 && Format != QImage::Format_ARGB32 &&
+         Format != QImage::Format_ARGB32_Premultiplied) ||
+        Image.devicePixelRatio() != 1.0) {
+        return false;
+    }
+    ++FTally->DeviceCopies;
+    // Widget pixel (x, y) is device pixel (x, y) - Offset.
+    const QRect Reach = FSurface.rect() & Image.rect().translated(Offset);
+    uchar* const Bits = Image.bits();
+    const auto Stride = static_cast<std::size_t>(Image.bytesPerLine());
+    for (const QRect& Part : Region) {
+        const QRect From = Part & Reach;
+        if (From.isEmpty()) continue;
+        const auto Bytes = 4 * static_cast<std::size_t>(From.width());
+        for (int Y = From.top(); Y <= From.bottom(); ++Y) {
+            std::memcpy(Bits + static_cast<std::size_t>(Y - Offset.y()) * Stride +
+                            4 * static_cast<std::size_t>(From.left() - Offset.x()),
+                        FSurface.constScanLine(Y) + 4 * static_cast<std::size_t>(From.left()), Bytes);
+        }
+    }
+    return true;
 }
 
 void QHostWindow::keyPressEvent(QKeyEvent* Event) {

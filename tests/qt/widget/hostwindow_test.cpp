@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QtGui/QPaintEvent>
+#include <QtGui/QPalette>
+#include <QtGui/QScreen>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <random>
@@ -139,6 +142,66 @@ TEST(QtHostWindow, ACopiedFrameReachesTheScreenOnlyWhereItChangedPixels) {
         }
     }
     EXPECT_EQ(W.surface().format(), QImage::Format_RGB32);
+}
+
+// A paint event into the window's backing store copies the surface straight into it, at the
+// widget's place and only where Qt asks (not under a sibling above it); render() and grab() are
+// painted with QPainter. Every device shows the surface.
+TEST(QtHostWindow, PaintEventsShowTheSurfaceOnEveryKindOfDevice) {
+    QWidget Top;
+    Top.resize(80, 40);
+    auto* W = new TSpyWindow;
+    W->setParent(&Top);
+    W->move(13, 7);
+    auto* Cover = new QWidget(&Top);  // above the window's columns 17-22, rows 5-9
+    Cover->setGeometry(30, 12, 6, 30);
+    Cover->setAutoFillBackground(true);
+    QPalette Magenta;
+    Magenta.setColor(QPalette::Window, QColor(255, 0, 255));
+    Cover->setPalette(Magenta);
+    Cover->raise();
+    Top.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Top));
+    host::TBitmap Frame;  // every pixel its own colour
+    Frame.SetSize(30, 10);
+    for (int Y = 0; Y < 10; ++Y) {
+        std::uint8_t* Row = Frame.ScanLine(Y);
+        for (int X = 0; X < 30; ++X) {
+            Row[3 * X] = static_cast<std::uint8_t>(8 * X);
+            Row[3 * X + 1] = static_cast<std::uint8_t>(20 * Y);
+            Row[3 * X + 2] = static_cast<std::uint8_t>(200 - X);
+        }
+    }
+    const qt::detail::THostWindowTally& Tally = qt::detail::THostWindowProbe::Tally(*W);
+    const int Before = Tally.DeviceCopies;
+    W->Control->Canvas().Draw(0, 0, Frame);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Tally.DeviceCopies > Before; }, 5000));
+    ASSERT_TRUE(SamePixels(W->surface(), Frame));
+    const auto Shows = [&](const QImage& Image, QPoint At, const QRect& Covered) {
+        for (int Y = 0; Y < 10; ++Y) {
+            for (int X = 0; X < 30; ++X) {
+                const TColor Expected = Covered.contains(X, Y) ? 0xFF00FFU : ColorAt(W->surface(), X, Y);
+                if (ColorAt(Image, At.x() + X, At.y() + Y) != Expected) {
+                    return ::testing::AssertionFailure() << "window pixel " << X << "," << Y;
+                }
+            }
+        }
+        return ::testing::AssertionSuccess();
+    };
+    EXPECT_TRUE(Shows(Top.screen()->grabWindow(Top.winId()).toImage(), QPoint(13, 7), QRect(17, 5, 6, 5)));
+
+    // render() and grab() hand the widget a painter of theirs: it draws.
+    const int Copies = Tally.DeviceCopies;
+    for (const QImage::Format Format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
+        QImage Image(40, 16, Format);
+        Image.fill(Qt::white);
+        W->render(&Image, QPoint(5, 3));
+        EXPECT_TRUE(Shows(Image, QPoint(5, 3), QRect())) << Format;
+        EXPECT_EQ(ColorAt(Image, 4, 3), 0xFFFFFFU);
+        EXPECT_EQ(ColorAt(Image, 35, 13), 0xFFFFFFU);
+    }
+    EXPECT_TRUE(Shows(Grab(*W), QPoint(0, 0), QRect()));
+    EXPECT_EQ(Tally.DeviceCopies, Copies);
 }
 
 // The very frame copied last (its bitmap unchanged since) is not converted again; a change to
