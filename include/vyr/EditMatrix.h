@@ -701,6 +701,8 @@ private:
         bool RowsMatch = false;
     };
     TPaintedGrid FLastPainted;
+    // The pixels of the LEDs of Block whose colour the frame's grid changes, from LED From on.
+    [[nodiscard]] host::TRect ChangedLEDBoxes(const TMatchedGrid& Block, std::size_t From) const;
 };
 
 }  // namespace vyr

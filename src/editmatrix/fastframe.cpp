@@ -9,6 +9,7 @@
 // default and at a 40-cell round-LED geometry; at the defaults what remains is the fixed cost per
 // LED span (a 2-pixel LED is 6 bytes) and, in the scroll frame, the walk along the stream's cells.
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "grid.h"
@@ -49,6 +50,36 @@ std::uint16_t TEditMatrix::PaletteIndex(TColor Colour) {
     return static_cast<std::uint16_t>(Palette.size() - 1);
 }
 
+// The pixels of the LEDs of Block whose colour differs between the last grid painted and the
+// frame's (from LED From on: those before it have the same ink and palette), clipped to the back
+// buffer; empty if none. An LED left as it is (KeepInk) does not change; one that was left as it
+// was last time may.
+host::TRect TEditMatrix::ChangedLEDBoxes(const TMatchedGrid& Block, std::size_t From) const {
+    const TFrameScratch& Scratch = FrameScratch();
+    const auto Columns = static_cast<std::size_t>(Block.Columns);
+    int Left = Block.Columns;
+    int Right = -1;
+    int Top = Block.Rows;
+    int Bottom = -1;
+    for (std::size_t i = From; i < Scratch.Ink.size(); ++i) {
+        const std::uint16_t New = Scratch.Ink[i];
+        const std::uint16_t Old = FLastPainted.Ink[i];
+        if (New == KeepInk || (Old != KeepInk && FLastPainted.Palette[Old] == Scratch.Palette[New])) continue;
+        const auto Row = static_cast<int>(i / Columns);
+        const auto Column = static_cast<int>(i % Columns);
+        Left = std::min(Left, Column);
+        Right = std::max(Right, Column);
+        Top = std::min(Top, Row);
+        Bottom = Row;
+    }
+    if (Right < 0) return {};
+    const int Pitch = Block.Size + Block.Distance;
+    return {.Left = std::min(Block.Width, Block.Distance + Pitch * (Block.FirstColumn + Left)),
+            .Top = std::min(Block.Height, Block.Distance + Pitch * (Block.FirstRow + Top)),
+            .Right = std::min(Block.Width, Block.Distance + Pitch * (Block.FirstColumn + Right) + Block.Size),
+            .Bottom = std::min(Block.Height, Block.Distance + Pitch * (Block.FirstRow + Bottom) + Block.Size)};
+}
+
 void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Columns) {
     TFrameScratch& Scratch = FrameScratch();
     static_assert(KeepInk == led::KeepInk);
@@ -81,12 +112,18 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
                                .Rows = Rows,
                                .FirstColumn = FirstColumn,
                                .Columns = Columns};
+    // Over the buffer exactly as the grid painted last left it (the stamp is read before anything
+    // takes a row for writing), only the boxes of LEDs whose colour changes can change: that
+    // rectangle is noted on the buffer for whoever holds a copy of the last frame. Since is that
+    // frame's stamp, or 0 when the buffer may hold anything.
+    const bool OverLastGrid = FLastPainted.Stamp != 0 && FLastPainted.Stamp == B.Stamp() &&
+                              FLastPainted.Block == Painted && FLastPainted.Ink.size() == Scratch.Ink.size();
+    const std::uint64_t Since = OverLastGrid ? FLastPainted.Stamp : 0;
     // Painting is idempotent: the grid painted last, onto the buffer as that left it, changes no
-    // byte. The stamp is read before anything takes a row for writing. Same counts the LEDs
-    // before the first whose ink differs: only the ink from there on is kept anew.
+    // byte. Same counts the LEDs before the first whose ink differs: only the ink from there on
+    // is kept anew.
     std::size_t Same = 0;
-    if (FLastPainted.Stamp != 0 && FLastPainted.Stamp == B.Stamp() && FLastPainted.Block == Painted &&
-        FLastPainted.Palette == Scratch.Palette && FLastPainted.Ink.size() == Scratch.Ink.size()) {
+    if (OverLastGrid && FLastPainted.Palette == Scratch.Palette) {
         Same = static_cast<std::size_t>(
             std::mismatch(Scratch.Ink.begin(), Scratch.Ink.end(), FLastPainted.Ink.begin()).first -
             Scratch.Ink.begin());
@@ -111,7 +148,10 @@ void TEditMatrix::PaintLEDGrid(int FirstRow, int Rows, int FirstColumn, int Colu
                              .Palette = Scratch.Palette.data(),
                              .PaletteSize = Scratch.Palette.size()};
     const bool RowsMatch = Uniform || FMatchedGrid == Painted;
+    const std::optional<host::TRect> Changed =
+        Since != 0 ? std::optional(ChangedLEDBoxes(Painted, Same)) : std::nullopt;
     const bool Matched = led::TLEDPainter(Geometry, Scratch.Bytes).Paint(Out, Grid, RowsMatch);
+    if (Changed) B.NoteChange(Since, *Changed);
     if (Matched) {
         FMatchedGrid = Painted;
     } else {

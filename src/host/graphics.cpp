@@ -85,6 +85,17 @@ std::uint64_t TBitmap::Stamp() const {
     return FStamp.compare_exchange_strong(Current, Next, std::memory_order_relaxed) ? Next : Current;
 }
 
+void TBitmap::NoteChange(std::uint64_t Since, const TRect& Rect) {
+    FChangeSince = Since;
+    FChangeRect = Rect;
+    FChangeUntil = Stamp();
+}
+
+std::optional<TRect> TBitmap::ChangeSince(std::uint64_t Since) const {
+    if (Since == 0 || Since != FChangeSince || FChangeUntil != Stamp()) return std::nullopt;
+    return FChangeRect;
+}
+
 void TBitmap::FillRect(const TRect& Rect, TColor Color) {
     const int Left = std::max(Rect.Left, 0);
     const int Top = std::max(Rect.Top, 0);

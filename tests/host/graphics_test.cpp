@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -121,7 +122,7 @@ TEST(Bitmap, DrawCopiesWithClipping) {
 // Whatever can write the pixels gives the next stamp a number never seen before; reads, a resize
 // to the same size and a fill that misses the bitmap keep it. A copy that trusted an unchanged
 // stamp after a write would show stale pixels.
-TEST(Bitmap, StampChangesWithEveryWayOfWritingAndOnlyThen) {
+TEST(Bitmap, StampAndChangeNoteChangeWithEveryWayOfWritingAndOnlyThen) {
     TBitmap Other;
     Other.SetSize(2, 2);
     struct TStep {
@@ -147,7 +148,11 @@ TEST(Bitmap, StampChangesWithEveryWayOfWritingAndOnlyThen) {
     std::uint64_t Last = B.Stamp();
     Seen.insert(Last);
     for (const TStep& Step : Steps) {
+        // A note of a change holds until the next write, for the stamp it was made from only.
+        B.NoteChange(Last, Rect(0, 0, 1, 1));
         Step.Run(B);
+        EXPECT_EQ(B.ChangeSince(Last), Step.Writes ? std::nullopt : std::optional(Rect(0, 0, 1, 1))) << Step.Name;
+        EXPECT_EQ(B.ChangeSince(Other.Stamp()), std::nullopt) << Step.Name;
         const std::uint64_t Now = B.Stamp();
         EXPECT_NE(Now, 0U) << Step.Name;
         EXPECT_EQ(B.Stamp(), Now) << Step.Name;

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "vyr/host/Types.h"
@@ -119,6 +120,15 @@ public:
     /// skipped. Never 0.
     [[nodiscard]] std::uint64_t Stamp() const;
 
+    /// A writer's note of what its write changed: the pixels now differ from the pixels this
+    /// bitmap had at stamp Since (one it was given before the write) only inside Rect, which may
+    /// be empty. Kept until the next write.
+    void NoteChange(std::uint64_t Since, const TRect& Rect);
+    /// The rectangle noted for the change from stamp Since to the present pixels, or nothing when
+    /// no note covers that change (then any pixel may differ). A reader that holds the pixels of
+    /// stamp Since brings them up to date by copying just that rectangle.
+    [[nodiscard]] std::optional<TRect> ChangeSince(std::uint64_t Since) const;
+
     /// The canvas that draws onto this bitmap.
     [[nodiscard]] TCanvas& Canvas() { return FCanvas; }
 
@@ -134,6 +144,10 @@ private:
     TCanvas FCanvas;
     // 0: written since the last stamp was taken; Stamp() gives it the next one.
     mutable std::atomic<std::uint64_t> FStamp = 0;
+    // The last NoteChange: from stamp FChangeSince to stamp FChangeUntil, only FChangeRect.
+    std::uint64_t FChangeSince = 0;
+    std::uint64_t FChangeUntil = 0;
+    TRect FChangeRect{};
 };
 
 }  // namespace vyr::host

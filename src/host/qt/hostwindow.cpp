@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "QtProbe.h"
@@ -215,7 +216,9 @@ void QHostWindow::PeerFillRect(const host::TRect& Rect, host::TColor Color) {
 // Converts the copied frame's 24-bit rows into the surface, noting the smallest rectangle of
 // pixels that changed: only that part is shown again. A frame equal to what the surface holds
 // needs no paint event; the very frame converted last (same stamp, same place, the surface
-// untouched since) is not even compared.
+// untouched since) is not even compared. When the frame's bitmap carries a note of what changed
+// since the frame converted last, and the surface still holds that one at this place, only the
+// noted rectangle is converted, and shown, without reading the surface.
 void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
     if (FFramesHeld) {
         FHeldFrame = &Source;
@@ -229,10 +232,15 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
         if (FTally->FrameObserver) FTally->FrameObserver();
         return;
     }
-    const int Left = std::max(X, 0);
-    const int Top = std::max(Y, 0);
-    const int Right = std::min(X + Source.Width(), FSurface.width());
-    const int Bottom = std::min(Y + Source.Height(), FSurface.height());
+    std::optional<host::TRect> Noted;
+    if (FConverted.Stamp != 0 && FConverted.X == X && FConverted.Y == Y && FConverted.SurfaceKey == Frame.SurfaceKey) {
+        Noted = Source.ChangeSince(FConverted.Stamp);
+    }
+    const host::TRect Rows = Noted.value_or(host::TRect{0, 0, Source.Width(), Source.Height()});
+    const int Left = std::max({X, X + Rows.Left, 0});
+    const int Top = std::max({Y, Y + Rows.Top, 0});
+    const int Right = std::min({X + Source.Width(), X + Rows.Right, FSurface.width()});
+    const int Bottom = std::min({Y + Source.Height(), Y + Rows.Bottom, FSurface.height()});
     int ChangedLeft = Right;
     int ChangedRight = Left - 1;
     int ChangedTop = Bottom;
@@ -242,9 +250,11 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
     uchar* const Bits = Left < Right && Top < Bottom ? FSurface.bits() : nullptr;
     const auto SurfaceStride = static_cast<std::size_t>(FSurface.bytesPerLine());
     for (int Row = Top; Row < Bottom && Left < Right; ++Row) {
-        const pixels::TChangedSpan Span = pixels::ConvertBgrRow(
-            Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X),
-            reinterpret_cast<QRgb*>(Bits + static_cast<std::size_t>(Row) * SurfaceStride) + Left, Right - Left);
+        const std::uint8_t* const From = Source.ScanLine(Row - Y) + 3 * static_cast<std::size_t>(Left - X);
+        auto* const To = reinterpret_cast<QRgb*>(Bits + static_cast<std::size_t>(Row) * SurfaceStride) + Left;
+        const pixels::TChangedSpan Span =
+            Noted ? pixels::ConvertBgrRowWith<false>(pixels::BestKernel(), From, To, Right - Left)
+                  : pixels::ConvertBgrRow(From, To, Right - Left);
         if (Span.First > Span.Last) continue;
         ChangedLeft = std::min(ChangedLeft, Left + Span.First);
         ChangedRight = std::max(ChangedRight, Left + Span.Last);

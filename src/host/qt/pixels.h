@@ -48,8 +48,10 @@ struct TSpanTracker {
 
 // Pixels I..Count-1 of the row, with I a multiple of four or the row's end. On a little-endian
 // machine four pixels are three 32-bit words, each pixel a shift and a mask of them; the four
-// old pixels are compared at once (a mask of the differing ones).
-inline TSpanTracker ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count, int I, TSpanTracker Span) {
+// old pixels are compared at once (a mask of the differing ones). Without Compare the old pixels
+// are not read: every pixel is written, and the span is left as it came.
+template <bool Compare>
+TSpanTracker ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count, int I, TSpanTracker Span) {
     From += 3 * static_cast<std::size_t>(I);
     if constexpr (std::endian::native == std::endian::little) {
         for (; I + 4 <= Count; I += 4, From += 12) {
@@ -59,6 +61,13 @@ inline TSpanTracker ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count
             const QRgb P1 = 0xFF000000U | (W[0] >> 24) | ((W[1] & 0xFFFFU) << 8);
             const QRgb P2 = 0xFF000000U | (W[1] >> 16) | ((W[2] & 0xFFU) << 16);
             const QRgb P3 = 0xFF000000U | (W[2] >> 8);
+            if constexpr (!Compare) {
+                To[I] = P0;
+                To[I + 1] = P1;
+                To[I + 2] = P2;
+                To[I + 3] = P3;
+                continue;
+            }
             const unsigned Differ = static_cast<unsigned>(To[I] != P0) | static_cast<unsigned>(To[I + 1] != P1) << 1U |
                                     static_cast<unsigned>(To[I + 2] != P2) << 2U |
                                     static_cast<unsigned>(To[I + 3] != P3) << 3U;
@@ -73,7 +82,9 @@ inline TSpanTracker ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count
     }
     for (; I < Count; ++I, From += 3) {
         const QRgb P = FromBgr(From);
-        if (To[I] != P) {
+        if (!Compare) {
+            To[I] = P;
+        } else if (To[I] != P) {
             Span.Note(I, 1U);
             To[I] = P;
         }
@@ -85,14 +96,19 @@ inline TSpanTracker ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count
 // Pixels I..Count-1 with SSSE3: one shuffle spreads four pixels' twelve bytes over four words. A
 // load takes sixteen bytes, so the last pixels (fewer than six left) go through the plain loop,
 // and no load reaches past the row. A group that did not change is not stored.
-__attribute__((target("ssse3"))) inline TSpanTracker ConvertBgrRowSsse3(const std::uint8_t* From, QRgb* To, int Count,
-                                                                        int I, TSpanTracker Span) {
+template <bool Compare>
+__attribute__((target("ssse3"))) TSpanTracker ConvertBgrRowSsse3(const std::uint8_t* From, QRgb* To, int Count, int I,
+                                                                 TSpanTracker Span) {
     const __m128i Spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i Opaque = _mm_set1_epi32(static_cast<int>(0xFF000000U));
     for (; Count - I >= 6; I += 4) {
         const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(From + 3 * static_cast<std::size_t>(I)));
         const __m128i New = _mm_or_si128(_mm_shuffle_epi8(Bytes, Spread), Opaque);
         __m128i* Old = reinterpret_cast<__m128i*>(To + I);
+        if constexpr (!Compare) {
+            _mm_storeu_si128(Old, New);
+            continue;
+        }
         const auto Same =
             static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_loadu_si128(Old), New))));
         if (Same != 0xFU) {
@@ -100,14 +116,15 @@ __attribute__((target("ssse3"))) inline TSpanTracker ConvertBgrRowSsse3(const st
             _mm_storeu_si128(Old, New);
         }
     }
-    return ConvertBgrTail(From, To, Count, I, Span);
+    return ConvertBgrTail<Compare>(From, To, Count, I, Span);
 }
 
 // With AVX2: eight pixels a step, four in each half of the register. The second half's load
 // starts at the fifth pixel and takes sixteen bytes, so at least ten pixels must be left; the
 // rest go four at a time.
-__attribute__((target("avx2"))) inline TSpanTracker ConvertBgrRowAvx2(const std::uint8_t* From, QRgb* To, int Count,
-                                                                      TSpanTracker Span) {
+template <bool Compare>
+__attribute__((target("avx2"))) TSpanTracker ConvertBgrRowAvx2(const std::uint8_t* From, QRgb* To, int Count,
+                                                               TSpanTracker Span) {
     const __m256i Spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0, 1, 2, -1, 3, 4, 5,
                                             -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m256i Opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000U));
@@ -119,6 +136,10 @@ __attribute__((target("avx2"))) inline TSpanTracker ConvertBgrRowAvx2(const std:
                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(Here + 12)), 1);
         const __m256i New = _mm256_or_si256(_mm256_shuffle_epi8(Bytes, Spread), Opaque);
         __m256i* Old = reinterpret_cast<__m256i*>(To + I);
+        if constexpr (!Compare) {
+            _mm256_storeu_si256(Old, New);
+            continue;
+        }
         const auto Same = static_cast<unsigned>(
             _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_loadu_si256(Old), New))));
         if (Same != 0xFFU) {
@@ -126,7 +147,7 @@ __attribute__((target("avx2"))) inline TSpanTracker ConvertBgrRowAvx2(const std:
             _mm256_storeu_si256(Old, New);
         }
     }
-    return ConvertBgrRowSsse3(From, To, Count, I, Span);
+    return ConvertBgrRowSsse3<Compare>(From, To, Count, I, Span);
 }
 #endif
 
@@ -149,20 +170,28 @@ __attribute__((target("avx2"))) inline TSpanTracker ConvertBgrRowAvx2(const std:
     return false;
 }
 
-// Converts Count pixels from From over To with Kernel (one Supported here) and returns the span
-// of To that changed.
-inline TChangedSpan ConvertBgrRowWith(TRowKernel Kernel, const std::uint8_t* From, QRgb* To, int Count) {
+// Converts Count pixels from From over To with Kernel (one Supported here). With Compare the
+// span of To that changed is returned; without, To is only written (nothing of it is read, which
+// is faster where it is out of the cache) and the span returned is the whole row.
+template <bool Compare = true>
+TChangedSpan ConvertBgrRowWith(TRowKernel Kernel, const std::uint8_t* From, QRgb* To, int Count) {
     const TSpanTracker Start(Count);
+    TSpanTracker Span = Start;
     switch (Kernel) {
 #ifdef VYR_PIXELS_X86
         case TRowKernel::Avx2:
-            return ConvertBgrRowAvx2(From, To, Count, Start).Span();
+            Span = ConvertBgrRowAvx2<Compare>(From, To, Count, Start);
+            break;
         case TRowKernel::Ssse3:
-            return ConvertBgrRowSsse3(From, To, Count, 0, Start).Span();
+            Span = ConvertBgrRowSsse3<Compare>(From, To, Count, 0, Start);
+            break;
 #endif
         default:
-            return ConvertBgrTail(From, To, Count, 0, Start).Span();
+            Span = ConvertBgrTail<Compare>(From, To, Count, 0, Start);
+            break;
     }
+    if (!Compare) return Count > 0 ? TChangedSpan{0, Count - 1} : TChangedSpan{};
+    return Span.Span();
 }
 
 // The fastest kernel this processor runs.

@@ -252,7 +252,7 @@ TEST(QtHostWindow, TheSameFrameAgainConvertsNothingButAnyChangeInBetweenIsShown)
 // Every row kernel this processor runs packs groups of pixels and compares them at once: at
 // every width, every byte lands where the one-pixel conversion puts it, and the span it reports
 // is the first to the last pixel that changed.
-TEST(QtHostWindow, RowConversionAgreesWithThePixelConversion) {
+TEST(QtHostWindow, RowConversionsAgreeWithThePixelConversion) {
     std::mt19937 Random(7);
     for (const auto Kernel :
          {qt::pixels::TRowKernel::Plain, qt::pixels::TRowKernel::Ssse3, qt::pixels::TRowKernel::Avx2}) {
@@ -283,6 +283,12 @@ TEST(QtHostWindow, RowConversionAgreesWithThePixelConversion) {
                         << static_cast<int>(Kernel) << "/" << Count << ":" << I;
                 }
                 EXPECT_EQ(To.back(), 0x12345678U) << "nothing written past the row";
+                // Without comparing: the same pixels over whatever was there, the whole row.
+                std::vector<QRgb> Written(To.size(), 0x12345678U);
+                const qt::pixels::TChangedSpan Whole =
+                    qt::pixels::ConvertBgrRowWith<false>(Kernel, From.data(), Written.data(), Count);
+                EXPECT_EQ(std::pair(Whole.First, Whole.Last), std::pair(0, Count - 1)) << Count;
+                EXPECT_EQ(Written, To) << static_cast<int>(Kernel) << "/" << Count;
             }
         }
     }
