@@ -51,7 +51,7 @@ struct TSpanTracker {
 // old pixels are compared at once (a mask of the differing ones). Without Compare the old pixels
 // are not read: every pixel is written, and the span is left as it came.
 template <bool Compare>
-TSpanTracker ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count, int I, TSpanTracker Span) {
+inline TSpanTracker ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count, int I, TSpanTracker Span) {
     From += 3 * static_cast<std::size_t>(I);
     if constexpr (std::endian::native == std::endian::little) {
         for (; I + 4 <= Count; I += 4, From += 12) {
@@ -97,8 +97,8 @@ TSpanTracker ConvertBgrTail(const std::uint8_t* From, QRgb* To, int Count, int I
 // load takes sixteen bytes, so the last pixels (fewer than six left) go through the plain loop,
 // and no load reaches past the row. A group that did not change is not stored.
 template <bool Compare>
-__attribute__((target("ssse3"))) TSpanTracker ConvertBgrRowSsse3(const std::uint8_t* From, QRgb* To, int Count, int I,
-                                                                 TSpanTracker Span) {
+__attribute__((target("ssse3"))) inline TSpanTracker ConvertBgrRowSsse3(const std::uint8_t* From, QRgb* To, int Count,
+                                                                        int I, TSpanTracker Span) {
     const __m128i Spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i Opaque = _mm_set1_epi32(static_cast<int>(0xFF000000U));
     for (; Count - I >= 6; I += 4) {
@@ -123,8 +123,8 @@ __attribute__((target("ssse3"))) TSpanTracker ConvertBgrRowSsse3(const std::uint
 // starts at the fifth pixel and takes sixteen bytes, so at least ten pixels must be left; the
 // rest go four at a time.
 template <bool Compare>
-__attribute__((target("avx2"))) TSpanTracker ConvertBgrRowAvx2(const std::uint8_t* From, QRgb* To, int Count,
-                                                               TSpanTracker Span) {
+__attribute__((target("avx2"))) inline TSpanTracker ConvertBgrRowAvx2(const std::uint8_t* From, QRgb* To, int Count,
+                                                                      TSpanTracker Span) {
     const __m256i Spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0, 1, 2, -1, 3, 4, 5,
                                             -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m256i Opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000U));
@@ -174,24 +174,22 @@ __attribute__((target("avx2"))) TSpanTracker ConvertBgrRowAvx2(const std::uint8_
 // span of To that changed is returned; without, To is only written (nothing of it is read, which
 // is faster where it is out of the cache) and the span returned is the whole row.
 template <bool Compare = true>
-TChangedSpan ConvertBgrRowWith(TRowKernel Kernel, const std::uint8_t* From, QRgb* To, int Count) {
-    const TSpanTracker Start(Count);
-    TSpanTracker Span = Start;
+inline TChangedSpan ConvertBgrRowWith(TRowKernel Kernel, const std::uint8_t* From, QRgb* To, int Count) {
+    TSpanTracker Start(Count);
+    if (!Compare && Count > 0) {  // the kernels leave it so
+        Start.Note(0, 1U);
+        Start.Note(Count - 1, 1U);
+    }
     switch (Kernel) {
 #ifdef VYR_PIXELS_X86
         case TRowKernel::Avx2:
-            Span = ConvertBgrRowAvx2<Compare>(From, To, Count, Start);
-            break;
+            return ConvertBgrRowAvx2<Compare>(From, To, Count, Start).Span();
         case TRowKernel::Ssse3:
-            Span = ConvertBgrRowSsse3<Compare>(From, To, Count, 0, Start);
-            break;
+            return ConvertBgrRowSsse3<Compare>(From, To, Count, 0, Start).Span();
 #endif
         default:
-            Span = ConvertBgrTail<Compare>(From, To, Count, 0, Start);
-            break;
+            return ConvertBgrTail<Compare>(From, To, Count, 0, Start).Span();
     }
-    if (!Compare) return Count > 0 ? TChangedSpan{0, Count - 1} : TChangedSpan{};
-    return Span.Span();
 }
 
 // The fastest kernel this processor runs.
