@@ -410,15 +410,15 @@ void QHostWindow::paintEvent(QPaintEvent* Event) {
     }
 }
 
-// The plain case of every paint event of a marquee: the surface covers the widget, and the
-// device Qt paints this widget into (the window's backing store, or an image it is rendered to)
-// is an image of 32-bit opaque-compatible pixels at one device pixel a pixel. The part asked for
-// is then copied row by row straight into it, where a QPainter would do the same copy after
-// setting itself up, which costs more than the copy of a marquee's frame. The device and the
-// widget's offset in it are the ones QPainter::begin would use (QPaintDevice::redirected); the
-// event's region lies inside the clip Qt gives that painter. Anything else (a shared painter, a
-// pixmap, another format or ratio, a widget larger than its surface) returns false and is
-// painted with QPainter.
+// The plain case of every paint event of a marquee on screen: the surface covers the widget,
+// and the device Qt paints this widget into (the window's backing store) is an image of 32-bit
+// pixels at one device pixel a pixel. The part asked for is then copied row by row straight into
+// it, where a QPainter would do the same copy after setting itself up, which costs more than the
+// copy of a marquee's frame. The device and the widget's offset in it are the ones
+// QPainter::begin would use (QPaintDevice::redirected); the event's region lies inside the clip
+// Qt gives that painter. Anything else (a shared painter, as render() and grab() use, a pixmap,
+// another format or ratio, a widget larger than its surface) returns false and is painted with
+// QPainter.
 bool QHostWindow::CopyToDevice(const QRegion& Region) {
     if (width() > FSurface.width() || height() > FSurface.height() || sharedPainter() != nullptr) return false;
     QPoint Offset;
