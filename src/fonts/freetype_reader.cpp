@@ -150,7 +150,10 @@ TFont ReadFreeTypeFont(std::span<const std::uint8_t> Data, const std::string& Na
         Bitmap.Height = static_cast<int>(Bits.rows);
         Bitmap.Left = Slot->bitmap_left;
         Bitmap.Top = Slot->bitmap_top;
+        // FreeType may give a glyph's bitmap no pixel data at all (a BDF glyph whose BITMAP
+        // section is missing): it is a blank glyph.
         Bitmap.Lit = [&Bits, Mono](int X, int Y) {
+            if (Bits.buffer == nullptr) return false;
             const unsigned char* Row = Bits.buffer + static_cast<std::ptrdiff_t>(Y) * Bits.pitch;
             if (Mono) return (Row[X / 8] & (0x80 >> (X % 8))) != 0;
             return Row[X] != 0;
