@@ -87,7 +87,11 @@ std::uint64_t TBitmap::Stamp() const {
 
 void TBitmap::NoteChange(std::uint64_t Since, const TRect& Rect) {
     FChangeSince = Since;
-    FChangeRect = Rect;
+    // Kept inside the bitmap, so that a reader can copy it as it stands.
+    FChangeRect = {.Left = std::clamp(Rect.Left, 0, FWidth),
+                   .Top = std::clamp(Rect.Top, 0, FHeight),
+                   .Right = std::clamp(Rect.Right, 0, FWidth),
+                   .Bottom = std::clamp(Rect.Bottom, 0, FHeight)};
     FChangeUntil = Stamp();
 }
 

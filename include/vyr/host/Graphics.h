@@ -122,7 +122,7 @@ public:
 
     /// A writer's note of what its write changed: the pixels now differ from the pixels this
     /// bitmap had at stamp Since (one it was given before the write) only inside Rect, which may
-    /// be empty. Kept until the next write.
+    /// be empty (it is clipped to the bitmap). Kept until the next write.
     void NoteChange(std::uint64_t Since, const TRect& Rect);
     /// The rectangle noted for the change from stamp Since to the present pixels, or nothing when
     /// no note covers that change (then any pixel may differ). A reader that holds the pixels of

@@ -236,11 +236,12 @@ void QHostWindow::PeerDraw(int X, int Y, const host::TBitmap& Source) {
     if (FConverted.Stamp != 0 && FConverted.X == X && FConverted.Y == Y && FConverted.SurfaceKey == Frame.SurfaceKey) {
         Noted = Source.ChangeSince(FConverted.Stamp);
     }
-    const host::TRect Rows = Noted.value_or(host::TRect{0, 0, Source.Width(), Source.Height()});
-    const int Left = std::max({X, X + Rows.Left, 0});
-    const int Top = std::max({Y, Y + Rows.Top, 0});
-    const int Right = std::min({X + Source.Width(), X + Rows.Right, FSurface.width()});
-    const int Bottom = std::min({Y + Source.Height(), Y + Rows.Bottom, FSurface.height()});
+    // The part of the frame to convert (a note lies inside the frame), clipped to the surface.
+    const host::TRect Part = Noted.value_or(host::TRect{0, 0, Source.Width(), Source.Height()});
+    const int Left = std::max(X + Part.Left, 0);
+    const int Top = std::max(Y + Part.Top, 0);
+    const int Right = std::min(X + Part.Right, FSurface.width());
+    const int Bottom = std::min(Y + Part.Bottom, FSurface.height());
     int ChangedLeft = Right;
     int ChangedRight = Left - 1;
     int ChangedTop = Bottom;
@@ -388,9 +389,10 @@ void QHostWindow::paintEvent(QPaintEvent* Event) {
         const QRect Changed = std::exchange(FHostPaintArea, QRect());
         if (!Event->region().contains(Changed)) update(Changed);
     }
-    if (ActivePresenter() == nullptr && CopyToDevice(Event->region())) return;
+    const bool Presented = ActivePresenter() != nullptr;  // asks the screen its ratio: once
+    if (!Presented && CopyToDevice(Event->region())) return;
     QPainter Painter(this);
-    if (ActivePresenter() != nullptr) {
+    if (Presented) {
         PaintPresented(Painter);
         return;
     }
